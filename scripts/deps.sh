@@ -1,0 +1,18 @@
+# Sourced by the other scripts: installs the Debian packages that are missing.
+ORVET_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-svg-dev libqt6sql6-sqlite libqt6svg6
+    libqt6printsupport6 libsqlite3-dev libbenchmark-dev fonts-dejavu-core)
+
+orvet_install_missing() {
+    local missing=() p
+    for p in "${ORVET_PACKAGES[@]}" "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed"; then
+            missing+=("$p")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing missing packages: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
