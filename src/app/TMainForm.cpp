@@ -1,0 +1,359 @@
+#include "app/TMainForm.h"
+
+#include "controls/DBGrid.h"
+#include "controls/UpDown.h"
+#include "data/ActionList.h"
+#include "data/DateText.h"
+#include "data/TDM1.h"
+#include "settings/WindowPlacement.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace {
+QDateEdit *periodField(QWidget *parent, const QString &name) {
+    auto *e = new QDateEdit(parent);
+    e->setObjectName(name);
+    e->setReadOnly(true); // the period moves only by activation and the up-down
+    e->setCalendarPopup(false);
+    e->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    e->setDisplayFormat(DateText::format());
+    e->setAccessibleName(name == QLatin1String("DateEdit1") ? QStringLiteral("Период от") : QStringLiteral("Период до"));
+    return e;
+}
+} // namespace
+
+TMainForm::TMainForm(QWidget *parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("MainF"));
+    setWindowTitle(QApplication::applicationDisplayName());
+    setMinimumSize(600, 280);
+    resize(712, 433);
+    if (const QScreen *s = QGuiApplication::primaryScreen())
+        move(s->availableGeometry().center() - rect().center());
+    buildLayout();
+    statusBar()->setSizeGripEnabled(true);
+    statusBar()->setFixedHeight(20);
+    m_placement = std::make_unique<WindowPlacement>(this, QStringLiteral("MainF"), true);
+    m_placement->addProperty(QStringLiteral("Panel1_Width"), [this] { return panel1Width(); },
+                             [this](int v) { setPanel1Width(v); });
+    m_placement->addProperty(QStringLiteral("Panel2_Width"), [this] { return panel2Width(); },
+                             [this](int v) { setPanel2Width(v); });
+    m_placement->addProperty(QStringLiteral("GroupBox1_Height"), [this] { return groupBox1Height(); },
+                             [this](int v) { setGroupBox1Height(v); });
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this] { onFocusWindowChanged(); });
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::buildLayout() {
+    Splitter1 = new QSplitter(Qt::Horizontal, this);
+    Splitter1->setHandleWidth(3);
+    Splitter1->setChildrenCollapsible(false);
+
+    Panel2 = new QWidget(Splitter1);
+    auto *left = new QVBoxLayout(Panel2);
+    left->setContentsMargins(0, 0, 0, 0);
+    left->setSpacing(0);
+    DBGrid1 = new DBGrid(Panel2);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setAccessibleName(QStringLiteral("Путевые листы"));
+    left->addWidget(DBGrid1, 1);
+
+    auto *strip = new QWidget(Panel2);
+    strip->setFixedHeight(27);
+    auto *stripLayout = new QHBoxLayout(strip);
+    stripLayout->setContentsMargins(4, 3, 4, 3);
+    stripLayout->setSpacing(4);
+    auto *from = new QLabel(QStringLiteral("Период от"), strip);
+    DateEdit1 = periodField(strip, QStringLiteral("DateEdit1"));
+    DateEdit1->setFixedWidth(101);
+    auto *to = new QLabel(QStringLiteral("до"), strip);
+    DateEdit2 = periodField(strip, QStringLiteral("DateEdit2"));
+    DateEdit2->setFixedWidth(101);
+    UpDown1 = new UpDown(strip);
+    UpDown1->setObjectName(QStringLiteral("UpDown1"));
+    UpDown1->setFixedSize(16, 21);
+    UpDown1->setRange(0, 1000);
+    UpDown1->setPosition(500);
+    from->setBuddy(DateEdit1);
+    to->setBuddy(DateEdit2);
+    for (QWidget *w : {static_cast<QWidget *>(from), static_cast<QWidget *>(DateEdit1), static_cast<QWidget *>(to),
+                       static_cast<QWidget *>(DateEdit2), static_cast<QWidget *>(UpDown1)})
+        stripLayout->addWidget(w);
+    stripLayout->addStretch(1);
+    left->addWidget(strip);
+
+    Panel1 = new QWidget(Splitter1);
+    auto *right = new QVBoxLayout(Panel1);
+    right->setContentsMargins(0, 0, 0, 0);
+    Splitter2 = new QSplitter(Qt::Vertical, Panel1);
+    Splitter2->setHandleWidth(3);
+    Splitter2->setChildrenCollapsible(false);
+    GroupBox1 = new QGroupBox(QStringLiteral("Чеки на бензин"), Splitter2);
+    GroupBox2 = new QGroupBox(QStringLiteral("Типы поездок"), Splitter2);
+    DBGrid2 = new DBGrid(GroupBox1);
+    DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
+    DBGrid2->setAccessibleName(QStringLiteral("Чеки на бензин"));
+    DBGrid3 = new DBGrid(GroupBox2);
+    DBGrid3->setObjectName(QStringLiteral("DBGrid3"));
+    DBGrid3->setAccessibleName(QStringLiteral("Типы поездок"));
+    for (QGroupBox *g : {GroupBox1, GroupBox2}) {
+        auto *l = new QVBoxLayout(g);
+        l->setContentsMargins(2, 2, 2, 2);
+        l->setSpacing(0);
+    }
+    GroupBox1->layout()->addWidget(DBGrid2);
+    GroupBox2->layout()->addWidget(DBGrid3);
+    right->addWidget(Splitter2);
+    Splitter1->setStretchFactor(0, 1);
+    Splitter1->setStretchFactor(1, 0);
+    Splitter2->setStretchFactor(0, 0);
+    Splitter2->setStretchFactor(1, 1);
+    setCentralWidget(Splitter1);
+    setPanel1Width(240);
+    setGroupBox1Height(209);
+
+    for (QWidget *w : {static_cast<QWidget *>(DBGrid1), static_cast<QWidget *>(DBGrid2),
+                       static_cast<QWidget *>(DBGrid3), static_cast<QWidget *>(DateEdit1),
+                       static_cast<QWidget *>(DateEdit2)})
+        w->installEventFilter(this);
+    connect(UpDown1, &UpDown::clicked, this, &TMainForm::UpDown1Click);
+    connect(DateEdit1, &QDateEdit::dateChanged, this, [this] { DateEdit1Change(); });
+    connect(DateEdit2, &QDateEdit::dateChanged, this, [this] { DateEdit1Change(); });
+}
+
+QToolBar *TMainForm::paneToolBar(const QStringList &actions, const QList<int> &images) {
+    auto *bar = new QToolBar(this);
+    bar->setIconSize(QSize(32, 32));
+    bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    bar->setMovable(false);
+    for (int i = 0; i < actions.size(); ++i) {
+        QAction *a = m_dm->action(actions[i]);
+        QToolButton *b = new QToolButton(bar);
+        b->setDefaultAction(a);
+        b->setIcon(ActionList::image(images[i]));
+        b->setFixedSize(39, 38);
+        b->setAutoRaise(true);
+        b->setAccessibleName(a->text());
+        bar->addWidget(b);
+    }
+    return bar;
+}
+
+void TMainForm::buildToolBar() {
+    m_toolBar = new QToolBar(QStringLiteral("Команды"), this);
+    m_toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    m_toolBar->setMovable(false);
+    m_toolBar->setFloatable(false);
+    m_toolBar->setIconSize(QSize(32, 32));
+    m_toolBar->setFixedHeight(41);
+    m_toolBar->setContextMenuPolicy(Qt::PreventContextMenu);
+    auto addButton = [this](QAction *a) {
+        auto *b = new QToolButton(m_toolBar);
+        b->setDefaultAction(a);
+        b->setFixedSize(39, 38);
+        b->setAutoRaise(true);
+        b->setAccessibleName(a->text());
+        m_toolBar->addWidget(b);
+    };
+    auto separator = [this] {
+        auto *gap = new QWidget(m_toolBar);
+        gap->setFixedWidth(8);
+        m_toolBar->addWidget(gap);
+    };
+    addButton(m_dm->action(QStringLiteral("New_Orvet")));
+    addButton(m_dm->action(QStringLiteral("New_Orvet_Edit")));
+    addButton(m_dm->action(QStringLiteral("New_Orvet_Del")));
+    separator();
+    addButton(m_dm->action(QStringLiteral("Orvet_Print")));
+    separator();
+    addButton(m_dm->action(QStringLiteral("Options_Main")));
+    separator();
+    auto *exit = new QAction(ActionList::image(8), QStringLiteral("Выход"), this);
+    exit->setObjectName(QStringLiteral("ExitButton"));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+    addButton(exit);
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+}
+
+void TMainForm::buildMenu() {
+    QMenu *work = menuBar()->addMenu(QStringLiteral("Работа"));
+    for (const char *name : {"New_Orvet", "New_Orvet_Edit", "New_Orvet_Del", "", "Enter_chesk", "Delete_chesk",
+                             "", "NamePoezd_new", "NamePoezd_Del"}) {
+        if (!*name)
+            work->addSeparator();
+        else
+            work->addAction(m_dm->action(QString::fromLatin1(name)));
+    }
+    // A top-level item shows text only, so it gets an action of its own.
+    QAction *options = menuBar()->addAction(m_dm->action(QStringLiteral("Options_Main"))->text());
+    connect(options, &QAction::triggered, this, [this] { m_dm->execute(QStringLiteral("Options_Main")); });
+    menuBar()->addAction(QStringLiteral("Версия 2.1"));
+}
+
+void TMainForm::setDataModule(TDM1 *dm) {
+    m_dm = dm;
+    m_placement->setIniFile(&dm->iniFile());
+    buildToolBar();
+    buildMenu();
+    m_cheskBar = paneToolBar({QStringLiteral("Enter_chesk"), QStringLiteral("Delete_chesk")}, {1, 0});
+    m_poezdBar = paneToolBar({QStringLiteral("NamePoezd_new"), QStringLiteral("NamePoezd_Del")}, {2, 0});
+    static_cast<QVBoxLayout *>(GroupBox1->layout())->insertWidget(0, m_cheskBar);
+    static_cast<QVBoxLayout *>(GroupBox2->layout())->insertWidget(0, m_poezdBar);
+
+    Table &orvet = dm->Orvet();
+    const QStringList wf{QStringLiteral("DATE"),  QStringLiteral("NUMBL"), QStringLiteral("YEAR"),
+                         QStringLiteral("MOUNTH"), QStringLiteral("PROBB"), QStringLiteral("PROBE"),
+                         QStringLiteral("SUMRUB"), QStringLiteral("SUMLITR")};
+    const QStringList wt{QStringLiteral("Дата"),  QStringLiteral("Номер"), QStringLiteral("Год"),
+                         QStringLiteral("Месяц"), QStringLiteral("Пробег на начало"), QStringLiteral("Пробег на конец"),
+                         QStringLiteral("Сумма рублей"), QStringLiteral("Сумма литров")};
+    for (int i = 0; i < wf.size(); ++i)
+        orvet.setHeaderData(orvet.fieldIndex(wf[i]), Qt::Horizontal, wt[i]);
+    DBGrid1->setTable(&orvet);
+    DBGrid1->setColumns(wf, {0, 58, 39, 54, 101, 105, 102, 102});
+
+    Table &chesks = dm->Chesks();
+    chesks.setHeaderData(chesks.fieldIndex(QStringLiteral("DATE")), Qt::Horizontal, QStringLiteral("Дата"));
+    chesks.setHeaderData(chesks.fieldIndex(QStringLiteral("LITRS")), Qt::Horizontal, QStringLiteral("Литры"));
+    chesks.setHeaderData(chesks.fieldIndex(QStringLiteral("SUMRUB")), Qt::Horizontal, QStringLiteral("Сумма руб."));
+    DBGrid2->setTable(&chesks);
+    DBGrid2->setColumns({QStringLiteral("DATE"), QStringLiteral("LITRS"), QStringLiteral("SUMRUB")}, {});
+    DBGrid2->setTitlesVisible(false);
+
+    Table &poezd = dm->LPoezd();
+    const QStringList pf{QStringLiteral("NAME"), QStringLiteral("TOUT"), QStringLiteral("TIN"), QStringLiteral("PROB")};
+    const QStringList pt{QStringLiteral("Название"), QStringLiteral("Время выезда"), QStringLiteral("Время приезда"),
+                         QStringLiteral("Пробег")};
+    for (int i = 0; i < pf.size(); ++i)
+        poezd.setHeaderData(poezd.fieldIndex(pf[i]), Qt::Horizontal, pt[i]);
+    DBGrid3->setTable(&poezd);
+    DBGrid3->setColumns(pf, {180, 40, 40, 40});
+    DBGrid3->setTitlesVisible(false);
+}
+
+int TMainForm::panel1Width() const { return Splitter1->sizes().value(1); }
+int TMainForm::panel2Width() const { return Splitter1->sizes().value(0); }
+int TMainForm::groupBox1Height() const { return Splitter2->sizes().value(0); }
+
+void TMainForm::setPanel1Width(int w) {
+    const int total = qMax(Splitter1->width(), width()) - Splitter1->handleWidth();
+    Splitter1->setSizes({qMax(0, total - w), w});
+}
+
+void TMainForm::setPanel2Width(int w) {
+    // The left pane takes what the right one leaves; a stored width only
+    // matters when the window itself has that room.
+    Q_UNUSED(w);
+}
+
+void TMainForm::setGroupBox1Height(int h) {
+    const int total = qMax(Splitter2->height(), 300);
+    Splitter2->setSizes({h, qMax(0, total - h)});
+}
+
+void TMainForm::FormActivate(const QDate &today) {
+    int y = today.year(), m = today.month();
+    if (m == 1) {
+        m = 12;
+        --y;
+    } else {
+        --m;
+    }
+    const QDate from(y, m, 1);
+    m_settingPeriod = true;
+    DateEdit1->setDate(from);
+    m_settingPeriod = false;
+    DateEdit1Change();
+    m_settingPeriod = true;
+    DateEdit2->setDate(from.addMonths(1).addDays(-1));
+    m_settingPeriod = false;
+    DateEdit1Change();
+    DBGrid1->setFocus();
+}
+
+void TMainForm::UpDown1Click(int direction) {
+    const QDate from = DateEdit1->date().addMonths(direction);
+    const QDate to = DateEdit2->date().addDays(1).addMonths(direction).addDays(-1);
+    m_settingPeriod = true;
+    DateEdit1->setDate(from);
+    m_settingPeriod = false;
+    DateEdit1Change();
+    m_settingPeriod = true;
+    DateEdit2->setDate(to);
+    m_settingPeriod = false;
+    DateEdit1Change();
+}
+
+QDate TMainForm::periodFrom() const { return DateEdit1->date(); }
+QDate TMainForm::periodTo() const { return DateEdit2->date(); }
+
+void TMainForm::DateEdit1Change() {
+    if (m_settingPeriod || !m_dm)
+        return;
+    m_dm->setPeriod(DateEdit1->date(), DateEdit2->date());
+    m_dm->execute(QStringLiteral("FillExec"));
+}
+
+bool TMainForm::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::KeyPress)
+        handleKey(watched, static_cast<QKeyEvent *>(event)->key());
+    return QMainWindow::eventFilter(watched, event); // the key goes on to the control
+}
+
+void TMainForm::handleKey(QObject *source, int key) {
+    if (!m_dm || (key != Qt::Key_Insert && key != Qt::Key_Delete))
+        return;
+    const bool insert = key == Qt::Key_Insert;
+    if (source == DBGrid2)
+        m_dm->execute(insert ? QStringLiteral("Enter_chesk") : QStringLiteral("Delete_chesk"));
+    else if (source == DBGrid3)
+        m_dm->execute(insert ? QStringLiteral("NamePoezd_new") : QStringLiteral("NamePoezd_Del"));
+    else if (insert) // the waybill list and the period fields
+        m_dm->execute(QStringLiteral("Enter_chesk"));
+}
+
+void TMainForm::onFocusWindowChanged() {
+    QWindow *focus = QGuiApplication::focusWindow();
+    if (!focus)
+        return; // another program took the focus: not a return from our windows
+    if (focus != windowHandle()) {
+        m_activateOnReturn = true;
+        return;
+    }
+    if (m_activateOnReturn && m_dm) {
+        m_activateOnReturn = false;
+        FormActivate();
+    }
+}
+
+void TMainForm::showEvent(QShowEvent *event) {
+    if (!m_placementRestored) {
+        m_placementRestored = true;
+        ActionList::guarded([this] { m_placement->restore(); });
+        // The first show activates the window even where no window manager
+        // reports it.
+        m_activateOnReturn = false;
+        if (m_dm)
+            FormActivate();
+    }
+    QMainWindow::showEvent(event);
+}
+
+void TMainForm::closeEvent(QCloseEvent *event) {
+    ActionList::guarded([this] { m_placement->save(); });
+    event->accept();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QWidget>
+
+class QToolButton;
+
+// Two small arrow buttons over a position in a range, without wrap-around.
+// clicked() is raised only when the position actually changes.
+class UpDown : public QWidget {
+    Q_OBJECT
+public:
+    explicit UpDown(QWidget *parent = nullptr);
+
+    void setRange(int min, int max);
+    void setPosition(int position) { m_position = qBound(m_min, position, m_max); }
+    int position() const { return m_position; }
+
+public slots:
+    void stepUp() { step(+1); }
+    void stepDown() { step(-1); }
+
+signals:
+    void clicked(int direction); // +1 up, -1 down
+
+private:
+    void step(int direction);
+
+    QToolButton *m_up;
+    QToolButton *m_down;
+    int m_min = 0;
+    int m_max = 1000;
+    int m_position = 500;
+};

@@ -1,0 +1,57 @@
+#include "data/ActionList.h"
+
+#include "data/OrvetError.h"
+#include "forms/DialogHost.h"
+
+QAction *ActionList::add(const QString &name, const QString &category, const QString &caption, int imageIndex,
+                         std::function<void()> handler) {
+    auto *a = new QAction(caption, this);
+    a->setObjectName(name);
+    a->setProperty("category", category);
+    a->setProperty("imageIndex", imageIndex);
+    if (imageIndex >= 0)
+        a->setIcon(image(imageIndex));
+    connect(a, &QAction::triggered, this, [this, name] {
+        const std::function<void()> handler = m_handlers.value(name);
+        if (handler)
+            guarded(handler);
+    });
+    m_byName.insert(name, a);
+    m_handlers.insert(name, std::move(handler));
+    m_order.append(a);
+    return a;
+}
+
+void ActionList::setHandler(const QString &name, std::function<void()> handler) {
+    action(name); // must be registered
+    m_handlers.insert(name, std::move(handler));
+}
+
+QAction *ActionList::action(const QString &name) const {
+    QAction *a = m_byName.value(name);
+    if (!a)
+        throw OrvetError(QStringLiteral("Нет команды %1").arg(name));
+    return a;
+}
+
+QIcon ActionList::image(int index) {
+    if (index < 0 || index >= ImageCount)
+        return QIcon();
+    return QIcon(QStringLiteral(":/icons/%1.svg").arg(index));
+}
+
+bool ActionList::guarded(const std::function<void()> &code) {
+    QString text;
+    try {
+        code();
+        return true;
+    } catch (const OrvetError &e) {
+        text = e.message();
+    } catch (const std::bad_alloc &) {
+        text = QStringLiteral("Out of memory");
+    } catch (const std::exception &e) {
+        text = QString::fromLocal8Bit(e.what());
+    }
+    DialogHost::instance().showError(text);
+    return false;
+}

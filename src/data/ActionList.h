@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QAction>
+#include <QHash>
+#include <QIcon>
+#include <QObject>
+#include <functional>
+
+// Every command of the program, registered once: name, category, caption,
+// image and handler. Each runs inside the general error display.
+class ActionList : public QObject {
+    Q_OBJECT
+public:
+    explicit ActionList(QObject *parent = nullptr) : QObject(parent) {}
+
+    QAction *add(const QString &name, const QString &category, const QString &caption, int imageIndex,
+                 std::function<void()> handler = {});
+    // Binds the execute handler of a registered action (replacing any other).
+    void setHandler(const QString &name, std::function<void()> handler);
+    QAction *action(const QString &name) const; // throws for an unknown name
+    QList<QAction *> all() const { return m_order; }
+
+    // The image of the program's 32x32 image list at that index.
+    static QIcon image(int index);
+    static constexpr int ImageCount = 11;
+
+    // Runs code, showing whatever it throws in the general error display.
+    // Returns false when it failed.
+    static bool guarded(const std::function<void()> &code);
+
+private:
+    QHash<QString, QAction *> m_byName;
+    QHash<QString, std::function<void()>> m_handlers;
+    QList<QAction *> m_order;
+};

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QDir>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariantList>
+
+class Table;
+
+// One SQLite connection holding all table files of a working directory: the
+// first file opened is the main database, the others are attached, so that
+// a waybill and its day rows commit together.
+class Database {
+public:
+    explicit Database(const QString &directory = QString());
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    QString directory() const { return m_dir.absolutePath(); }
+    QString pathOf(const QString &fileName) const { return m_dir.absoluteFilePath(fileName); }
+
+    // The schema name under which a file is reached; attaches it when needed.
+    QString schemaFor(const QString &fileName);
+
+    // Runs one statement with bound values; throws OrvetError on failure.
+    QSqlQuery exec(const QString &sql, const QVariantList &binds = {});
+
+    void begin();
+    void commit();
+    void rollback();
+    bool inTransaction() const { return m_inTransaction; }
+
+    void registerTable(Table *table);
+    void unregisterTable(Table *table);
+
+private:
+    void ensureOpen(const QString &mainFile);
+    void configure(const QString &schema);
+    [[noreturn]] void failWith(const QString &what, const QString &detail) const;
+
+    QDir m_dir;
+    QString m_connectionName;
+    QSqlDatabase m_db;
+    QString m_mainFile;
+    QStringList m_attached;
+    QList<Table *> m_tables;
+    bool m_inTransaction = false;
+};
+
+// Commits when told to; rolls back whatever is left when it goes out of scope.
+class Transaction {
+public:
+    explicit Transaction(Database &db) : m_db(db) { m_db.begin(); }
+    ~Transaction();
+    void commit();
+
+private:
+    Database &m_db;
+    bool m_done = false;
+};

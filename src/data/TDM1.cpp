@@ -1,0 +1,109 @@
+#include "data/TDM1.h"
+
+#include "data/DateText.h"
+
+TDM1::TDM1(const QString &directory, const QString &iniPath, QObject *parent)
+    : QObject(parent), m_db(directory), m_ini(iniPath.isEmpty() ? IniFile::defaultPath() : iniPath),
+      m_values(&m_ini), m_actions(this) {
+    setObjectName(QStringLiteral("DM1"));
+    m_orvet = std::make_unique<Table>(m_db, QStringLiteral("Orvet.db"), QStringLiteral("Orvet"), waybillFields());
+    m_orvetSost = std::make_unique<Table>(m_db, QStringLiteral("OrvetSost.db"), QStringLiteral("OrvetSost"),
+                                          dayRowFields());
+    m_chesks = std::make_unique<Table>(m_db, QStringLiteral("Chesks.db"), QStringLiteral("Chesks"), receiptFields());
+    m_lpoezd = std::make_unique<Table>(m_db, QStringLiteral("LPoezd.db"), QStringLiteral("LPoezd"), tripTypeFields());
+    m_orvetSost->setCreateIndexes({QStringLiteral("IDJOIN")});
+    m_chesks->setCreateIndexes({QStringLiteral("DATE")});
+    createActions();
+    ActionList::guarded([this] { DataModuleCreate(); });
+}
+
+TDM1::~TDM1() = default;
+
+FieldList TDM1::waybillFields() {
+    return {{QStringLiteral("ID"), FieldType::AutoInc},       {QStringLiteral("DATE"), FieldType::Date},
+            {QStringLiteral("NUMBL"), FieldType::String, 32}, {QStringLiteral("YEAR"), FieldType::String, 32},
+            {QStringLiteral("MOUNTH"), FieldType::String, 32}, {QStringLiteral("PROBB"), FieldType::Float},
+            {QStringLiteral("PROBE"), FieldType::Float},      {QStringLiteral("SUMRUB"), FieldType::Float},
+            {QStringLiteral("SUMLITR"), FieldType::Float}};
+}
+
+FieldList TDM1::dayRowFields() {
+    return {{QStringLiteral("ID"), FieldType::AutoInc},       {QStringLiteral("IDJOIN"), FieldType::Integer},
+            {QStringLiteral("CHISLO"), FieldType::String, 16}, {QStringLiteral("CEL"), FieldType::String, 32},
+            {QStringLiteral("VROUT"), FieldType::String, 16}, {QStringLiteral("VRIN"), FieldType::String, 16},
+            {QStringLiteral("SPROBS"), FieldType::Float},     {QStringLiteral("SPROBE"), FieldType::Float},
+            {QStringLiteral("PROB"), FieldType::Float},       {QStringLiteral("RASHOD"), FieldType::Float}};
+}
+
+FieldList TDM1::receiptFields() {
+    return {{QStringLiteral("ID"), FieldType::AutoInc},
+            {QStringLiteral("DATE"), FieldType::Date},
+            {QStringLiteral("LITRS"), FieldType::Float},
+            {QStringLiteral("SUMRUB"), FieldType::Float}};
+}
+
+FieldList TDM1::tripTypeFields() {
+    return {{QStringLiteral("ID"), FieldType::AutoInc},
+            {QStringLiteral("NAME"), FieldType::String, 32},
+            {QStringLiteral("TOUT"), FieldType::String, 16},
+            {QStringLiteral("TIN"), FieldType::String, 16},
+            {QStringLiteral("PROB"), FieldType::Float}};
+}
+
+void TDM1::DataModuleCreate() {
+    const QList<Table *> all = tables();
+    for (Table *t : all)
+        if (!t->exists())
+            t->create();
+    for (Table *t : all)
+        t->open();
+    m_values.readAll();
+}
+
+void TDM1::setForms(TOrvet_New_F *editor, TOptions_F *options, TChesk_New_F *chesk, TPoezd_New_F *poezd,
+                    TOrvet_New_Day_N_F *day) {
+    m_editorForm = editor;
+    m_optionsForm = options;
+    m_cheskForm = chesk;
+    m_poezdForm = poezd;
+    m_dayForm = day;
+}
+
+QString TDM1::periodFilter(const QDate &from, const QDate &to) {
+    return QStringLiteral("DATE>='") + DateText::toText(from) + QStringLiteral("' and DATE<='") +
+           DateText::toText(to) + QStringLiteral("'");
+}
+
+void TDM1::setPeriod(const QDate &from, const QDate &to) {
+    m_periodFrom = from;
+    m_periodTo = to;
+}
+
+void TDM1::FillExecExecute() {
+    m_chesks->setFilter(periodFilter(m_periodFrom, m_periodTo));
+    m_chesks->setFiltered(true);
+    emit periodApplied();
+}
+
+void TDM1::createActions() {
+    const QString orvet = QStringLiteral("Orvet"), chesks = QStringLiteral("Chesks"),
+                  poezdki = QStringLiteral("Poezdki"), options = QStringLiteral("Options");
+    // Commands without a handler do nothing until one is bound.
+    const std::function<void()> later;
+    m_actions.add(QStringLiteral("New_Orvet"), orvet, QStringLiteral("Новый путевой лист"), 3, later);
+    m_actions.add(QStringLiteral("New_Orvet_Edit"), orvet, QStringLiteral("Редактировать путевой лист"), 9, later);
+    m_actions.add(QStringLiteral("New_Orvet_Del"), orvet, QStringLiteral("Удалить путевой лист"), 0, later);
+    m_actions.add(QStringLiteral("Orvet_Print"), orvet, QStringLiteral("Печать"), 10, later);
+    m_actions.add(QStringLiteral("New_Orvet_Mark_HDay"), orvet, QStringLiteral("Пометить - как выходной"), 6, later);
+    m_actions.add(QStringLiteral("New_Orvet_Mark_RDay"), orvet, QStringLiteral("Рабочий день"), 7, later);
+    m_actions.add(QStringLiteral("New_Orvet_Recalk_List"), orvet, QStringLiteral("Пересчитать"), 4, later);
+    QAction *day = m_actions.add(QStringLiteral("New_Orvet_Day_Edit"), orvet, QStringLiteral("Редактировать"), 2, later);
+    day->setToolTip(QStringLiteral("Редактировать выбранный день"));
+    m_actions.add(QStringLiteral("Enter_chesk"), chesks, QStringLiteral("Ввести чек"), 1, later);
+    m_actions.add(QStringLiteral("Delete_chesk"), chesks, QStringLiteral("Удалить чек"), 0, later);
+    m_actions.add(QStringLiteral("NamePoezd_new"), poezdki, QStringLiteral("Новый тип поездки"), 2, later);
+    m_actions.add(QStringLiteral("NamePoezd_Del"), poezdki, QStringLiteral("Удалить поездку"), 0, later);
+    m_actions.add(QStringLiteral("Options_Main"), options, QStringLiteral("Настройки"), 5, later);
+    m_actions.add(QStringLiteral("Options_Main_Close"), options, QStringLiteral("&Ok"), -1, later);
+    m_actions.add(QStringLiteral("FillExec"), QString(), QStringLiteral("Фильтр"), -1, [this] { FillExecExecute(); });
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "data/ActionList.h"
+#include "data/Database.h"
+#include "data/EditorState.h"
+#include "data/Table.h"
+#include "settings/IniFile.h"
+#include "settings/StoredValues.h"
+
+#include <QDate>
+#include <QObject>
+#include <memory>
+
+class TOrvet_New_F;
+class TOptions_F;
+class TChesk_New_F;
+class TPoezd_New_F;
+class TOrvet_New_Day_N_F;
+
+// The data module: the four tables, the stored values, and every command of
+// the program as an action.
+class TDM1 : public QObject {
+    Q_OBJECT
+public:
+    // Works on the table files of `directory` (empty: the current working
+    // directory) and on the settings file `iniPath` (empty: the user's one).
+    explicit TDM1(const QString &directory = QString(), const QString &iniPath = QString(),
+                  QObject *parent = nullptr);
+    ~TDM1() override;
+
+    Database &database() { return m_db; }
+    Table &Orvet() { return *m_orvet; }         // waybills
+    Table &OrvetSost() { return *m_orvetSost; } // day rows
+    Table &Chesks() { return *m_chesks; }       // fuel receipts
+    Table &LPoezd() { return *m_lpoezd; }       // trip types
+    QList<Table *> tables() const { return {m_orvet.get(), m_orvetSost.get(), m_chesks.get(), m_lpoezd.get()}; }
+
+    IniFile &iniFile() { return m_ini; }
+    StoredValues &FS1() { return m_values; }
+    EditorState &editorState() { return m_editor; }
+
+    ActionList &actions() { return m_actions; }
+    QAction *action(const QString &name) const { return m_actions.action(name); }
+    // Runs an action as a menu item or button would.
+    void execute(const QString &name) { action(name)->trigger(); }
+
+    // The main window's period; the new waybill and the receipt filter use it.
+    void setPeriod(const QDate &from, const QDate &to);
+    QDate periodFrom() const { return m_periodFrom; }
+    QDate periodTo() const { return m_periodTo; }
+    // "DATE>='<from>' and DATE<='<to>'" in the user's short date form.
+    static QString periodFilter(const QDate &from, const QDate &to);
+
+    // The windows the commands show; created by the start-up after this module.
+    void setForms(TOrvet_New_F *editor, TOptions_F *options, TChesk_New_F *chesk, TPoezd_New_F *poezd,
+                  TOrvet_New_Day_N_F *day);
+    TOrvet_New_F *Orvet_New_F() const { return m_editorForm; }
+    TOptions_F *Options_F() const { return m_optionsForm; }
+    TChesk_New_F *Chesk_New_F() const { return m_cheskForm; }
+    TPoezd_New_F *Poezd_New_F() const { return m_poezdForm; }
+    TOrvet_New_Day_N_F *Orvet_New_Day_N_F() const { return m_dayForm; }
+
+    static FieldList waybillFields();
+    static FieldList dayRowFields();
+    static FieldList receiptFields();
+    static FieldList tripTypeFields();
+
+    // Creates the missing table files, opens all four, reads the stored values.
+    void DataModuleCreate();
+
+signals:
+    // Raised after a command changed what the main window shows.
+    void periodApplied();
+
+private:
+    void createActions();
+    void FillExecExecute();
+
+    Database m_db;
+    std::unique_ptr<Table> m_orvet, m_orvetSost, m_chesks, m_lpoezd;
+    IniFile m_ini;
+    StoredValues m_values;
+    EditorState m_editor;
+    ActionList m_actions;
+    QDate m_periodFrom, m_periodTo;
+
+    TOrvet_New_F *m_editorForm = nullptr;
+    TOptions_F *m_optionsForm = nullptr;
+    TChesk_New_F *m_cheskForm = nullptr;
+    TPoezd_New_F *m_poezdForm = nullptr;
+    TOrvet_New_Day_N_F *m_dayForm = nullptr;
+};

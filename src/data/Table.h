@@ -1,0 +1,126 @@
+#pragma once
+
+#include "data/FieldDef.h"
+#include "data/FilterParser.h"
+
+#include <QAbstractTableModel>
+#include <QDate>
+#include <QVariant>
+#include <QVector>
+#include <optional>
+
+class Database;
+
+// One table file of the working directory, read in ascending ID order with a
+// current record, a text filter, and a Qt model for the grids that show it.
+// The rows are read lazily: a change only marks them stale, and they are
+// read again when somebody next looks at them.
+class Table : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    Table(Database &db, const QString &fileName, const QString &tableName, const FieldList &fields,
+          QObject *parent = nullptr);
+    ~Table() override;
+
+    QString fileName() const { return m_fileName; }
+    QString tableName() const { return m_tableName; }
+    const FieldList &fields() const { return m_fields; }
+    int fieldIndex(const QString &name) const; // -1 when unknown; case-insensitive
+    // Secondary indexes made when the table is created.
+    void setCreateIndexes(const QStringList &fieldNames) { m_createIndexes = fieldNames; }
+
+    bool exists() const;
+    void create();
+    void open();
+    void close();
+    bool isOpen() const { return m_open; }
+
+    // Navigation over the filtered rows.
+    int recordCount() const;
+    bool isEmpty() const { return recordCount() == 0; }
+    void first();
+    void next();
+    void last();
+    bool eof() const;
+    int currentRow() const; // -1 when empty
+    void setCurrentRow(int row);
+
+    // Field values of the current record; throws when there is none or the
+    // field is unknown.
+    QVariant value(const QString &field) const;
+    double asFloat(const QString &field) const { return value(field).toDouble(); }
+    QString asString(const QString &field) const { return value(field).toString(); }
+    int asInteger(const QString &field) const { return value(field).toInt(); }
+    QDate asDate(const QString &field) const { return value(field).toDate(); }
+    QVariant valueAt(int row, const QString &field) const;
+
+    // Inserts and posts a record from values in field order (ID is ignored
+    // and assigned by the engine); the new record becomes current.
+    // Returns the new ID.
+    qint64 insertRecord(const QVariantList &values);
+    // Deletes the current record; the next one (or the new last) becomes current.
+    void deleteCurrent();
+
+    void setFilter(const QString &text);
+    QString filter() const { return m_filter; }
+    void setFiltered(bool on);
+    bool filtered() const { return m_filtered; }
+
+    bool locate(const QString &field, const QVariant &v);
+    // Value of resultField in the first record whose keyField equals v; null when none.
+    QVariant lookup(const QString &keyField, const QVariant &v, const QString &resultField) const;
+
+    // Display updates of the grids are held back between these calls (nested).
+    void disableControls();
+    void enableControls();
+    bool controlsDisabled() const { return m_disabled > 0; }
+
+    // Marks the rows stale, e.g. after a commit or rollback.
+    void invalidate();
+    void detachDatabase() { m_db = nullptr; }
+
+    // QAbstractTableModel: one column per field, in field order.
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant &value,
+                       int role = Qt::EditRole) override;
+
+signals:
+    void currentRowChanged(int row);
+
+private:
+    Database &db() const;
+    QString qualifiedName();
+    void ensureLoaded() const;
+    void load() const;
+    QVariant toStorage(const FieldDef &f, const QVariant &v) const;
+    QVariant fromStorage(const FieldDef &f, const QVariant &v) const;
+    void changed();
+    void moveTo(int row, bool eof);
+    void requireOpen() const;
+
+    Database *m_db;
+    QString m_fileName;
+    QString m_tableName;
+    FieldList m_fields;
+    QStringList m_createIndexes;
+    QString m_schema;
+    bool m_open = false;
+
+    QString m_filter;
+    bool m_filtered = false;
+    FilterParser::Result m_where;
+
+    mutable QVector<QVariantList> m_rows;
+    mutable bool m_stale = true;
+    mutable int m_current = -1;
+    mutable bool m_eof = false;
+    mutable std::optional<qint64> m_wantId;  // record to make current after the next read
+    mutable std::optional<int> m_wantRow;    // position to keep after a deletion
+
+    int m_disabled = 0;
+    bool m_resetPending = false;
+    QStringList m_titles;
+};
