@@ -1,6 +1,10 @@
 #include "data/TDM1.h"
 
 #include "data/DateText.h"
+#include "data/OptionsCommands.h"
+#include "data/PrintCommand.h"
+#include "data/ReferenceCommands.h"
+#include "data/WaybillCommands.h"
 
 TDM1::TDM1(const QString &directory, const QString &iniPath, QObject *parent)
     : QObject(parent), m_db(directory), m_ini(iniPath.isEmpty() ? IniFile::defaultPath() : iniPath),
@@ -14,6 +18,10 @@ TDM1::TDM1(const QString &directory, const QString &iniPath, QObject *parent)
     m_orvetSost->setCreateIndexes({QStringLiteral("IDJOIN")});
     m_chesks->setCreateIndexes({QStringLiteral("DATE")});
     createActions();
+    m_referenceCommands = std::make_unique<ReferenceCommands>(*this);
+    m_optionsCommands = std::make_unique<OptionsCommands>(*this);
+    m_waybillCommands = std::make_unique<WaybillCommands>(*this);
+    m_printCommand = std::make_unique<PrintCommand>(*this);
     ActionList::guarded([this] { DataModuleCreate(); });
 }
 

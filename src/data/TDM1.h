@@ -3,6 +3,7 @@
 #include "data/ActionList.h"
 #include "data/Database.h"
 #include "data/EditorState.h"
+#include "data/Random.h"
 #include "data/Table.h"
 #include "settings/IniFile.h"
 #include "settings/StoredValues.h"
@@ -11,6 +12,10 @@
 #include <QObject>
 #include <memory>
 
+class OptionsCommands;
+class PrintCommand;
+class ReferenceCommands;
+class WaybillCommands;
 class TOrvet_New_F;
 class TOptions_F;
 class TChesk_New_F;
@@ -38,6 +43,7 @@ public:
     IniFile &iniFile() { return m_ini; }
     StoredValues &FS1() { return m_values; }
     EditorState &editorState() { return m_editor; }
+    Random &random() { return m_random; }
 
     ActionList &actions() { return m_actions; }
     QAction *action(const QString &name) const { return m_actions.action(name); }
@@ -82,6 +88,11 @@ private:
     StoredValues m_values;
     EditorState m_editor;
     ActionList m_actions;
+    Random m_random;
+    std::unique_ptr<ReferenceCommands> m_referenceCommands;
+    std::unique_ptr<OptionsCommands> m_optionsCommands;
+    std::unique_ptr<WaybillCommands> m_waybillCommands;
+    std::unique_ptr<PrintCommand> m_printCommand;
     QDate m_periodFrom, m_periodTo;
 
     TOrvet_New_F *m_editorForm = nullptr;
