@@ -39,7 +39,26 @@ bool Table::exists() const { return QFile::exists(db().pathOf(m_fileName)); }
 
 QString Table::qualifiedName() { return QStringLiteral("\"%1\".\"%2\"").arg(m_schema, m_tableName); }
 
+// Engine errors name no file; the user needs to know which one is at fault.
+template <typename F> static void namingFile(const QString &fileName, const QString &what, F &&body) {
+    try {
+        body();
+    } catch (const OrvetError &e) {
+        if (e.message().contains(fileName))
+            throw;
+        throw OrvetError(what.arg(fileName) + QStringLiteral(": ") + e.message());
+    }
+}
+
 void Table::create() {
+    namingFile(m_fileName, QStringLiteral("Не удалось создать таблицу %1"), [this] { createTable(); });
+}
+
+void Table::open() {
+    namingFile(m_fileName, QStringLiteral("Не удалось открыть таблицу %1"), [this] { openTable(); });
+}
+
+void Table::createTable() {
     close();
     m_schema = db().schemaFor(m_fileName);
     QStringList cols;
@@ -51,7 +70,7 @@ void Table::create() {
                       .arg(m_schema, m_tableName, field));
 }
 
-void Table::open() {
+void Table::openTable() {
     m_schema = db().schemaFor(m_fileName);
     QSqlQuery q = db().exec(QStringLiteral("PRAGMA \"%1\".table_info(\"%2\")").arg(m_schema, m_tableName));
     QSet<QString> present;

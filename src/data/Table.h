@@ -92,6 +92,8 @@ signals:
 
 private:
     Database &db() const;
+    void createTable();
+    void openTable();
     QString qualifiedName();
     void ensureLoaded() const;
     void load() const;

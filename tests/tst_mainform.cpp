@@ -1,0 +1,225 @@
+#include "ScriptedDialogHost.h"
+#include "TestDir.h"
+
+#include "app/TMainForm.h"
+#include "controls/DBGrid.h"
+#include "controls/UpDown.h"
+#include "data/TDM1.h"
+
+#include <QDateEdit>
+#include <QFile>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+// The main window: the period, the receipt filter, the keys of the lists,
+// and its placement kept in the settings file.
+class TestMainForm : public QObject {
+    Q_OBJECT
+private:
+    struct Fixture {
+        TestDir dir;
+        ScriptedDialogHost host;
+        TMainForm form;
+        TDM1 dm{dir.path(), dir.ini()};
+        QStringList ran;
+        Fixture() {
+            form.setDataModule(&dm);
+            for (const char *name : {"Enter_chesk", "Delete_chesk", "NamePoezd_new", "NamePoezd_Del", "New_Orvet"}) {
+                const QString n = QString::fromLatin1(name);
+                dm.actions().setHandler(n, [this, n] { ran << n; });
+            }
+        }
+        QString period() const {
+            return form.DateEdit1->date().toString(QStringLiteral("dd.MM.yyyy")) + QStringLiteral("-") +
+                   form.DateEdit2->date().toString(QStringLiteral("dd.MM.yyyy"));
+        }
+    };
+
+private slots:
+    void initTestCase() { pinRussianLocale(); }
+
+    void activationSetsPreviousMonth_data() {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QString>("period");
+        QTest::newRow("mid January") << QDate(2025, 1, 15) << QStringLiteral("01.12.2024-31.12.2024");
+        QTest::newRow("31 March leap") << QDate(2024, 3, 31) << QStringLiteral("01.02.2024-29.02.2024");
+        QTest::newRow("31 March") << QDate(2025, 3, 31) << QStringLiteral("01.02.2025-28.02.2025");
+        QTest::newRow("1 December") << QDate(2025, 12, 1) << QStringLiteral("01.11.2025-30.11.2025");
+    }
+
+    void activationSetsPreviousMonth() {
+        QFETCH(QDate, today);
+        QFETCH(QString, period);
+        Fixture f;
+        f.form.FormActivate(today);
+        QCOMPARE(f.period(), period);
+        QCOMPARE(f.dm.periodFrom(), f.form.DateEdit1->date());
+        QCOMPARE(f.dm.periodTo(), f.form.DateEdit2->date());
+    }
+
+    void receiptListFollowsThePeriod() {
+        Fixture f;
+        for (const QDate &d : {QDate(2024, 11, 30), QDate(2024, 12, 1), QDate(2024, 12, 31), QDate(2025, 1, 1)})
+            f.dm.Chesks().insertRecord({{}, d, 10.0, 500.0});
+        f.form.FormActivate(QDate(2025, 1, 15));
+        QCOMPARE(f.dm.Chesks().filter(), QStringLiteral("DATE>='01.12.2024' and DATE<='31.12.2024'"));
+        QVERIFY(f.dm.Chesks().filtered());
+        QCOMPARE(f.form.DBGrid2->model()->rowCount(), 2);
+        f.form.UpDown1->stepUp();
+        QCOMPARE(f.form.DBGrid2->model()->rowCount(), 1);
+        QCOMPARE(f.form.DBGrid1->model(), &f.dm.Orvet()); // waybills are never filtered
+        // A new activation puts the period back.
+        f.form.FormActivate(QDate(2025, 1, 15));
+        QCOMPARE(f.form.DBGrid2->model()->rowCount(), 2);
+    }
+
+    void upDownMovesWholeMonths() {
+        Fixture f;
+        f.form.FormActivate(QDate(2025, 1, 15));
+        f.form.UpDown1->stepUp();
+        QCOMPARE(f.period(), QStringLiteral("01.01.2025-31.01.2025"));
+        f.form.FormActivate(QDate(2024, 4, 2));
+        QCOMPARE(f.period(), QStringLiteral("01.03.2024-31.03.2024"));
+        f.form.UpDown1->stepDown();
+        QCOMPARE(f.period(), QStringLiteral("01.02.2024-29.02.2024"));
+        f.form.UpDown1->stepUp();
+        f.form.UpDown1->stepUp();
+        QCOMPARE(f.period(), QStringLiteral("01.04.2024-30.04.2024"));
+    }
+
+    void upDownStopsAtItsBounds() {
+        Fixture f;
+        f.form.FormActivate(QDate(2025, 1, 15));
+        for (int i = 0; i < 500; ++i)
+            f.form.UpDown1->stepDown();
+        QCOMPARE(f.form.UpDown1->position(), 0);
+        const QString low = f.period();
+        QCOMPARE(low, QStringLiteral("01.04.1983-30.04.1983"));
+        f.form.UpDown1->stepDown();
+        QCOMPARE(f.period(), low);
+        for (int i = 0; i < 1000; ++i)
+            f.form.UpDown1->stepUp();
+        QCOMPARE(f.form.UpDown1->position(), 1000);
+        const QString high = f.period();
+        f.form.UpDown1->stepUp();
+        QCOMPARE(f.period(), high);
+    }
+
+    void keysOfTheLists() {
+        Fixture f;
+        f.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+        auto press = [&](QWidget *w, Qt::Key key) {
+            f.ran.clear();
+            QTest::keyClick(w, key);
+            return f.ran;
+        };
+        QCOMPARE(press(f.form.DBGrid1, Qt::Key_Insert), QStringList{"Enter_chesk"});
+        QCOMPARE(press(f.form.DBGrid1, Qt::Key_Delete), QStringList{});
+        QCOMPARE(press(f.form.DateEdit1, Qt::Key_Insert), QStringList{"Enter_chesk"});
+        QCOMPARE(press(f.form.DateEdit2, Qt::Key_Insert), QStringList{"Enter_chesk"});
+        QCOMPARE(press(f.form.DBGrid2, Qt::Key_Insert), QStringList{"Enter_chesk"});
+        QCOMPARE(press(f.form.DBGrid2, Qt::Key_Delete), QStringList{"Delete_chesk"});
+        QCOMPARE(press(f.form.DBGrid3, Qt::Key_Insert), QStringList{"NamePoezd_new"});
+        QCOMPARE(press(f.form.DBGrid3, Qt::Key_Delete), QStringList{"NamePoezd_Del"});
+        QCOMPARE(press(f.form.DBGrid3, Qt::Key_A), QStringList{});
+        f.form.close();
+    }
+
+    void periodFieldsAreReadOnly() {
+        Fixture f;
+        f.form.FormActivate(QDate(2025, 1, 15));
+        QVERIFY(f.form.DateEdit1->isReadOnly());
+        QVERIFY(!f.form.DateEdit1->calendarPopup());
+        QTest::keyClicks(f.form.DateEdit1, QStringLiteral("0101"));
+        QCOMPARE(f.period(), QStringLiteral("01.12.2024-31.12.2024"));
+    }
+
+    void menuAndToolBar() {
+        Fixture f;
+        const QList<QAction *> top = f.form.menuBar()->actions();
+        QCOMPARE(top.size(), 3);
+        QCOMPARE(top[0]->text(), QStringLiteral("Работа"));
+        QCOMPARE(top[1]->text(), QStringLiteral("Настройки"));
+        QCOMPARE(top[2]->text(), QStringLiteral("Версия 2.1"));
+        QStringList items;
+        for (QAction *a : top[0]->menu()->actions())
+            items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(items, (QStringList{"Новый путевой лист", "Редактировать путевой лист", "Удалить путевой лист", "-",
+                                     "Ввести чек", "Удалить чек", "-", "Новый тип поездки", "Удалить поездку"}));
+        top[0]->menu()->actions()[0]->trigger();
+        QCOMPARE(f.ran, QStringList{"New_Orvet"});
+    }
+
+    void gridCurrentRowIsTheTablesRecord() {
+        Fixture f;
+        for (int i = 0; i < 3; ++i)
+            f.dm.LPoezd().insertRecord({{}, QStringLiteral("T%1").arg(i), QString(), QString(), i});
+        f.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+        f.dm.LPoezd().first();
+        QCOMPARE(f.form.DBGrid3->currentIndex().row(), 0);
+        f.form.DBGrid3->setFocus();
+        QTest::keyClick(f.form.DBGrid3, Qt::Key_Down);
+        QCOMPARE(f.dm.LPoezd().currentRow(), 1);
+        QCOMPARE(f.dm.LPoezd().asString(QStringLiteral("NAME")), QStringLiteral("T1"));
+        f.dm.LPoezd().last();
+        QCOMPARE(f.form.DBGrid3->currentIndex().row(), 2);
+        f.form.close();
+    }
+
+    void placementIsSavedAtCloseAndRestored() {
+        TestDir dir;
+        {
+            ScriptedDialogHost host;
+            TMainForm form;
+            TDM1 dm(dir.path(), dir.ini());
+            form.setDataModule(&dm);
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            form.move(40, 30);
+            form.resize(800, 500);
+            form.setPanel1Width(260);
+            form.setGroupBox1Height(150);
+            QCOMPARE(form.panel1Width(), 260);
+            form.close();
+            QVERIFY(host.errors.isEmpty());
+        }
+        IniFile ini(dir.ini());
+        QCOMPARE(ini.readString(QStringLiteral("MainF"), QStringLiteral("NormPos"), QString()),
+                 QStringLiteral("40,30,840,530"));
+        QCOMPARE(ini.readInteger(QStringLiteral("MainF"), QStringLiteral("Panel1_Width"), 0), 260);
+        QCOMPARE(ini.readInteger(QStringLiteral("MainF"), QStringLiteral("GroupBox1_Height"), 0), 150);
+        ScriptedDialogHost host;
+        TMainForm form;
+        TDM1 dm(dir.path(), dir.ini());
+        form.setDataModule(&dm);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.pos(), QPoint(40, 30));
+        QCOMPARE(form.size(), QSize(800, 500));
+        QCOMPARE(form.panel1Width(), 260);
+        QCOMPARE(form.groupBox1Height(), 150);
+        form.close();
+    }
+
+    void unwritableSettingsAtCloseIsShownAndTheWindowCloses() {
+        TestDir dir;
+        QVERIFY(QDir().mkpath(dir.ini())); // a folder where the file should be
+        ScriptedDialogHost host;
+        TMainForm form;
+        TDM1 dm(dir.path(), dir.ini());
+        form.setDataModule(&dm);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(form.close());
+        QCOMPARE(host.errors.size(), 1);
+        QVERIFY(host.errors[0].startsWith(QStringLiteral("Unable to write to ")));
+    }
+};
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"

@@ -1,0 +1,248 @@
+#include "TestDir.h"
+
+#include "data/OrvetError.h"
+#include "settings/IniFile.h"
+#include "settings/StoredValues.h"
+#include "settings/WindowPlacement.h"
+
+#include <QFile>
+#include <QStringDecoder>
+#include <QTest>
+#include <QWidget>
+
+// The settings file and the stored values kept in it.
+class TestSettings : public QObject {
+    Q_OBJECT
+private:
+    static QByteArray bytes(const QString &path) {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }
+    static void writeBytes(const QString &path, const QByteArray &b) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(b);
+    }
+    static QString text(const QString &path) { return QStringDecoder("windows-1251").decode(bytes(path)); }
+
+private slots:
+    void initTestCase() { pinRussianLocale(); }
+
+    void roundTripsInWindows1251() {
+        TestDir d;
+        IniFile ini(d.ini());
+        ini.writeString(QStringLiteral("DataM"), QStringLiteral("Voditel"), QStringLiteral("Иванов И.И."));
+        QVERIFY(bytes(d.ini()).contains("Voditel=\xc8\xe2\xe0\xed\xee\xe2")); // cp1251 bytes of "Иванов"
+        QCOMPARE(ini.readString(QStringLiteral("datam"), QStringLiteral("VODITEL"), QString()),
+                 QStringLiteral("Иванов И.И."));
+    }
+
+    void missingFileSectionOrKeyGivesDefault() {
+        TestDir d;
+        IniFile ini(d.ini());
+        QCOMPARE(ini.readString(QStringLiteral("DataM"), QStringLiteral("X"), QStringLiteral("def")), QStringLiteral("def"));
+        ini.writeString(QStringLiteral("Other"), QStringLiteral("X"), QStringLiteral("1"));
+        QCOMPARE(ini.readString(QStringLiteral("DataM"), QStringLiteral("X"), QStringLiteral("def")), QStringLiteral("def"));
+        QCOMPARE(ini.readInteger(QStringLiteral("Other"), QStringLiteral("Y"), 7), 7);
+    }
+
+    void quotationRule_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("plain") << QStringLiteral("ООО Ромашка") << QStringLiteral("ООО Ромашка");
+        QTest::newRow("double quoted") << QStringLiteral("\"Утверждаю\"") << QStringLiteral("\"\"Утверждаю\"\"");
+        QTest::newRow("single quoted") << QStringLiteral("'x'") << QStringLiteral("\"'x'\"");
+        QTest::newRow("one quote") << QStringLiteral("\"x") << QStringLiteral("\"x");
+        QTest::newRow("mixed") << QStringLiteral("\"x'") << QStringLiteral("\"x'");
+        QTest::newRow("empty") << QString() << QString();
+    }
+
+    void quotationRule() {
+        QFETCH(QString, value);
+        QFETCH(QString, written);
+        TestDir d;
+        IniFile ini(d.ini());
+        ini.writeString(QStringLiteral("DataM"), QStringLiteral("K"), value);
+        QVERIFY2(text(d.ini()).contains(QStringLiteral("K=") + written + QStringLiteral("\r\n")), qPrintable(text(d.ini())));
+        QCOMPARE(ini.readString(QStringLiteral("DataM"), QStringLiteral("K"), QStringLiteral("?")), value);
+    }
+
+    void readingTrimsUnquotesAndCaps() {
+        TestDir d;
+        writeBytes(d.ini(), "[DataM]\r\n  Adress =  'Main st'  \r\nLong=" + QByteArray(3000, 'a') + "\r\n");
+        IniFile ini(d.ini());
+        QCOMPARE(ini.readString(QStringLiteral("DATAM"), QStringLiteral("adress"), QString()), QStringLiteral("Main st"));
+        QCOMPARE(ini.readString(QStringLiteral("DataM"), QStringLiteral("Long"), QString()).size(), 2047);
+    }
+
+    void hexAndBadIntegers() {
+        TestDir d;
+        writeBytes(d.ini(), "[MainF]\nA=0x1F\nB=0X10\nC=12\nD=abc\nE=0x\n");
+        IniFile ini(d.ini());
+        QCOMPARE(ini.readInteger(QStringLiteral("MainF"), QStringLiteral("A"), 0), 31);
+        QCOMPARE(ini.readInteger(QStringLiteral("MainF"), QStringLiteral("B"), 0), 16);
+        QCOMPARE(ini.readInteger(QStringLiteral("MainF"), QStringLiteral("C"), 0), 12);
+        QCOMPARE(ini.readInteger(QStringLiteral("MainF"), QStringLiteral("D"), 5), 5);
+        QCOMPARE(ini.readInteger(QStringLiteral("MainF"), QStringLiteral("E"), 5), 5);
+    }
+
+    void writingKeepsOtherSectionsAndReplacesKeys() {
+        TestDir d;
+        writeBytes(d.ini(), "; a comment\r\n[MainF]\r\nShowCmd=1\r\n\r\n[DataM]\r\nwinter=0\r\n");
+        IniFile ini(d.ini());
+        ini.writeStrings(QStringLiteral("DATAM"), {{QStringLiteral("Winter"), QStringLiteral("-1")},
+                                                   {QStringLiteral("Voditel"), QStringLiteral("Петров")}});
+        const QString t = text(d.ini());
+        QVERIFY(t.startsWith(QStringLiteral("; a comment\r\n[MainF]\r\nShowCmd=1\r\n")));
+        QCOMPARE(t.count(QStringLiteral("inter=")), 1);
+        QCOMPARE(ini.readString(QStringLiteral("DataM"), QStringLiteral("WINTER"), QString()), QStringLiteral("-1"));
+        QCOMPARE(ini.readString(QStringLiteral("MainF"), QStringLiteral("ShowCmd"), QString()), QStringLiteral("1"));
+    }
+
+    void garbageAndInvalidBytesAreSurvived() {
+        TestDir d;
+        QByteArray junk;
+        for (int i = 0; i < 5000; ++i)
+            junk.append(char((i * 131) % 256));
+        writeBytes(d.ini(), junk + "\n[DataM]\nRashodna100km=7,5\n" + QByteArray(100000, 'z'));
+        IniFile ini(d.ini());
+        StoredValues v(&ini);
+        v.readAll();
+        QCOMPARE(v.number(StoredValues::Rashodna100km), 7.5);
+        v.writeAll(); // writing over it works and keeps the value
+        QCOMPARE(ini.readString(QStringLiteral("DataM"), QStringLiteral("Rashodna100km"), QString()), QStringLiteral("7,5"));
+    }
+
+    void failedWriteLeavesTheFileWhole() {
+        TestDir d;
+        IniFile ok(d.ini());
+        ok.writeString(QStringLiteral("DataM"), QStringLiteral("A"), QStringLiteral("1"));
+        // A path whose folder is a file cannot be written.
+        IniFile bad(d.file(QStringLiteral("Orvet.ini/inner.ini")));
+        try {
+            bad.writeString(QStringLiteral("DataM"), QStringLiteral("A"), QStringLiteral("2"));
+            QFAIL("written");
+        } catch (const OrvetError &e) {
+            QVERIFY(e.message().startsWith(QStringLiteral("Unable to write to ")));
+        }
+        QCOMPARE(ok.readString(QStringLiteral("DataM"), QStringLiteral("A"), QString()), QStringLiteral("1"));
+    }
+
+    void storedValueDefaults() {
+        TestDir d;
+        IniFile ini(d.ini());
+        StoredValues v(&ini);
+        v.readAll();
+        for (int i : {0, 1, 2, 3, 4, 5, 9})
+            QCOMPARE(v.text(i), QString());
+        QCOMPARE(v.number(StoredValues::Rashodna100km), 0.0);
+        QCOMPARE(v.number(StoredValues::StartoviyProbeg), 0.0);
+        QCOMPARE(v.flag(StoredValues::Winter), false);
+        QCOMPARE(v.text(StoredValues::Proveril), QStringLiteral("Главный бухгалтер"));
+        QCOMPARE(StoredValues::name(6), QStringLiteral("Rashodna100km"));
+    }
+
+    void storedValuesWrittenInLocaleForm() {
+        TestDir d;
+        IniFile ini(d.ini());
+        StoredValues v(&ini);
+        v.setValue(StoredValues::Rashodna100km, 8.5);
+        v.setValue(StoredValues::Winter, true);
+        v.setValue(StoredValues::StartoviyProbeg, 12000.0);
+        v.setValue(StoredValues::Utvejdaushiy, QStringLiteral("\"Директор\""));
+        v.writeAll();
+        const QString t = text(d.ini());
+        QVERIFY(t.contains(QStringLiteral("Rashodna100km=8,5\r\n")));
+        QVERIFY(t.contains(QStringLiteral("Winter=-1\r\n")));
+        QVERIFY(t.contains(QStringLiteral("StartoviyProbeg=12000\r\n")));
+        QVERIFY(t.contains(QStringLiteral("Utvejdaushiy=\"\"Директор\"\"\r\n")));
+        // All eleven, in index order.
+        int last = -1;
+        for (int i = 0; i < StoredValues::Count; ++i) {
+            const int at = int(t.indexOf(StoredValues::name(i) + QLatin1Char('=')));
+            QVERIFY(at > last);
+            last = at;
+        }
+        StoredValues back(&ini);
+        back.readAll();
+        QCOMPARE(back.number(StoredValues::Rashodna100km), 8.5);
+        QVERIFY(back.flag(StoredValues::Winter));
+        QCOMPARE(back.text(StoredValues::Utvejdaushiy), QStringLiteral("\"Директор\""));
+    }
+
+    void badNumbersFailWhereConverted() {
+        TestDir d;
+        writeBytes(d.ini(), "[DataM]\nRashodna100km=abc\nWinter=maybe\n");
+        IniFile ini(d.ini());
+        StoredValues v(&ini);
+        v.readAll(); // reading holds text and does not fail
+        QCOMPARE(v.text(StoredValues::Rashodna100km), QStringLiteral("abc"));
+        try {
+            v.number(StoredValues::Rashodna100km);
+            QFAIL("converted");
+        } catch (const OrvetError &e) {
+            QCOMPARE(e.message(), QStringLiteral("Invalid variant type conversion"));
+        }
+        QVERIFY_THROWS_EXCEPTION(OrvetError, v.flag(StoredValues::Winter));
+    }
+
+    void placementRoundTrip() {
+        TestDir d;
+        IniFile ini(d.ini());
+        int pane = 240;
+        {
+            QWidget w;
+            WindowPlacement p(&w, QStringLiteral("MainF"), true);
+            p.setIniFile(&ini);
+            p.addProperty(QStringLiteral("Panel1_Width"), [&] { return pane; }, [&](int v) { pane = v; });
+            p.save(); // never restored: writes nothing
+            QVERIFY(!QFile::exists(d.ini()));
+            p.restore();
+            w.move(100, 50);
+            w.resize(700, 400);
+            pane = 300;
+            p.save();
+        }
+        const QString t = text(d.ini());
+        const QString suffix = WindowPlacement::resolutionSuffix();
+        const QStringList keys{QStringLiteral("FormVersion=0"), QStringLiteral("Flags=0"), QStringLiteral("ShowCmd=1"),
+                               QStringLiteral("PixelsPerInch="), QStringLiteral("MinMaxPos") + suffix + QStringLiteral("=-1,-1,-1,-1"),
+                               QStringLiteral("MinMaxPos=-1,-1,-1,-1"), QStringLiteral("NormPos") + suffix + QStringLiteral("=100,50,800,450"),
+                               QStringLiteral("NormPos=100,50,800,450"), QStringLiteral("Visible=0"), QStringLiteral("Panel1_Width=300")};
+        int last = -1;
+        for (const QString &k : keys) {
+            const int at = int(t.indexOf(k));
+            QVERIFY2(at > last, qPrintable(k));
+            last = at;
+        }
+        pane = 0;
+        QWidget again;
+        WindowPlacement p(&again, QStringLiteral("MainF"), true);
+        p.setIniFile(&ini);
+        p.addProperty(QStringLiteral("Panel1_Width"), [&] { return pane; }, [&](int v) { pane = v; });
+        p.restore();
+        QCOMPARE(again.pos(), QPoint(100, 50));
+        QCOMPARE(again.size(), QSize(700, 400));
+        QCOMPARE(pane, 300);
+    }
+
+    void placementAtOtherDpiRestoresOnlyStateAndPanes() {
+        TestDir d;
+        writeBytes(d.ini(), "[MainF]\nPixelsPerInch=1\nNormPos=10,10,500,500\nShowCmd=1\nPanel1_Width=abc\n");
+        IniFile ini(d.ini());
+        int pane = 240;
+        QWidget w;
+        w.move(5, 5);
+        w.resize(300, 200);
+        WindowPlacement p(&w, QStringLiteral("MainF"), true);
+        p.setIniFile(&ini);
+        p.addProperty(QStringLiteral("Panel1_Width"), [&] { return pane; }, [&](int v) { pane = v; });
+        p.restore();
+        QCOMPARE(w.size(), QSize(300, 200));
+        QCOMPARE(pane, 0); // not an integer
+    }
+};
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"
