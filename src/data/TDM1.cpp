@@ -66,6 +66,9 @@ void TDM1::DataModuleCreate() {
     for (Table *t : all)
         t->open();
     m_values.readAll();
+    // A missing template is written beside the tables; one that is there is
+    // the user's and stays as it is.
+    PrintCommand::installDefaultTemplate(m_db.directory());
 }
 
 void TDM1::setForms(TOrvet_New_F *editor, TOptions_F *options, TChesk_New_F *chesk, TPoezd_New_F *poezd,

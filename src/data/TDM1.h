@@ -44,6 +44,7 @@ public:
     StoredValues &FS1() { return m_values; }
     EditorState &editorState() { return m_editor; }
     Random &random() { return m_random; }
+    PrintCommand &printCommand() { return *m_printCommand; }
 
     ActionList &actions() { return m_actions; }
     QAction *action(const QString &name) const { return m_actions.action(name); }
