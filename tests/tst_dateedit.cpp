@@ -1,0 +1,70 @@
+#include "controls/DateEdit.h"
+
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QSignalSpy>
+#include <QTest>
+
+class TestDateEdit : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
+    void showsShortDateWithFullYear();
+    void settingDateIsReported();
+    void readOnlyRefusesTypingAndCalendar();
+    void writableOpensCalendar();
+
+private:
+    static void showAndFocus(QWidget &window, DateEdit *edit);
+};
+
+void TestDateEdit::showAndFocus(QWidget &window, DateEdit *edit) {
+    edit->setGeometry(10, 10, 140, 24);
+    window.resize(200, 60);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    edit->setFocus();
+}
+
+void TestDateEdit::showsShortDateWithFullYear() {
+    DateEdit edit(QDate(2024, 12, 1));
+    QCOMPARE(edit.displayFormat(), QString("dd.MM.yyyy"));
+    QCOMPARE(edit.text(), QString("01.12.2024"));
+    QVERIFY(edit.calendarPopup());
+}
+
+void TestDateEdit::settingDateIsReported() {
+    DateEdit edit(QDate(2024, 12, 1));
+    QSignalSpy spy(&edit, &QDateEdit::dateChanged);
+    edit.setDate(QDate(2024, 11, 1));
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).toDate(), QDate(2024, 11, 1));
+}
+
+void TestDateEdit::readOnlyRefusesTypingAndCalendar() {
+    QWidget window;
+    auto *edit = new DateEdit(QDate(2024, 12, 1), &window);
+    edit->setReadOnly(true);
+    showAndFocus(window, edit);
+    QTest::keyClicks(edit, "15");
+    QTest::keyClick(edit, Qt::Key_Up);
+    QTest::keyClick(edit, Qt::Key_F4);
+    QTest::keyClick(edit, Qt::Key_Down, Qt::AltModifier);
+    QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() - 6, edit->height() / 2));
+    QCOMPARE(edit->date(), QDate(2024, 12, 1));
+    QVERIFY(!edit->calendarWidget()->isVisible());
+}
+
+void TestDateEdit::writableOpensCalendar() {
+    QWidget window;
+    auto *edit = new DateEdit(QDate(2024, 12, 1), &window);
+    showAndFocus(window, edit);
+    QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() - 6, edit->height() / 2));
+    QTRY_VERIFY(edit->calendarWidget()->isVisible());
+}
+
+QTEST_MAIN(TestDateEdit)
+#include "tst_dateedit.moc"
