@@ -1,6 +1,8 @@
 #include "data/TDM1.h"
 
 #include "data/DateText.h"
+#include "data/DayEditCommand.h"
+#include "data/ReopenCommands.h"
 #include "data/OptionsCommands.h"
 #include "data/PrintCommand.h"
 #include "data/ReferenceCommands.h"
@@ -22,6 +24,8 @@ TDM1::TDM1(const QString &directory, const QString &iniPath, QObject *parent)
     m_optionsCommands = std::make_unique<OptionsCommands>(*this);
     m_waybillCommands = std::make_unique<WaybillCommands>(*this);
     m_printCommand = std::make_unique<PrintCommand>(*this);
+    m_reopenCommands = std::make_unique<ReopenCommands>(*this);
+    m_dayEditCommand = std::make_unique<DayEditCommand>(*this);
     ActionList::guarded([this] { DataModuleCreate(); });
 }
 

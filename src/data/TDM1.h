@@ -12,9 +12,11 @@
 #include <QObject>
 #include <memory>
 
+class DayEditCommand;
 class OptionsCommands;
 class PrintCommand;
 class ReferenceCommands;
+class ReopenCommands;
 class WaybillCommands;
 class TOrvet_New_F;
 class TOptions_F;
@@ -94,6 +96,8 @@ private:
     std::unique_ptr<OptionsCommands> m_optionsCommands;
     std::unique_ptr<WaybillCommands> m_waybillCommands;
     std::unique_ptr<PrintCommand> m_printCommand;
+    std::unique_ptr<ReopenCommands> m_reopenCommands;
+    std::unique_ptr<DayEditCommand> m_dayEditCommand;
     QDate m_periodFrom, m_periodTo;
 
     TOrvet_New_F *m_editorForm = nullptr;

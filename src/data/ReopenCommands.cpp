@@ -1,0 +1,5 @@
+#include "data/ReopenCommands.h"
+
+#include "data/TDM1.h"
+
+ReopenCommands::ReopenCommands(TDM1 &dm) : m_dm(dm) {}
