@@ -1,5 +1,65 @@
 #include "data/OptionsCommands.h"
 
+#include "controls/CalcEdit.h"
 #include "data/TDM1.h"
+#include "forms/DialogHost.h"
+#include "forms/TOptions_F.h"
 
-OptionsCommands::OptionsCommands(TDM1 &dm) : m_dm(dm) {}
+#include <QCheckBox>
+#include <QLineEdit>
+
+namespace {
+const int TextIndexes[] = {StoredValues::Organizaciya, StoredValues::Adress,  StoredValues::MarkaAvto,
+                           StoredValues::GosNomer,     StoredValues::Voditel, StoredValues::Utvejdaushiy,
+                           StoredValues::GlavBuh,      StoredValues::Proveril};
+} // namespace
+
+OptionsCommands::OptionsCommands(TDM1 &dm) : m_dm(dm) {
+    m_dm.actions().setHandler(QStringLiteral("Options_Main"), [this] { Options_MainExecute(); });
+    m_dm.actions().setHandler(QStringLiteral("Options_Main_Close"), [this] { Options_Main_CloseExecute(); });
+}
+
+void OptionsCommands::Options_MainExecute() {
+    TOptions_F *f = m_dm.Options_F();
+    if (!f)
+        return;
+    const StoredValues &values = m_dm.FS1();
+    f->setWindowTitle(QStringLiteral("Настройки"));
+    // A number or flag typed into the file by hand fails here, before the dialog shows.
+    const double norm = values.number(StoredValues::Rashodna100km);
+    const bool winter = values.flag(StoredValues::Winter);
+    const double start = values.number(StoredValues::StartoviyProbeg);
+    for (int i : TextIndexes)
+        f->textField(i)->setText(values.text(i));
+    f->CalcEdit1->setValue(norm);
+    f->CheckBox1->setChecked(winter);
+    f->CalcEdit2->setValue(start);
+    DialogHost::instance().execDialog(f);
+}
+
+// A refused write leaves the dialog open with the new values already held
+// in memory; the action's error display reports it.
+void OptionsCommands::Options_Main_CloseExecute() {
+    TOptions_F *f = m_dm.Options_F();
+    if (!f)
+        return;
+    StoredValues &values = m_dm.FS1();
+    for (int i = StoredValues::Organizaciya; i < StoredValues::Count; ++i) {
+        switch (i) {
+        case StoredValues::Rashodna100km:
+            values.setValue(i, f->CalcEdit1->value());
+            break;
+        case StoredValues::Winter:
+            values.setValue(i, f->CheckBox1->isChecked());
+            break;
+        case StoredValues::StartoviyProbeg:
+            values.setValue(i, f->CalcEdit2->value());
+            break;
+        default:
+            values.setValue(i, f->textField(i)->text());
+            break;
+        }
+    }
+    values.writeAll();
+    f->accept();
+}

@@ -2,9 +2,14 @@
 
 class TDM1;
 
+// Opening the settings dialog and its Ok, which stores and writes all
+// eleven stored values.
 class OptionsCommands {
 public:
     explicit OptionsCommands(TDM1 &dm);
+
+    void Options_MainExecute();
+    void Options_Main_CloseExecute();
 
 private:
     TDM1 &m_dm;

@@ -1,3 +1,66 @@
 #include "forms/TChesk_New_F.h"
 
-TChesk_New_F::TChesk_New_F(TDM1 *dm, QWidget *parent) : QDialog(parent), m_dm(dm) { setObjectName(QStringLiteral("Chesk_New_F")); }
+#include "controls/CalcEdit.h"
+#include "controls/DateEdit.h"
+#include "forms/DesignedGeometry.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+
+TChesk_New_F::TChesk_New_F(TDM1 *dm, QWidget *parent) : QDialog(parent), m_dm(dm) {
+    setObjectName(QStringLiteral("Chesk_New_F"));
+    setWindowTitle(QStringLiteral("Введение нового чека"));
+
+    DateEdit1 = new DateEdit(this);
+    DateEdit1->setObjectName(QStringLiteral("DateEdit1"));
+    CalcEdit1 = new CalcEdit(this);
+    CalcEdit1->setObjectName(QStringLiteral("CalcEdit1"));
+    CalcEdit2 = new CalcEdit(this);
+    CalcEdit2->setObjectName(QStringLiteral("CalcEdit2"));
+    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("&Ok"), this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setAccessibleName(QStringLiteral("Ok"));
+    BitBtn1->setDefault(true);
+    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("&Cancel"),
+                              this);
+    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    BitBtn2->setAccessibleName(QStringLiteral("Cancel"));
+    BitBtn2->setAutoDefault(false);
+
+    DesignedGeometry g(this, QSize(284, 78));
+    const struct {
+        const char *label;
+        QWidget *field;
+        int y;
+    } rows[] = {{"Дата", DateEdit1, 5}, {"Литров", CalcEdit1, 29}, {"Денег", CalcEdit2, 53}};
+    for (const auto &r : rows) {
+        auto *label = new QLabel(QString::fromUtf8(r.label), this);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        label->setBuddy(r.field);
+        r.field->setAccessibleName(label->text());
+        g.placeText(label, QRect(8, r.y, 44, 21));
+        g.place(r.field, QRect(56, r.y, 140, 21));
+    }
+    g.place(BitBtn1, QRect(204, 5, 75, 25));
+    g.place(BitBtn2, QRect(204, 37, 75, 25));
+    g.apply();
+
+    setTabOrder(DateEdit1, CalcEdit1);
+    setTabOrder(CalcEdit1, CalcEdit2);
+    setTabOrder(CalcEdit2, BitBtn1);
+    setTabOrder(BitBtn1, BitBtn2);
+
+    connect(BitBtn1, &QPushButton::clicked, this, &TChesk_New_F::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TChesk_New_F::BitBtn2Click);
+}
+
+void TChesk_New_F::BitBtn1Click() {
+    emit okClicked();
+    accept();
+}
+
+// Esc and the close box end up here too, through reject().
+void TChesk_New_F::BitBtn2Click() {
+    reject();
+}

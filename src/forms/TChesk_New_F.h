@@ -2,13 +2,30 @@
 
 #include <QDialog>
 
+class CalcEdit;
+class DateEdit;
+class QPushButton;
 class TDM1;
 
+// The receipt dialog: date, litres and rubles of one fuel purchase. Ok is
+// reported by okClicked only; the caller keeps its own accepted flag.
 class TChesk_New_F : public QDialog {
     Q_OBJECT
 public:
     explicit TChesk_New_F(TDM1 *dm, QWidget *parent = nullptr);
 
+    DateEdit *DateEdit1 = nullptr;  // day of the purchase
+    CalcEdit *CalcEdit1 = nullptr;  // litres
+    CalcEdit *CalcEdit2 = nullptr;  // rubles
+    QPushButton *BitBtn1 = nullptr; // Ok, the default button
+    QPushButton *BitBtn2 = nullptr; // Cancel, pressed by Esc
+
+signals:
+    void okClicked();
+
 private:
+    void BitBtn1Click();
+    void BitBtn2Click();
+
     TDM1 *m_dm;
 };

@@ -1,3 +1,131 @@
 #include "forms/TOptions_F.h"
 
-TOptions_F::TOptions_F(TDM1 *dm, QWidget *parent) : QDialog(parent), m_dm(dm) { setObjectName(QStringLiteral("Options_F")); }
+#include "controls/CalcEdit.h"
+#include "data/TDM1.h"
+#include "forms/DesignedGeometry.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+constexpr int RowHeight = 21;
+
+QLineEdit *textEdit(QWidget *parent, const QString &name) {
+    auto *e = new QLineEdit(parent);
+    e->setObjectName(name);
+    return e;
+}
+
+CalcEdit *numberEdit(QWidget *parent, const QString &name) {
+    auto *e = new CalcEdit(parent);
+    e->setObjectName(name);
+    return e;
+}
+} // namespace
+
+TOptions_F::TOptions_F(TDM1 *dm, QWidget *parent) : QDialog(parent), m_dm(dm) {
+    setObjectName(QStringLiteral("Options_F"));
+    setWindowTitle(QStringLiteral("Настройки"));
+    buildControls();
+    // Bound to the action, so that the action's handler decides what Ok does.
+    if (m_dm) {
+        QAction *ok = m_dm->action(QStringLiteral("Options_Main_Close"));
+        BitBtn1->setText(ok->text());
+        connect(BitBtn1, &QPushButton::clicked, ok, &QAction::trigger);
+        connect(ok, &QAction::changed, BitBtn1, [this, ok] { BitBtn1->setEnabled(ok->isEnabled()); });
+    }
+    CheckBox1->setFocus(Qt::OtherFocusReason);
+}
+
+void TOptions_F::buildControls() {
+    Edit1 = textEdit(this, QStringLiteral("Edit1"));
+    Edit2 = textEdit(this, QStringLiteral("Edit2"));
+    Edit3 = textEdit(this, QStringLiteral("Edit3"));
+    Edit4 = textEdit(this, QStringLiteral("Edit4"));
+    Edit5 = textEdit(this, QStringLiteral("Edit5"));
+    Edit6 = textEdit(this, QStringLiteral("Edit6"));
+    CalcEdit1 = numberEdit(this, QStringLiteral("CalcEdit1"));
+    CheckBox1 = new QCheckBox(QStringLiteral("Зимний режим"), this);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    CheckBox1->setAccessibleName(CheckBox1->text());
+    CalcEdit2 = numberEdit(this, QStringLiteral("CalcEdit2"));
+    Edit7 = textEdit(this, QStringLiteral("Edit7"));
+    Edit8 = textEdit(this, QStringLiteral("Edit8"));
+    BitBtn1 = new QPushButton(QStringLiteral("&Ok"), this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setAccessibleName(QStringLiteral("Ok"));
+    BitBtn1->setDefault(true);
+
+    DesignedGeometry g(this, QSize(488, 200));
+    // Label text, its left edge, and the field it names with the field's left, top and width.
+    struct Row {
+        const char *label;
+        int labelX;
+        QWidget *field;
+        int x, y, width;
+    };
+    const Row rows[] = {
+        {"Организация", 8, Edit1, 84, 8, 317},
+        {"Адрес", 8, Edit2, 84, 32, 317},
+        {"Марка Авто", 8, Edit3, 84, 56, 121},
+        {"Гос. номер", 216, Edit4, 296, 56, 105},
+        {"Водитель", 8, Edit5, 84, 80, 121},
+        {"\"Утверждаю\"", 216, Edit6, 296, 80, 105},
+        {"Расход литров на 100 км.", 8, CalcEdit1, 152, 104, 121},
+        {"Стартовый пробег", 8, CalcEdit2, 152, 128, 121},
+        {"Проверил", 8, Edit8, 84, 152, 317},
+        {"Фамилия", 8, Edit7, 84, 176, 189},
+    };
+    for (const Row &r : rows) {
+        auto *label = new QLabel(QString::fromUtf8(r.label), this);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        label->setBuddy(r.field);
+        r.field->setAccessibleName(label->text());
+        g.placeText(label, QRect(r.labelX, r.y, r.x - r.labelX - 4, RowHeight));
+        g.place(r.field, QRect(r.x, r.y, r.width, RowHeight));
+    }
+    g.placeText(CheckBox1, QRect(296, 108, 97, 17));
+    g.place(BitBtn1, QRect(408, 8, 75, 25));
+    g.apply();
+
+    QWidget *order[] = {CheckBox1, Edit1,     Edit2,     Edit3, Edit4, Edit5,
+                        Edit6,     CalcEdit1, CalcEdit2, Edit8, Edit7, BitBtn1};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+QLineEdit *TOptions_F::textField(int index) const {
+    switch (index) {
+    case 0:
+        return Edit1;
+    case 1:
+        return Edit2;
+    case 2:
+        return Edit3;
+    case 3:
+        return Edit4;
+    case 4:
+        return Edit5;
+    case 5:
+        return Edit6;
+    case 9:
+        return Edit7;
+    case 10:
+        return Edit8;
+    default:
+        return nullptr;
+    }
+}
+
+// Without a cancel button Esc has nothing to press; only Ok or the close box end the dialog.
+void TOptions_F::keyPressEvent(QKeyEvent *event) {
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -2,13 +2,40 @@
 
 #include <QDialog>
 
+class CalcEdit;
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
 class TDM1;
 
+// The settings dialog: the eleven stored values. Its Ok button runs the
+// action Options_Main_Close; there is no cancel button, and Esc does nothing.
 class TOptions_F : public QDialog {
     Q_OBJECT
 public:
     explicit TOptions_F(TDM1 *dm, QWidget *parent = nullptr);
 
+    // The text field of a stored value (indexes 0 to 5, 9 and 10), else nullptr.
+    QLineEdit *textField(int index) const;
+
+    QLineEdit *Edit1 = nullptr;     // 0 Organizaciya
+    QLineEdit *Edit2 = nullptr;     // 1 Adress
+    QLineEdit *Edit3 = nullptr;     // 2 MarkaAvto
+    QLineEdit *Edit4 = nullptr;     // 3 GosNomer
+    QLineEdit *Edit5 = nullptr;     // 4 Voditel
+    QLineEdit *Edit6 = nullptr;     // 5 Utvejdaushiy
+    CalcEdit *CalcEdit1 = nullptr;  // 6 Rashodna100km
+    QCheckBox *CheckBox1 = nullptr; // 7 Winter
+    CalcEdit *CalcEdit2 = nullptr;  // 8 StartoviyProbeg
+    QLineEdit *Edit7 = nullptr;     // 9 GlavBuh
+    QLineEdit *Edit8 = nullptr;     // 10 Proveril
+    QPushButton *BitBtn1 = nullptr; // Ok
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
+    void buildControls();
+
     TDM1 *m_dm;
 };

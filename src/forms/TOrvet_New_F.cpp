@@ -1,3 +1,281 @@
 #include "forms/TOrvet_New_F.h"
 
-TOrvet_New_F::TOrvet_New_F(TDM1 *dm, QWidget *parent) : QDialog(parent), m_dm(dm) { setObjectName(QStringLiteral("Orvet_New_F")); }
+#include "controls/CalcEdit.h"
+#include "data/ActionList.h"
+#include "data/MemoryData.h"
+#include "data/OrvetError.h"
+#include "data/TDM1.h"
+#include "forms/DayGrid.h"
+#include "settings/WindowPlacement.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int HeaderHeight = 93;
+constexpr int RightColumnWidth = 83;
+constexpr int StripHeight = 41;
+constexpr int TotalsHeight = 68;
+
+QLabel *caption(const QString &text, QWidget *buddy) {
+    auto *l = new QLabel(text);
+    l->setBuddy(buddy);
+    return l;
+}
+} // namespace
+
+TOrvet_New_F::TOrvet_New_F(TDM1 *dm, QWidget *parent) : QDialog(parent), m_dm(dm) {
+    setObjectName(QStringLiteral("Orvet_New_F"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setSizeGripEnabled(true);
+    MemoryData1 = new MemoryData(this);
+
+    auto *root = new QVBoxLayout(this);
+    root->setContentsMargins(4, 2, 4, 4);
+    root->setSpacing(2);
+    root->addWidget(buildHeader());
+    root->addWidget(buildDays(), 1);
+    root->addWidget(buildTotals());
+
+    setTabOrder(Edit1, Edit3);
+    setTabOrder(Edit3, CalcEdit1);
+    setTabOrder(CalcEdit1, CalcEdit2);
+    setTabOrder(CalcEdit2, Edit2);
+
+    setMinimumSize(571, 312);
+    resize(571, 372);
+
+    m_placement = std::make_unique<WindowPlacement>(this, QStringLiteral("Orvet_New_F"));
+    if (m_dm)
+        m_placement->setIniFile(&m_dm->iniFile());
+}
+
+TOrvet_New_F::~TOrvet_New_F() = default;
+
+QStringList TOrvet_New_F::monthNames() {
+    return {QStringLiteral("Январь"),  QStringLiteral("Февраль"), QStringLiteral("Март"),
+            QStringLiteral("Апрель"),  QStringLiteral("Май"),     QStringLiteral("Июнь"),
+            QStringLiteral("Июль"),    QStringLiteral("Август"),  QStringLiteral("Сентябрь"),
+            QStringLiteral("Октябрь"), QStringLiteral("Ноябрь"),  QStringLiteral("Декабрь")};
+}
+
+CalcEdit *TOrvet_New_F::numberBox(const QString &name) {
+    auto *box = new CalcEdit;
+    box->setObjectName(name);
+    box->setDecimals(2);
+    box->setDisplayFormat(QStringLiteral(",0.##"));
+    return box;
+}
+
+QWidget *TOrvet_New_F::buildHeader() {
+    auto *band = new QWidget;
+    band->setFixedHeight(HeaderHeight);
+    auto *row = new QHBoxLayout(band);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(4);
+
+    GroupBox1 = new QGroupBox(QStringLiteral("Путевой лист"));
+    Edit1 = new QLineEdit;
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setFixedWidth(70);
+    Edit2 = new QComboBox;
+    Edit2->setObjectName(QStringLiteral("Edit2"));
+    Edit2->addItems(monthNames());
+    Edit2->setEditable(false);
+    Edit2->setEnabled(false);
+    Edit2->setFixedWidth(100);
+    Edit3 = new QLineEdit;
+    Edit3->setObjectName(QStringLiteral("Edit3"));
+    Edit3->setEnabled(false);
+    Edit3->setFixedWidth(50);
+    CalcEdit1 = numberBox(QStringLiteral("CalcEdit1"));
+    CalcEdit2 = numberBox(QStringLiteral("CalcEdit2"));
+
+    auto *grid = new QGridLayout(GroupBox1);
+    grid->setContentsMargins(8, 4, 8, 6);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(2);
+    grid->addWidget(caption(QStringLiteral("Номер"), Edit1), 0, 0);
+    grid->addWidget(caption(QStringLiteral("Месяц"), Edit2), 0, 1);
+    grid->addWidget(caption(QStringLiteral("Год"), Edit3), 0, 2);
+    grid->addWidget(caption(QStringLiteral("Пробег на начало"), CalcEdit1), 0, 3);
+    grid->addWidget(caption(QStringLiteral("на конец"), CalcEdit2), 0, 4);
+    grid->addWidget(Edit1, 1, 0);
+    grid->addWidget(Edit2, 1, 1);
+    grid->addWidget(Edit3, 1, 2);
+    grid->addWidget(CalcEdit1, 1, 3);
+    grid->addWidget(CalcEdit2, 1, 4);
+    grid->setColumnStretch(3, 1);
+    grid->setColumnStretch(4, 1);
+    grid->setRowStretch(2, 1);
+    row->addWidget(GroupBox1, 1);
+
+    auto *column = new QWidget;
+    column->setFixedWidth(RightColumnWidth);
+    auto *buttons = new QVBoxLayout(column);
+    buttons->setContentsMargins(2, 8, 2, 4);
+    BitBtn1 = new QPushButton(QStringLiteral("&Ok"));
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setDefault(true);
+    BitBtn2 = new QPushButton(QStringLiteral("&Cancel"));
+    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    buttons->addWidget(BitBtn1);
+    buttons->addWidget(BitBtn2);
+    buttons->addStretch(1);
+    row->addWidget(column);
+
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+    return band;
+}
+
+QAction *TOrvet_New_F::dmAction(const QString &name) const {
+    if (!m_dm)
+        return nullptr;
+    return m_dm->action(name);
+}
+
+QPushButton *TOrvet_New_F::actionButton(const QString &actionName, int width) {
+    auto *b = new QPushButton;
+    b->setFixedWidth(width);
+    b->setIconSize(QSize(20, 20));
+    QAction *a = dmAction(actionName);
+    if (!a)
+        return b;
+    auto follow = [b, a] {
+        b->setText(a->text());
+        b->setIcon(a->icon());
+        b->setToolTip(a->toolTip());
+        b->setEnabled(a->isEnabled());
+    };
+    follow();
+    connect(a, &QAction::changed, b, follow);
+    connect(b, &QPushButton::clicked, a, [a] { a->trigger(); });
+    return b;
+}
+
+QWidget *TOrvet_New_F::buildDays() {
+    GroupBox2 = new QGroupBox(QStringLiteral("Поездки"));
+    auto *box = new QVBoxLayout(GroupBox2);
+    box->setContentsMargins(4, 4, 4, 0);
+    box->setSpacing(0);
+
+    DBGrid1 = new DayGrid;
+    DBGrid1->setRows(MemoryData1);
+    box->addWidget(DBGrid1, 1);
+    connect(DBGrid1, &DayGrid::dblClick, this, [this] { DBGrid1DblClick(); });
+
+    auto *strip = new QWidget;
+    strip->setFixedHeight(StripHeight);
+    auto *row = new QHBoxLayout(strip);
+    row->setContentsMargins(0, 3, 0, 3);
+    row->setSpacing(4);
+    BitBtn3 = actionButton(QStringLiteral("New_Orvet_Mark_HDay"), 179);
+    BitBtn4 = actionButton(QStringLiteral("New_Orvet_Mark_RDay"), 115);
+    BitBtn5 = actionButton(QStringLiteral("New_Orvet_Recalk_List"), 115);
+    BitBtn6 = actionButton(QStringLiteral("New_Orvet_Day_Edit"), 129);
+    for (QPushButton *b : {BitBtn3, BitBtn4, BitBtn5, BitBtn6})
+        row->addWidget(b);
+    row->addStretch(1);
+    box->addWidget(strip);
+
+    // The grid's pop-up menu offers the same commands.
+    if (m_dm) {
+        DBGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
+        auto *separator = new QAction(DBGrid1);
+        separator->setSeparator(true);
+        DBGrid1->addAction(dmAction(QStringLiteral("New_Orvet_Mark_HDay")));
+        DBGrid1->addAction(dmAction(QStringLiteral("New_Orvet_Mark_RDay")));
+        DBGrid1->addAction(dmAction(QStringLiteral("New_Orvet_Day_Edit")));
+        DBGrid1->addAction(separator);
+        DBGrid1->addAction(dmAction(QStringLiteral("New_Orvet_Recalk_List")));
+    }
+    return GroupBox2;
+}
+
+QWidget *TOrvet_New_F::buildTotals() {
+    GroupBox3 = new QGroupBox(QStringLiteral("Итог"));
+    GroupBox3->setFixedHeight(TotalsHeight);
+    CalcEdit3 = numberBox(QStringLiteral("CalcEdit3"));
+    CalcEdit4 = numberBox(QStringLiteral("CalcEdit4"));
+    CalcEdit3->setFixedWidth(150);
+    CalcEdit4->setFixedWidth(120);
+    Label9 = new QLabel;
+    Label9->setObjectName(QStringLiteral("Label9"));
+    QFont bold = Label9->font();
+    bold.setBold(true);
+    Label9->setFont(bold);
+    Label9->setFixedWidth(90);
+
+    auto *grid = new QGridLayout(GroupBox3);
+    grid->setContentsMargins(8, 0, 8, 4);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(1);
+    grid->addWidget(caption(QStringLiteral("Пробег за месяц составил"), CalcEdit3), 0, 0);
+    grid->addWidget(caption(QStringLiteral("Расход бензина"), CalcEdit4), 0, 1);
+    grid->addWidget(CalcEdit3, 1, 0);
+    grid->addWidget(CalcEdit4, 1, 1);
+    auto *receipts = new QHBoxLayout;
+    receipts->setSpacing(6);
+    receipts->addWidget(new QLabel(QStringLiteral("По чекам:")));
+    receipts->addWidget(Label9);
+    grid->addLayout(receipts, 1, 2);
+    grid->setColumnStretch(3, 1);
+    return GroupBox3;
+}
+
+int TOrvet_New_F::year() const {
+    bool ok = false;
+    const int y = Edit3->text().trimmed().toInt(&ok);
+    if (!ok)
+        throw OrvetError(QStringLiteral("'%1' is not a valid integer value").arg(Edit3->text()));
+    return y;
+}
+
+int TOrvet_New_F::monthIndex() const {
+    return Edit2->currentIndex();
+}
+
+void TOrvet_New_F::setMonth(int month) {
+    Edit2->setCurrentIndex(month - 1);
+}
+
+void TOrvet_New_F::BitBtn1Click() {
+    if (m_dm)
+        m_dm->editorState().confirmed = true;
+    close();
+}
+
+void TOrvet_New_F::BitBtn2Click() {
+    close();
+}
+
+void TOrvet_New_F::DBGrid1DblClick() {
+    if (QAction *a = dmAction(QStringLiteral("New_Orvet_Day_Edit")))
+        a->trigger();
+}
+
+void TOrvet_New_F::showEvent(QShowEvent *event) {
+    // Centred on the desktop unless a saved placement says otherwise.
+    if (const QScreen *s = screen()) {
+        const QRect area = s->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+    ActionList::guarded([this] { m_placement->restore(); });
+    QDialog::showEvent(event);
+}
+
+void TOrvet_New_F::done(int result) {
+    ActionList::guarded([this] { m_placement->save(); });
+    // The callers go by the confirmed flag alone; the modal result is always Cancel.
+    Q_UNUSED(result);
+    QDialog::done(QDialog::Rejected);
+}

@@ -1,3 +1,81 @@
 #include "forms/TPoezd_New_F.h"
 
-TPoezd_New_F::TPoezd_New_F(TDM1 *dm, QWidget *parent) : QDialog(parent), m_dm(dm) { setObjectName(QStringLiteral("Poezd_New_F")); }
+#include "controls/CalcEdit.h"
+#include "controls/TimeEdit.h"
+#include "forms/DesignedGeometry.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+
+TPoezd_New_F::TPoezd_New_F(TDM1 *dm, QWidget *parent) : QDialog(parent), m_dm(dm) {
+    setObjectName(QStringLiteral("Poezd_New_F"));
+    setWindowTitle(QStringLiteral("Новый тип поездки"));
+
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    MaskEdit1 = new TimeEdit(this);
+    MaskEdit1->setObjectName(QStringLiteral("MaskEdit1"));
+    MaskEdit2 = new TimeEdit(this);
+    MaskEdit2->setObjectName(QStringLiteral("MaskEdit2"));
+    CalcEdit1 = new CalcEdit(this);
+    CalcEdit1->setObjectName(QStringLiteral("CalcEdit1"));
+    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("&Ok"), this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setAccessibleName(QStringLiteral("Ok"));
+    BitBtn1->setDefault(true);
+    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("&Cancel"),
+                              this);
+    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    BitBtn2->setAccessibleName(QStringLiteral("Cancel"));
+    BitBtn2->setAutoDefault(false);
+    // A click must not pull the focus out of a time box that is half typed:
+    // the box would refuse the move and Ok would refuse once more.
+    BitBtn1->setFocusPolicy(Qt::TabFocus);
+    BitBtn2->setFocusPolicy(Qt::TabFocus);
+
+    DesignedGeometry g(this, QSize(304, 102));
+    const struct {
+        const char *label;
+        QWidget *field;
+        int y;
+    } rows[] = {{"Название", Edit1, 4},
+                {"Время выезда", MaskEdit1, 28},
+                {"Время прибытия", MaskEdit2, 52},
+                {"Пробег", CalcEdit1, 76}};
+    for (const auto &r : rows) {
+        auto *label = new QLabel(QString::fromUtf8(r.label), this);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        label->setBuddy(r.field);
+        r.field->setAccessibleName(label->text());
+        g.placeText(label, QRect(8, r.y, 84, 21));
+        g.place(r.field, QRect(96, r.y, 121, 21));
+    }
+    g.place(BitBtn1, QRect(224, 4, 75, 25));
+    g.place(BitBtn2, QRect(224, 36, 75, 25));
+    g.apply();
+
+    setTabOrder(Edit1, MaskEdit1);
+    setTabOrder(MaskEdit1, MaskEdit2);
+    setTabOrder(MaskEdit2, CalcEdit1);
+    setTabOrder(CalcEdit1, BitBtn1);
+    setTabOrder(BitBtn1, BitBtn2);
+
+    connect(BitBtn1, &QPushButton::clicked, this, &TPoezd_New_F::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TPoezd_New_F::BitBtn2Click);
+}
+
+// A time typed only in part is refused here as on leaving its box, so Ok
+// (or Enter, which presses it) never stores a time with a digit missing.
+void TPoezd_New_F::BitBtn1Click() {
+    if (!MaskEdit1->validate() || !MaskEdit2->validate())
+        return;
+    emit okClicked();
+    accept();
+}
+
+// Esc and the close box end up here too, through reject().
+void TPoezd_New_F::BitBtn2Click() {
+    reject();
+}

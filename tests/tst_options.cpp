@@ -1,0 +1,288 @@
+#include "ScriptedDialogHost.h"
+
+#include "controls/CalcEdit.h"
+#include "data/TDM1.h"
+#include "forms/TOptions_F.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+// A data module over a temporary folder with the settings dialog bound to it.
+// With `iniIsFolder` the settings file's path is taken by a folder, so every
+// write of it fails.
+class Fixture {
+public:
+    explicit Fixture(bool iniIsFolder = false)
+        : dm(tmp.path(), iniPath(tmp, iniIsFolder)), form(&dm, nullptr) {
+        dm.setForms(nullptr, &form, nullptr, nullptr, nullptr);
+    }
+
+    QString ini() const { return tmp.filePath(QStringLiteral("Orvet.ini")); }
+
+    void writeIni(const QString &text) {
+        QFile f(ini());
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QStringEncoder("windows-1251").encode(text));
+        f.close();
+        dm.FS1().readAll();
+    }
+
+    QString readIni() const {
+        QFile f(ini());
+        if (!f.open(QIODevice::ReadOnly))
+            return QString();
+        return QStringDecoder("windows-1251").decode(f.readAll());
+    }
+
+    QTemporaryDir tmp;
+    TDM1 dm;
+    TOptions_F form;
+
+private:
+    static QString iniPath(const QTemporaryDir &dir, bool folder) {
+        const QString path = dir.filePath(QStringLiteral("Orvet.ini"));
+        if (folder)
+            QDir().mkpath(path);
+        return path;
+    }
+};
+
+// Test macros return from the function they are in, so a script's checks
+// live in a void body; the dialog's result is handed back as it stands.
+ScriptedDialogHost::DialogScript script(std::function<void(TOptions_F *)> body) {
+    return [body](QDialog *d) {
+        body(qobject_cast<TOptions_F *>(d));
+        return d->result();
+    };
+}
+
+void showActive(QWidget *w) {
+    w->show();
+    QApplication::setActiveWindow(w);
+    QVERIFY(QTest::qWaitForWindowActive(w));
+}
+} // namespace
+
+class TestOptions : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
+
+    void okWritesAllElevenValuesInIndexOrder();
+    void openFillsControlsAfreshFromStoredValues();
+    void closeBoxAndEscChangeNothing();
+    void enterPressesOk();
+    void unconvertibleStoredValueShowsNoDialog_data();
+    void unconvertibleStoredValueShowsNoDialog();
+    void refusedWriteKeepsDialogOpen();
+    void tabOrderAndLabels();
+};
+
+void TestOptions::okWritesAllElevenValuesInIndexOrder() {
+    Fixture fx;
+    ScriptedDialogHost host;
+    host.expectDialog(script([](TOptions_F *f) {
+        f->Edit1->setText(QStringLiteral("ООО Ромашка"));
+        f->Edit6->setText(QStringLiteral("\"Иванов И.И.\""));
+        f->CalcEdit1->setValue(8.5);
+        f->CheckBox1->setChecked(true);
+        f->CalcEdit2->setValue(12000);
+        f->Edit7->setText(QStringLiteral("Петрова"));
+        f->BitBtn1->click();
+    }));
+    fx.dm.execute(QStringLiteral("Options_Main"));
+    QCOMPARE(host.dialogTitles, QStringList{QStringLiteral("Настройки")});
+    QVERIFY(host.errors.isEmpty());
+    QCOMPARE(fx.form.result(), int(QDialog::Accepted));
+
+    const QStringList lines = fx.readIni().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList expected = {
+        QStringLiteral("[DataM]"),
+        QStringLiteral("Organizaciya=ООО Ромашка"),
+        QStringLiteral("Adress="),
+        QStringLiteral("MarkaAvto="),
+        QStringLiteral("GosNomer="),
+        QStringLiteral("Voditel="),
+        QStringLiteral("Utvejdaushiy=\"\"Иванов И.И.\"\""),
+        QStringLiteral("Rashodna100km=8,5"),
+        QStringLiteral("Winter=-1"),
+        QStringLiteral("StartoviyProbeg=12000"),
+        QStringLiteral("GlavBuh=Петрова"),
+        QStringLiteral("Proveril=Главный бухгалтер"),
+    };
+    QStringList trimmed;
+    for (const QString &l : lines)
+        trimmed.append(l.trimmed());
+    QCOMPARE(trimmed, expected);
+
+    // Held as the kinds other commands convert from.
+    StoredValues &v = fx.dm.FS1();
+    QCOMPARE(v.value(StoredValues::Rashodna100km).typeId(), int(QMetaType::Double));
+    QCOMPARE(v.value(StoredValues::Winter).typeId(), int(QMetaType::Bool));
+    QCOMPARE(v.norm(), 8.5);
+    QCOMPARE(v.winterFactor(), 1.1);
+
+    // A fresh start reads back what was written, quotation marks included.
+    StoredValues again(&fx.dm.iniFile());
+    again.readAll();
+    QCOMPARE(again.text(StoredValues::Utvejdaushiy), QStringLiteral("\"Иванов И.И.\""));
+    QCOMPARE(again.number(StoredValues::StartoviyProbeg), 12000.0);
+    QVERIFY(again.flag(StoredValues::Winter));
+}
+
+void TestOptions::openFillsControlsAfreshFromStoredValues() {
+    Fixture fx;
+    fx.writeIni(QStringLiteral("[DataM]\nOrganizaciya=Автобаза\nGosNomer=А123ВС\nRashodna100km=9,25\n"
+                               "Winter=-1\nStartoviyProbeg=45000\nGlavBuh=Сидоров\n"));
+    ScriptedDialogHost host;
+    host.expectDialog(script([](TOptions_F *f) {
+        QCOMPARE(f->Edit1->text(), QStringLiteral("Автобаза"));
+        QCOMPARE(f->Edit2->text(), QString());
+        QCOMPARE(f->Edit4->text(), QStringLiteral("А123ВС"));
+        QCOMPARE(f->CalcEdit1->value(), 9.25);
+        QVERIFY(f->CheckBox1->isChecked());
+        QCOMPARE(f->CalcEdit2->value(), 45000.0);
+        QCOMPARE(f->Edit7->text(), QStringLiteral("Сидоров"));
+        QCOMPARE(f->Edit8->text(), QStringLiteral("Главный бухгалтер"));
+        // Edits left behind without Ok must not show up next time.
+        f->Edit1->setText(QStringLiteral("черновик"));
+        f->CheckBox1->setChecked(false);
+        f->CalcEdit1->setValue(1);
+    }));
+    host.expectDialog(script([](TOptions_F *f) {
+        QCOMPARE(f->Edit1->text(), QStringLiteral("Автобаза"));
+        QVERIFY(f->CheckBox1->isChecked());
+        QCOMPARE(f->CalcEdit1->value(), 9.25);
+    }));
+    fx.dm.execute(QStringLiteral("Options_Main"));
+    fx.dm.execute(QStringLiteral("Options_Main"));
+    QCOMPARE(host.pendingDialogs(), 0);
+    QVERIFY(host.errors.isEmpty());
+}
+
+void TestOptions::closeBoxAndEscChangeNothing() {
+    Fixture fx;
+    const QString before = QStringLiteral("[DataM]\nVoditel=Козлов\nRashodna100km=7\n");
+    fx.writeIni(before);
+    ScriptedDialogHost host;
+    host.expectDialog(script([](TOptions_F *f) {
+        showActive(f);
+        f->Edit5->setText(QStringLiteral("Новиков"));
+        f->CalcEdit1->setValue(11);
+        f->CheckBox1->setChecked(true);
+        QTest::keyClick(f->Edit5, Qt::Key_Escape);
+        QVERIFY2(f->isVisible(), "Esc must not close the settings dialog");
+        f->close();
+        QVERIFY(!f->isVisible());
+    }));
+    fx.dm.execute(QStringLiteral("Options_Main"));
+    QCOMPARE(fx.readIni(), before);
+    QCOMPARE(fx.dm.FS1().text(StoredValues::Voditel), QStringLiteral("Козлов"));
+    QCOMPARE(fx.dm.FS1().number(StoredValues::Rashodna100km), 7.0);
+    QVERIFY(!fx.dm.FS1().flag(StoredValues::Winter));
+}
+
+void TestOptions::enterPressesOk() {
+    Fixture fx;
+    ScriptedDialogHost host;
+    host.expectDialog(script([](TOptions_F *f) {
+        showActive(f);
+        f->Edit3->setFocus();
+        QTest::keyClicks(f->Edit3, QStringLiteral("VAZ-2107"));
+        QTest::keyClick(f->Edit3, Qt::Key_Return);
+        QVERIFY(!f->isVisible());
+    }));
+    fx.dm.execute(QStringLiteral("Options_Main"));
+    QVERIFY(host.errors.isEmpty());
+    QVERIFY(fx.readIni().contains(QStringLiteral("MarkaAvto=VAZ-2107")));
+}
+
+void TestOptions::unconvertibleStoredValueShowsNoDialog_data() {
+    QTest::addColumn<QString>("line");
+    QTest::newRow("norm") << QStringLiteral("Rashodna100km=восемь");
+    QTest::newRow("winter") << QStringLiteral("Winter=да");
+    QTest::newRow("start") << QStringLiteral("StartoviyProbeg=12 000 км");
+}
+
+void TestOptions::unconvertibleStoredValueShowsNoDialog() {
+    QFETCH(QString, line);
+    Fixture fx;
+    fx.writeIni(QStringLiteral("[DataM]\n") + line + QLatin1Char('\n'));
+    ScriptedDialogHost host;
+    fx.dm.execute(QStringLiteral("Options_Main"));
+    QVERIFY(host.dialogTitles.isEmpty());
+    QCOMPARE(host.errors, QStringList{QStringLiteral("Invalid variant type conversion.")});
+}
+
+void TestOptions::refusedWriteKeepsDialogOpen() {
+    Fixture fx(true);
+    ScriptedDialogHost host;
+    bool stayedOpen = false;
+    host.expectDialog(script([&](TOptions_F *f) {
+        f->show();
+        f->Edit1->setText(QStringLiteral("Новая организация"));
+        f->CalcEdit2->setValue(500);
+        f->BitBtn1->click();
+        stayedOpen = f->isVisible();
+        f->close();
+    }));
+    fx.dm.execute(QStringLiteral("Options_Main"));
+    QVERIFY(stayedOpen);
+    QCOMPARE(host.errors.size(), 1);
+    QVERIFY2(host.errors.first().startsWith(QStringLiteral("Unable to write to ")),
+             qPrintable(host.errors.first()));
+    // Memory already holds the new entries; only the file missed them.
+    QCOMPARE(fx.dm.FS1().text(StoredValues::Organizaciya), QStringLiteral("Новая организация"));
+    QCOMPARE(fx.dm.FS1().number(StoredValues::StartoviyProbeg), 500.0);
+}
+
+void TestOptions::tabOrderAndLabels() {
+    Fixture fx;
+    TOptions_F &f = fx.form;
+    showActive(&f);
+    QCOMPARE(QApplication::focusWidget(), f.CheckBox1);
+
+    QStringList order{QApplication::focusWidget()->objectName()};
+    for (int i = 0; i < 12; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order.append(QApplication::focusWidget()->objectName());
+    }
+    QCOMPARE(order, (QStringList{"CheckBox1", "Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6",
+                                 "CalcEdit1", "CalcEdit2", "Edit8", "Edit7", "BitBtn1", "CheckBox1"}));
+
+    // Each label names its field and stands at its left on the same row.
+    const QList<QLabel *> labels = f.findChildren<QLabel *>();
+    QCOMPARE(labels.size(), 10);
+    for (QLabel *l : labels) {
+        QWidget *field = l->buddy();
+        QVERIFY2(field, qPrintable(l->text()));
+        QCOMPARE(field->accessibleName(), l->text());
+        QVERIFY(l->geometry().right() < field->geometry().left());
+        QCOMPARE(l->geometry().center().y(), field->geometry().center().y());
+    }
+    QCOMPARE(f.Edit6->accessibleName(), QStringLiteral("\"Утверждаю\""));
+    QCOMPARE(f.CheckBox1->accessibleName(), QStringLiteral("Зимний режим"));
+    // Two columns: plate and approver to the right of make and driver, Ok right of all.
+    QVERIFY(f.Edit4->x() > f.Edit3->geometry().right());
+    QCOMPARE(f.Edit4->y(), f.Edit3->y());
+    QCOMPARE(f.Edit6->x(), f.Edit4->x());
+    QVERIFY(f.BitBtn1->x() > f.Edit1->geometry().right());
+    QVERIFY(f.BitBtn1->isDefault());
+    QCOMPARE(f.BitBtn1->text(), QStringLiteral("&Ok"));
+    QVERIFY(f.width() >= 488 && f.height() >= 200);
+    QVERIFY(!f.findChild<QPushButton *>(QStringLiteral("BitBtn2")));
+    f.close();
+}
+
+QTEST_MAIN(TestOptions)
+#include "tst_options.moc"

@@ -1,0 +1,335 @@
+// The new waybill command from its checks to the stored rows.
+#include "ScriptedDialogHost.h"
+#include "controls/CalcEdit.h"
+#include "data/MemoryData.h"
+#include "data/OrvetError.h"
+#include "data/TDM1.h"
+#include "data/WaybillCommands.h"
+#include "data/WaybillRecalc.h"
+#include "data/WaybillStore.h"
+#include "forms/TOrvet_New_F.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+using M = MemoryData;
+
+namespace {
+struct Fixture {
+    QTemporaryDir dir;
+    std::unique_ptr<TDM1> dm;
+    std::unique_ptr<TOrvet_New_F> editor;
+    ScriptedDialogHost host;
+
+    Fixture() {
+        dm = std::make_unique<TDM1>(dir.path(), dir.filePath(QStringLiteral("Orvet.ini")));
+        editor = std::make_unique<TOrvet_New_F>(dm.get());
+        dm->setForms(editor.get(), nullptr, nullptr, nullptr, nullptr);
+        dm->FS1().setValue(StoredValues::Rashodna100km, 10.0);
+        dm->FS1().setValue(StoredValues::Winter, true);
+        dm->FS1().setValue(StoredValues::StartoviyProbeg, QStringLiteral("12000"));
+        setPeriod(2024, 4);
+    }
+    ~Fixture() { dm->setForms(nullptr, nullptr, nullptr, nullptr, nullptr); }
+
+    void setPeriod(int year, int month) {
+        const QDate from(year, month, 1);
+        dm->setPeriod(from, from.addMonths(1).addDays(-1));
+    }
+    void addTrip(const QString &name, double prob) {
+        dm->LPoezd().insertRecord({QVariant(), name, "09:00", "18:00", prob});
+    }
+    void addReceipt(const QDate &date, double litres, double rubles) {
+        dm->Chesks().insertRecord({QVariant(), date, litres, rubles});
+    }
+    void addWaybill(const QDate &date, const QString &number, double end) {
+        dm->Orvet().insertRecord(
+            {QVariant(), date, number, QString::number(date.year()), "", 0.0, end, 0.0, 0.0});
+    }
+    // The editor as it was shown; confirms it when asked to.
+    void expectEditor(bool confirm, const std::function<void(TOrvet_New_F *)> &look = {}) {
+        host.expectDialog([this, confirm, look](QDialog *d) {
+            auto *e = qobject_cast<TOrvet_New_F *>(d);
+            if (!e || dm->editorState().confirmed)
+                return int(QDialog::Rejected);
+            if (look)
+                look(e);
+            if (confirm)
+                e->BitBtn1Click();
+            else
+                e->BitBtn2Click();
+            return int(QDialog::Rejected);
+        });
+    }
+    void newWaybill() { dm->execute(QStringLiteral("New_Orvet")); }
+    int waybills() { return dm->Orvet().recordCount(); }
+    int dayRows() {
+        dm->OrvetSost().setFiltered(false);
+        return dm->OrvetSost().recordCount();
+    }
+};
+} // namespace
+
+class TestWaybillNew : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
+
+    void checksBeforeComposing();
+    void firstWaybillAndCancel();
+    void okStoresHeaderAndDays();
+    void okTwiceStoresTwo();
+    void nextMonthContinues();
+    void winterWarning();
+    void errorsShowNoEditor();
+    void storingFailureStoresNothing();
+    void replaceIsOneTransaction();
+};
+
+void TestWaybillNew::checksBeforeComposing() {
+    Fixture f;
+    f.newWaybill();
+    const QString noTrips =
+        QStringLiteral("У Вас нет ни одного типа поездки! \rДобавть несколько типов и только "
+                       "после этого продолжайте ...");
+    QCOMPARE(f.host.messages, QStringList{noTrips});
+    QVERIFY(!f.host.messages.first().contains(QLatin1Char('\n')));
+
+    f.host.messages.clear();
+    f.addTrip("A", 20);
+    f.addReceipt(QDate(2024, 3, 31), 50, 100);
+    f.addReceipt(QDate(2024, 4, 15), 0, 100);
+    f.dm->Chesks().setFilter(QStringLiteral("LITRS>1"));
+    f.dm->Chesks().setFiltered(true);
+    f.newWaybill();
+    QCOMPARE(f.host.messages,
+             QStringList{QStringLiteral("Не ни одного бензинового чека за выбранный период! \r"
+                                        "Добавть несколько чеков и только после этого "
+                                        "продолжайте ...")});
+    QCOMPARE(f.dm->Chesks().filter(), QStringLiteral("LITRS>1"));
+    QVERIFY(f.dm->Chesks().filtered());
+    QCOMPARE(f.host.dialogTitles.size(), 0);
+    QCOMPARE(f.waybills(), 0);
+}
+
+void TestWaybillNew::firstWaybillAndCancel() {
+    Fixture f;
+    f.addTrip("A", 20);
+    f.addReceipt(QDate(2024, 4, 15), 50, 2500);
+    f.addWaybill(QDate(2024, 2, 1), "05", 500); // not the month before
+    f.expectEditor(false, [&](TOrvet_New_F *e) {
+        QCOMPARE(e->windowTitle(), QStringLiteral("Новый Путевой лист "));
+        QCOMPARE(e->Edit1->text(), QStringLiteral("01"));
+        QCOMPARE(e->Edit2->currentText(), QStringLiteral("Апрель"));
+        QCOMPARE(e->Edit3->text(), QStringLiteral("2024"));
+        QCOMPARE(e->CalcEdit1->value(), 12000.0);
+        QCOMPARE(e->MemoryData1->recordCount(), 30);
+        QCOMPARE(e->MemoryData1->currentRow(), 29);
+        QCOMPARE(f.dm->editorState().daysInMonth, 30);
+        QCOMPARE(f.dm->editorState().tripTypeCount, 1);
+        QCOMPARE(f.dm->editorState().startReading, 12000.0);
+        // 50 l at 10 l and winter mode: about 454.5 km.
+        QVERIFY(WaybillRecalc::totalsMatch(e->CalcEdit3->value(), 50 / (10 * 1.1) * 100));
+        QCOMPARE(e->Label9->text(), QStringLiteral("50"));
+    });
+    f.newWaybill();
+    QCOMPARE(f.host.pendingDialogs(), 0);
+    QVERIFY(f.host.errors.isEmpty());
+    QVERIFY(f.host.messages.isEmpty()); // winter mode is on
+    QCOMPARE(f.waybills(), 1);
+    QCOMPARE(f.dayRows(), 0);
+}
+
+void TestWaybillNew::okStoresHeaderAndDays() {
+    Fixture f;
+    f.addTrip("A", 20);
+    f.addTrip("B", 35.5);
+    f.addReceipt(QDate(2024, 4, 1), 30, 1500.5);
+    f.addReceipt(QDate(2024, 4, 30), 20, 1000);
+    f.addReceipt(QDate(2024, 5, 1), 20, 7777);
+    f.addWaybill(QDate(2024, 3, 1), "07/А", 12345.6);
+    QList<M::Row> shown;
+    f.expectEditor(true, [&](TOrvet_New_F *e) {
+        QCOMPARE(e->Edit1->text(), QStringLiteral("08/А"));
+        QCOMPARE(e->CalcEdit1->value(), 12345.6);
+        e->CalcEdit4->setText(QStringLiteral("123,456")); // read back with two decimals
+        for (int r = 0; r < e->MemoryData1->recordCount(); ++r)
+            shown.append(e->MemoryData1->rowAt(r));
+    });
+    f.newWaybill();
+    QVERIFY(f.host.errors.isEmpty());
+    QCOMPARE(f.waybills(), 2);
+
+    Table &h = f.dm->Orvet();
+    h.last();
+    const qint64 id = h.value("ID").toLongLong();
+    QCOMPARE(h.asDate("DATE"), QDate(2024, 4, 1));
+    QCOMPARE(h.asString("NUMBL"), QStringLiteral("08/А"));
+    QCOMPARE(h.asString("YEAR"), QStringLiteral("2024"));
+    QCOMPARE(h.asString("MOUNTH"), QStringLiteral("Апрель"));
+    QCOMPARE(h.asFloat("PROBB"), 12345.6);
+    QCOMPARE(h.asFloat("PROBE"), f.editor->CalcEdit2->value());
+    QCOMPARE(h.asFloat("PROBE"), 12345.6 + f.editor->CalcEdit3->value());
+    QCOMPARE(h.asFloat("SUMRUB"), 2500.5);
+    QCOMPARE(h.asFloat("SUMLITR"), 123.46);
+
+    Table &d = f.dm->OrvetSost();
+    d.setFilter(QStringLiteral("IDJOIN=") + QString::number(id));
+    d.setFiltered(true);
+    QCOMPARE(d.recordCount(), 30);
+    int r = 0;
+    for (d.first(); !d.eof(); d.next(), ++r) {
+        const M::Row &row = shown.at(r);
+        QCOMPARE(d.asString("CHISLO"), row[M::Chislo].toString());
+        QCOMPARE(d.asString("CEL"), row[M::Poezdka].toString());
+        QCOMPARE(d.asString("VROUT"), row[M::VROUT].toString());
+        QCOMPARE(d.asString("VRIN"), row[M::VRIN].toString());
+        // Days off are stored with 0, not empty.
+        for (const auto &[field, column] : {std::pair{"SPROBS", M::ProbOut}, std::pair{"SPROBE", M::ProbIN},
+                                            std::pair{"PROB", M::Prob}, std::pair{"RASHOD", M::Rashod}}) {
+            QVERIFY(!d.value(field).isNull());
+            QCOMPARE(d.asFloat(field), row[column].toDouble());
+        }
+    }
+    d.first();
+    QCOMPARE(d.asString("CHISLO"), QStringLiteral("01"));
+    d.setCurrentRow(5); // Saturday 6 April
+    QCOMPARE(d.asString("CEL"), QString());
+    QCOMPARE(d.asFloat("PROB"), 0.0);
+}
+
+void TestWaybillNew::okTwiceStoresTwo() {
+    Fixture f;
+    f.addTrip("A", 20);
+    f.addReceipt(QDate(2024, 4, 15), 50, 2500);
+    f.expectEditor(true);
+    f.newWaybill();
+    f.expectEditor(true, [&](TOrvet_New_F *e) {
+        // The rows of the last waybill were emptied, not added to.
+        QCOMPARE(e->MemoryData1->recordCount(), 30);
+    });
+    f.newWaybill();
+    QCOMPARE(f.waybills(), 2);
+    QCOMPARE(f.dayRows(), 60);
+    f.dm->Orvet().first();
+    QCOMPARE(f.dm->Orvet().asString("NUMBL"), QStringLiteral("01"));
+    f.dm->Orvet().last();
+    QCOMPARE(f.dm->Orvet().asString("NUMBL"), QStringLiteral("01"));
+}
+
+void TestWaybillNew::nextMonthContinues() {
+    Fixture f;
+    f.addTrip("A", 20);
+    f.addReceipt(QDate(2024, 4, 15), 50, 2500);
+    f.addReceipt(QDate(2024, 5, 15), 40, 2000);
+    f.expectEditor(true, [](TOrvet_New_F *e) {
+        e->Edit1->setText(QStringLiteral("05"));
+        e->CalcEdit2->setText(QStringLiteral("13000,5"));
+    });
+    f.newWaybill();
+    f.setPeriod(2024, 5);
+    f.expectEditor(true, [](TOrvet_New_F *e) {
+        QCOMPARE(e->Edit1->text(), QStringLiteral("06"));
+        QCOMPARE(e->CalcEdit1->value(), 13000.5);
+        QCOMPARE(e->MemoryData1->floatAt(0, M::ProbOut), 13000.5);
+        QCOMPARE(e->Edit2->currentText(), QStringLiteral("Май"));
+    });
+    f.newWaybill();
+    QVERIFY(f.host.errors.isEmpty());
+    QCOMPARE(f.waybills(), 2);
+    f.dm->Orvet().last();
+    QCOMPARE(f.dm->Orvet().asFloat("PROBB"), 13000.5);
+    QCOMPARE(f.dm->Orvet().asString("NUMBL"), QStringLiteral("06"));
+}
+
+void TestWaybillNew::winterWarning() {
+    Fixture f;
+    f.addTrip("A", 20);
+    f.addReceipt(QDate(2024, 1, 15), 50, 2500);
+    f.addReceipt(QDate(2024, 5, 15), 50, 2500);
+    f.dm->FS1().setValue(StoredValues::Winter, false);
+    const QString warning = QStringLiteral("В настройках не отмечен зимний режим - проверьте !");
+    f.setPeriod(2024, 1);
+    f.expectEditor(false, [&](TOrvet_New_F *e) {
+        QCOMPARE(f.host.messages, QStringList{warning});
+        QCOMPARE(e->MemoryData1->floatAt(1, M::Rashod), e->MemoryData1->floatAt(1, M::Prob) * (10.0 / 100));
+    });
+    f.newWaybill();
+    f.host.messages.clear();
+    f.setPeriod(2024, 5);
+    f.expectEditor(false);
+    f.newWaybill();
+    QVERIFY(f.host.messages.isEmpty());
+    for (int month = 1; month <= 12; ++month)
+        QCOMPARE(WaybillCommands::isWinterMonth(month), month <= 4 || month >= 11);
+}
+
+void TestWaybillNew::errorsShowNoEditor() {
+    Fixture f;
+    f.addTrip("A", 20);
+    f.addReceipt(QDate(2024, 4, 15), 50, 2500);
+    f.dm->FS1().setValue(StoredValues::Rashodna100km, 0.0);
+    f.newWaybill();
+    QCOMPARE(f.host.errors, QStringList{QStringLiteral("Floating point division by zero.")});
+    QCOMPARE(f.host.dialogTitles.size(), 0);
+
+    f.host.errors.clear();
+    f.dm->FS1().setValue(StoredValues::Rashodna100km, 10.0);
+    f.addWaybill(QDate(2024, 3, 1), "99999999999-К", 1);
+    f.newWaybill();
+    QCOMPARE(f.host.errors, QStringList{QStringLiteral("'99999999999' is not a valid integer value.")});
+    QCOMPARE(f.host.dialogTitles.size(), 0);
+    QCOMPARE(f.waybills(), 1);
+    QCOMPARE(f.dayRows(), 0);
+}
+
+void TestWaybillNew::storingFailureStoresNothing() {
+    Fixture f;
+    f.addTrip("A", 20);
+    f.addReceipt(QDate(2024, 4, 15), 50, 2500);
+    f.dm->database().exec(
+        QStringLiteral("CREATE TRIGGER \"OrvetSost\".\"refuse\" BEFORE INSERT ON \"OrvetSost\" "
+                       "WHEN NEW.\"CHISLO\" = '17' BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+    f.expectEditor(true);
+    f.newWaybill();
+    QCOMPARE(f.host.errors.size(), 1);
+    QVERIFY(f.host.errors.first().contains(QStringLiteral("disk full")));
+    QCOMPARE(f.waybills(), 0);
+    QCOMPARE(f.dayRows(), 0);
+    QVERIFY(!f.dm->database().inTransaction());
+}
+
+void TestWaybillNew::replaceIsOneTransaction() {
+    Fixture f;
+    f.addTrip("A", 20);
+    f.addReceipt(QDate(2024, 4, 15), 50, 2500);
+    f.expectEditor(true);
+    f.newWaybill();
+    f.dm->Orvet().last();
+    const qint64 oldId = f.dm->Orvet().value("ID").toLongLong();
+
+    // A failure half-way leaves the stored waybill as it was.
+    f.dm->database().exec(
+        QStringLiteral("CREATE TRIGGER \"OrvetSost\".\"refuse\" BEFORE INSERT ON \"OrvetSost\" "
+                       "WHEN NEW.\"CHISLO\" = '30' BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+    QVERIFY_THROWS_EXCEPTION(OrvetError, WaybillStore::store(*f.dm, *f.editor, oldId));
+    QCOMPARE(f.waybills(), 1);
+    QCOMPARE(f.dayRows(), 30);
+    QVERIFY(f.dm->Orvet().locate("ID", oldId));
+
+    f.dm->database().exec(QStringLiteral("DROP TRIGGER \"OrvetSost\".\"refuse\""));
+    const qint64 newId = WaybillStore::store(*f.dm, *f.editor, oldId);
+    QVERIFY(newId > oldId);
+    QCOMPARE(f.waybills(), 1);
+    QCOMPARE(f.dayRows(), 30);
+    QVERIFY(!f.dm->Orvet().locate("ID", oldId));
+    QCOMPARE(f.dm->OrvetSost().asInteger("IDJOIN"), int(newId));
+}
+
+QTEST_MAIN(TestWaybillNew)
+#include "tst_waybill_new.moc"
