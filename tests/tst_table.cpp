@@ -194,6 +194,18 @@ private slots:
         QCOMPARE(f.receipts.recordCount(), 1);
     }
 
+    void emptyFilterShowsEverything() {
+        Fixture f;
+        f.receipt(QDate(2024, 1, 1), 1);
+        f.receipt(QDate(2024, 2, 1), 1);
+        f.receipts.setFilter(TDM1::periodFilter(QDate(2024, 1, 1), QDate(2024, 1, 31)));
+        f.receipts.setFiltered(true);
+        QCOMPARE(f.receipts.recordCount(), 1);
+        f.receipts.setFilter(QString());
+        QCOMPARE(f.receipts.recordCount(), 2);
+        QVERIFY(f.receipts.filtered());
+    }
+
     void locateAndLookup() {
         Fixture f;
         f.trips.insertRecord({{}, QStringLiteral("Офис"), QStringLiteral("09:00"), QStringLiteral("18:00"), 10});

@@ -285,9 +285,14 @@ void Table::deleteCurrent() {
     invalidate();
 }
 
+static FilterParser::Result parsed(const FieldList &fields, const QString &text) {
+    // An empty filter shows every record.
+    return text.trimmed().isEmpty() ? FilterParser::Result() : FilterParser(fields).parse(text);
+}
+
 void Table::setFilter(const QString &text) {
     if (m_filtered)
-        m_where = FilterParser(m_fields).parse(text);
+        m_where = parsed(m_fields, text);
     m_filter = text;
     if (m_filtered)
         invalidate();
@@ -297,7 +302,7 @@ void Table::setFiltered(bool on) {
     if (on == m_filtered)
         return;
     if (on)
-        m_where = m_filter.trimmed().isEmpty() ? FilterParser::Result() : FilterParser(m_fields).parse(m_filter);
+        m_where = parsed(m_fields, m_filter);
     m_filtered = on;
     m_wantId.reset();
     m_wantRow = 0; // a new view starts at its first record
