@@ -55,10 +55,10 @@ struct Fixture {
         dm->editorState().daysInMonth = QDate(year, month, 1).daysInMonth();
     }
     // Rows by (ID, Prob, Change); days off get no distance.
-    void setRows(const QList<std::array<double, 3>> &spec) {
+    void setRows(const QList<std::array<double, 3>> &rowSpecs) {
         rows().clear();
         int day = 1;
-        for (const auto &s : spec) {
+        for (const auto &s : rowSpecs) {
             const QString chislo = QString::number(day++).rightJustified(2, QLatin1Char('0'));
             if (s[0] < 0)
                 rows().insertRecord({-1, chislo, QString(), QString(), QString()});
@@ -408,10 +408,10 @@ void TestRecalc::recalculateFitsMonth() {
     f.addReceipt(QDate(2024, 4, 20), 15.5);
     f.dm->editorState().startReading = 12345.6;
     for (int seed = 1; seed <= 20; ++seed) {
-        QList<std::array<double, 3>> spec;
+        QList<std::array<double, 3>> rowSpecs;
         for (int d = 1; d <= 30; ++d)
-            spec.append({d % 7 == 6 || d % 7 == 0 ? -1.0 : 1.0, 20, 1});
-        f.setRows(spec);
+            rowSpecs.append({d % 7 == 6 || d % 7 == 0 ? -1.0 : 1.0, 20, 1});
+        f.setRows(rowSpecs);
         f.rows().setValueAt(0, M::Rashod, 2.0);
         f.dm->random().seed(seed);
         f.recalc().recalculate();
