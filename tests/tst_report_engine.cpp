@@ -230,6 +230,10 @@ private slots:
                                                  << "0,00";
         QTest::newRow("literals") << 5634.5 << "Итого: 0.00 руб."
                                   << "Итого: 5634,50 руб.";
+        QTest::newRow("zero section blank") << 0.0 << "0.00;-0.00;" << "";
+        QTest::newRow("zero section text") << 0.0 << "0.00;-0.00;нет" << "нет";
+        QTest::newRow("positive section") << 0.5 << "0.00;-0.00;" << "0,50";
+        QTest::newRow("negative section") << -2.5 << "0.0;(0.0);" << "(2,5)";
     }
 
     void numberFormats() {

@@ -102,7 +102,18 @@ QString ReportFormatter::format(const QVariant &value, const QString &format) {
     return defaultText(value);
 }
 
-QString ReportFormatter::formatNumber(double value, const QString &pattern) {
+QString ReportFormatter::formatNumber(double value, const QString &format) {
+    // "positive;negative;zero": a form leaves a day off's cells blank with
+    // an empty third section.
+    const QStringList sections = format.split(QLatin1Char(';'));
+    if (sections.size() >= 3 && value == 0)
+        return sections.at(2);
+    if (sections.size() >= 2 && value < 0)
+        return formatSection(-value, sections.at(1));
+    return formatSection(value, sections.at(0));
+}
+
+QString ReportFormatter::formatSection(double value, const QString &pattern) {
     const QString digits = QStringLiteral("#0");
     qsizetype begin = -1, end = -1;
     for (qsizetype i = 0; i < pattern.size(); ++i) {

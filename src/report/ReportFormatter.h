@@ -12,8 +12,11 @@ public:
     // "," grouping, "." the decimal separator, anything else literal);
     // a QLocale date/time pattern for dates and times.
     static QString format(const QVariant &value, const QString &format = {});
-    static QString formatNumber(double value, const QString &pattern);
+    static QString formatNumber(double value, const QString &format);
     // A number from a value, accepting text with either "." or the
     // locale's separator. False when the value is not a number.
     static bool toNumber(const QVariant &value, double &result);
+
+private:
+    static QString formatSection(double value, const QString &pattern);
 };
