@@ -1,0 +1,527 @@
+// Every command at a small (12 waybills) and a large (10,000 waybills)
+// scale, the start-up as whole processes against a bare Qt window, and
+// storing a waybill against the same inserts made with the SQLite C API.
+// Prints a table of the figures, their targets and ratios at the end;
+// --report=FILE writes that table to FILE as well.
+#include "BenchData.h"
+#include "BenchDialogHost.h"
+#include "DirectStore.h"
+#include "StartupRun.h"
+
+#include "app/TMainForm.h"
+#include "data/Database.h"
+#include "data/MemoryData.h"
+#include "data/TDM1.h"
+#include "data/WaybillStore.h"
+#include "forms/TChesk_New_F.h"
+#include "forms/TOptions_F.h"
+#include "forms/TOrvet_New_Day_N_F.h"
+#include "forms/TOrvet_New_F.h"
+#include "forms/TPoezd_New_F.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using BenchData::Scale;
+
+constexpr int ScaleCount = 2;
+const Scale *const Scales[ScaleCount] = {&BenchData::Small, &BenchData::Large};
+constexpr double CommandTargetMs = 50;
+constexpr double StartupTargetRatio = 1.5;
+constexpr double StoreTargetRatio = 2.0;
+
+struct Environment {
+    QTemporaryDir root;
+    QString config;
+    QString folder[ScaleCount];
+    QString directFolder[ScaleCount]; // a copy for the C API inserts
+    BenchData::Layout layout[ScaleCount];
+};
+Environment *g_env = nullptr;
+
+// ---------------------------------------------------------------- start-up
+
+// The program started in the data folder, to its first paint, as a whole
+// process (the benchmark's time); each iteration also starts the bare Qt
+// window (counter bare_ms), so that both meet the same state of the machine.
+void BM_Startup(benchmark::State &state, int scale) {
+    const std::string orvet = ORVET_EXE, bare = ORVET_BARE_EXE;
+    const QString cwd = g_env->folder[scale];
+    long peak = 0, barePeak = 0;
+    double bareMs = 0;
+    try {
+        StartupRun::launch(bare, cwd, g_env->config); // files into the page cache
+        StartupRun::launch(orvet, cwd, g_env->config);
+        for (auto _ : state) {
+            const StartupRun::Result b = StartupRun::launch(bare, cwd, g_env->config);
+            const StartupRun::Result r = StartupRun::launch(orvet, cwd, g_env->config);
+            state.SetIterationTime(r.ms / 1000);
+            bareMs += b.ms;
+            peak = std::max(peak, r.peakRssKb);
+            barePeak = std::max(barePeak, b.peakRssKb);
+        }
+    } catch (const std::exception &e) {
+        state.SkipWithError(e.what());
+        return;
+    }
+    state.counters["bare_ms"] = bareMs / double(state.iterations());
+    state.counters["peak_rss_MB"] = peak / 1024.0;
+    state.counters["bare_peak_rss_MB"] = barePeak / 1024.0;
+}
+
+// ------------------------------------------------------------- the program
+
+// The program as main() builds it, on one data folder, its window shown.
+struct Session {
+    BenchDialogHost host;
+    std::unique_ptr<TMainForm> main;
+    std::unique_ptr<TDM1> dm;
+    std::unique_ptr<TOrvet_New_F> editor;
+    std::unique_ptr<TOptions_F> options;
+    std::unique_ptr<TChesk_New_F> chesk;
+    std::unique_ptr<TPoezd_New_F> poezd;
+    std::unique_ptr<TOrvet_New_Day_N_F> day;
+
+    explicit Session(int scale) {
+        QDir::setCurrent(g_env->folder[scale]); // the report template is read from there
+        main = std::make_unique<TMainForm>();
+        dm = std::make_unique<TDM1>(
+            g_env->folder[scale], QDir(g_env->config).filePath(QStringLiteral("session-%1.ini").arg(scale)));
+        editor = std::make_unique<TOrvet_New_F>(dm.get(), main.get());
+        options = std::make_unique<TOptions_F>(dm.get(), main.get());
+        chesk = std::make_unique<TChesk_New_F>(dm.get(), main.get());
+        poezd = std::make_unique<TPoezd_New_F>(dm.get(), main.get());
+        day = std::make_unique<TOrvet_New_Day_N_F>(dm.get(), editor.get());
+        dm->setForms(editor.get(), options.get(), chesk.get(), poezd.get(), day.get());
+        main->setDataModule(dm.get());
+        dm->FS1().setValue(StoredValues::Rashodna100km, BenchData::Norm);
+        dm->FS1().setValue(StoredValues::Winter, true); // no winter warning to count
+        main->show();
+        settle();
+    }
+    ~Session() {
+        dm->setForms(nullptr, nullptr, nullptr, nullptr, nullptr);
+        day.reset();
+        poezd.reset();
+        chesk.reset();
+        options.reset();
+        editor.reset();
+        dm.reset();
+        main.reset();
+    }
+
+    // What the user waits for after a command: the grids repainted.
+    static void settle() { QCoreApplication::processEvents(); }
+
+    // A month composed in the editor, as a new waybill makes it.
+    void compose(int scale) {
+        const BenchData::Layout &l = g_env->layout[scale];
+        dm->setPeriod(l.newFrom, l.newTo);
+        host.onDialog = nullptr;
+        dm->execute(QStringLiteral("New_Orvet"));
+    }
+
+    void removeWaybill(qint64 id) {
+        Transaction t(dm->database());
+        WaybillStore::remove(*dm, id);
+        t.commit();
+    }
+
+    bool failed(benchmark::State &state, bool messagesToo = true) {
+        QStringList bad = host.errors;
+        if (messagesToo)
+            bad += host.messages;
+        if (bad.isEmpty())
+            return false;
+        state.SkipWithError(bad.first().toUtf8().constData());
+        host.errors.clear();
+        host.messages.clear();
+        return true;
+    }
+};
+
+std::unique_ptr<Session> g_session;
+int g_sessionScale = -1;
+
+Session &session(int scale) {
+    if (g_sessionScale != scale) {
+        g_session.reset();
+        g_sessionScale = -1;
+        g_session = std::make_unique<Session>(scale);
+        g_sessionScale = scale;
+    }
+    return *g_session;
+}
+
+void BM_PeriodFilter(benchmark::State &state, int scale) {
+    Session &s = session(scale);
+    const QDate a = g_env->layout[scale].period;
+    bool flip = false;
+    for (auto _ : state) {
+        const QDate from = flip ? a.addMonths(-1) : a;
+        flip = !flip;
+        s.dm->setPeriod(from, from.addMonths(1).addDays(-1));
+        s.dm->execute(QStringLiteral("FillExec"));
+        Session::settle();
+    }
+    s.failed(state);
+}
+
+void BM_NewWaybill(benchmark::State &state, int scale) {
+    Session &s = session(scale);
+    const BenchData::Layout &l = g_env->layout[scale];
+    s.host.onDialog = nullptr; // the editor is cancelled at once
+    for (auto _ : state) {
+        s.dm->setPeriod(l.newFrom, l.newTo);
+        s.dm->execute(QStringLiteral("New_Orvet"));
+        Session::settle();
+    }
+    if (!s.failed(state) && s.editor->MemoryData1->recordCount() != BenchData::DaysPerWaybill)
+        state.SkipWithError("no month was composed");
+}
+
+double msSince(std::chrono::steady_clock::time_point t0) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// Storing a waybill: the storing steps alone (counter steps_ms), then with
+// the window brought up to date (the benchmark's time). Each iteration also
+// stores the same rows through the C API (counter direct_ms), so that both
+// meet the same state of the disk.
+void BM_Store(benchmark::State &state, int scale) {
+    Session &s = session(scale);
+    s.compose(scale);
+    double steps = 0, direct = 0;
+    try {
+        DirectStore other(g_env->directFolder[scale], *s.editor->MemoryData1, *s.editor,
+                          g_env->layout[scale].newFrom);
+        for (auto _ : state) {
+            auto t0 = std::chrono::steady_clock::now();
+            const qint64 id = WaybillStore::store(*s.dm, *s.editor);
+            const double stepsMs = msSince(t0);
+            Session::settle();
+            state.SetIterationTime(msSince(t0) / 1000);
+            steps += stepsMs;
+            s.removeWaybill(id);
+            Session::settle();
+            t0 = std::chrono::steady_clock::now();
+            const qint64 otherId = other.store();
+            direct += msSince(t0);
+            other.remove(otherId);
+        }
+    } catch (const std::exception &e) {
+        state.SkipWithError(e.what());
+        return;
+    }
+    if (s.failed(state))
+        return;
+    state.counters["steps_ms"] = steps / double(state.iterations());
+    state.counters["direct_ms"] = direct / double(state.iterations());
+}
+
+void BM_Reopen(benchmark::State &state, int scale) {
+    Session &s = session(scale);
+    s.dm->Orvet().last();
+    s.host.onDialog = nullptr; // cancelled: nothing is stored
+    for (auto _ : state) {
+        s.dm->execute(QStringLiteral("New_Orvet_Edit"));
+        Session::settle();
+    }
+    s.failed(state);
+}
+
+void BM_Replace(benchmark::State &state, int scale) {
+    Session &s = session(scale);
+    s.dm->Orvet().last();
+    s.host.onDialog = [&s](QDialog *) {
+        s.dm->editorState().confirmed = true;
+        return int(QDialog::Accepted);
+    };
+    for (auto _ : state) {
+        s.dm->execute(QStringLiteral("New_Orvet_Edit"));
+        Session::settle();
+    }
+    s.host.onDialog = nullptr;
+    s.failed(state);
+}
+
+void BM_Delete(benchmark::State &state, int scale) {
+    Session &s = session(scale);
+    s.compose(scale);
+    s.host.answer = true;
+    for (auto _ : state) {
+        state.PauseTiming();
+        WaybillStore::store(*s.dm, *s.editor); // the new waybill is the current one
+        Session::settle();
+        state.ResumeTiming();
+        s.dm->execute(QStringLiteral("New_Orvet_Del"));
+        Session::settle();
+    }
+    s.failed(state);
+}
+
+void BM_Print(benchmark::State &state, int scale) {
+    Session &s = session(scale);
+    s.dm->Orvet().last();
+    s.host.onDialog = nullptr; // the preview closes at once
+    for (auto _ : state) {
+        s.dm->execute(QStringLiteral("Orvet_Print"));
+        Session::settle();
+    }
+    s.failed(state);
+}
+
+// ---------------------------------------------------------------- summary
+
+struct Result {
+    double ms = -1;
+    std::map<std::string, double> counters;
+    std::string error;
+    double counter(const std::string &name) const {
+        const auto it = counters.find(name);
+        return it == counters.end() ? -1 : it->second;
+    }
+};
+std::map<std::string, Result> g_results;
+
+class Collector : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run> &runs) override {
+        for (const Run &r : runs) {
+            Result &out = g_results[r.run_name.function_name];
+            if (r.error_occurred) {
+                out.error = r.error_message;
+                continue;
+            }
+            out.ms = r.GetAdjustedRealTime() * benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond) /
+                     benchmark::GetTimeUnitMultiplier(r.time_unit);
+            for (const auto &[name, c] : r.counters)
+                out.counters[name] = c.value;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+std::string runName(const std::string &what, int scale) {
+    return what + "/" + Scales[scale]->name;
+}
+
+const Result &result(const std::string &what, int scale) {
+    return g_results[runName(what, scale)];
+}
+
+QString cell(const Result &r) {
+    if (!r.error.empty())
+        return QStringLiteral("failed");
+    return r.ms < 0 ? QStringLiteral("—") : QString::number(r.ms, 'f', 2);
+}
+
+Result fromCounter(const Result &r, const char *name) {
+    Result out;
+    out.error = r.error;
+    out.ms = r.counter(name);
+    return out;
+}
+
+QString summary(bool *allHold) {
+    QStringList lines;
+    lines << QStringLiteral(
+                 "| Figure | Small (12 waybills), ms | Large (10,000 waybills), ms | Target at the large "
+                 "scale | Ratio (large ÷ limit) | Holds |")
+          << QStringLiteral("|---|---:|---:|---|---:|---|");
+    *allHold = true;
+    auto row = [&](const QString &figure, const Result &small, const Result &large, const QString &target,
+                   double limit) {
+        QString ratio = QStringLiteral("—"), holds = QStringLiteral("—");
+        if (limit > 0) {
+            const bool ok = large.error.empty() && large.ms >= 0 && large.ms <= limit;
+            ratio = large.ms >= 0 ? QString::number(large.ms / limit, 'f', 2) : QStringLiteral("—");
+            holds = ok ? QStringLiteral("yes") : QStringLiteral("**no**");
+            *allHold = *allHold && ok;
+        }
+        lines << QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 |")
+                     .arg(figure, cell(small), cell(large), target, ratio, holds);
+    };
+    const Result &startSmall = result("startup", 0), &startLarge = result("startup", 1);
+    const Result bare = fromCounter(startLarge, "bare_ms");
+    row(QStringLiteral("Start-up to the main window shown (whole process)"), startSmall, startLarge,
+        QStringLiteral("≤ 1.5 × bare = %1 ms").arg(bare.ms * StartupTargetRatio, 0, 'f', 2),
+        bare.ms * StartupTargetRatio);
+    row(QStringLiteral("Bare Qt main window, 3 empty table views (whole process)"),
+        fromCounter(startSmall, "bare_ms"), bare, QStringLiteral("baseline"), 0);
+    const char *commands[][2] = {{"period_filter", "Period filter on the receipts"},
+                                 {"new_waybill", "New waybill (generation and fitting)"},
+                                 {"store", "Storing a waybill, window brought up to date"},
+                                 {"reopen", "Reopening a waybill"},
+                                 {"replace", "Replacing a waybill (reopen, Ok)"},
+                                 {"delete", "Deleting a waybill"},
+                                 {"print", "Printing: preparing the report"}};
+    for (const auto &c : commands) {
+        row(QString::fromUtf8(c[1]), result(c[0], 0), result(c[0], 1), QStringLiteral("< 50 ms"),
+            CommandTargetMs);
+        if (std::string(c[0]) != "store")
+            continue;
+        const Result &small = result("store", 0), &large = result("store", 1);
+        const Result direct = fromCounter(large, "direct_ms");
+        row(QStringLiteral("Storing steps alone (header, day rows, commit)"), fromCounter(small, "steps_ms"),
+            fromCounter(large, "steps_ms"),
+            QStringLiteral("≤ 2 × C API = %1 ms").arg(direct.ms * StoreTargetRatio, 0, 'f', 2),
+            direct.ms * StoreTargetRatio);
+        row(QStringLiteral("Same inserts through the SQLite C API, one transaction"),
+            fromCounter(small, "direct_ms"), direct, QStringLiteral("baseline"), 0);
+    }
+    auto mb = [](const Result &r, const char *name) {
+        const double v = r.counter(name);
+        return v < 0 ? QStringLiteral("—") : QString::number(v, 'f', 1) + QStringLiteral(" MB");
+    };
+    lines << QStringLiteral(
+                 "| Peak resident size at start-up | %1 | %2 | recorded (bare window: %3) | — | — |")
+                 .arg(mb(startSmall, "peak_rss_MB"), mb(startLarge, "peak_rss_MB"),
+                      mb(startLarge, "bare_peak_rss_MB"));
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+// The start-up taken apart: the median time at the end of each step over
+// a number of runs of the instrumented start-up, at each scale.
+QString phases() {
+    constexpr int Runs = 15;
+    std::vector<std::string> steps;
+    std::map<std::string, std::vector<double>> at[ScaleCount];
+    try {
+        for (int s = 0; s < ScaleCount; ++s)
+            for (int run = 0; run <= Runs; ++run) {
+                std::string out;
+                StartupRun::launch(ORVET_PHASES_EXE, g_env->folder[s], g_env->config, &out);
+                if (run == 0)
+                    continue; // files into the page cache
+                for (const QString &line :
+                     QString::fromStdString(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+                    const QStringList parts = line.split(QLatin1Char(' '));
+                    if (parts.size() != 2)
+                        continue;
+                    const std::string step = parts[0].toStdString();
+                    if (std::find(steps.begin(), steps.end(), step) == steps.end())
+                        steps.push_back(step);
+                    at[s][step].push_back(parts[1].toDouble());
+                }
+            }
+    } catch (const std::exception &e) {
+        return QStringLiteral("Start-up steps not measured: %1\n").arg(QString::fromUtf8(e.what()));
+    }
+    auto median = [](std::vector<double> v) {
+        if (v.empty())
+            return 0.0;
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    QStringList lines{
+        QStringLiteral("| Start-up step (inside main) | Small: ends at, ms | Small: takes, ms | "
+                       "Large: ends at, ms | Large: takes, ms |"),
+        QStringLiteral("|---|---:|---:|---:|---:|")};
+    double before[ScaleCount] = {0, 0};
+    for (const std::string &step : steps) {
+        QString line = QStringLiteral("| %1 |").arg(QString::fromStdString(step));
+        for (int s = 0; s < ScaleCount; ++s) {
+            const double end = median(at[s][step]);
+            line += QStringLiteral(" %1 | %2 |").arg(end, 0, 'f', 2).arg(end - before[s], 0, 'f', 2);
+            before[s] = end;
+        }
+        lines << line;
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QString reportPath;
+    std::vector<char *> args;
+    for (int i = 0; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a.rfind("--report=", 0) == 0)
+            reportPath = QString::fromStdString(a.substr(9));
+        else
+            args.push_back(argv[i]);
+    }
+    int n = int(args.size());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Environment env;
+    env.config = env.root.filePath(QStringLiteral("config"));
+    QDir().mkpath(env.config);
+    qputenv("XDG_CONFIG_HOME", env.config.toLocal8Bit()); // never the user's settings
+    g_env = &env;
+    QApplication app(n, args.data());
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+
+    for (int s = 0; s < ScaleCount; ++s) {
+        env.folder[s] = env.root.filePath(QLatin1String(Scales[s]->name));
+        env.layout[s] = BenchData::layout(*Scales[s]);
+        QElapsedTimer t;
+        t.start();
+        const BenchData::Counts c = BenchData::generate(env.folder[s], *Scales[s]);
+        std::printf("%s: %lld waybills, %lld day rows, %lld receipts, %lld trip types, made in %.1f s\n",
+                    Scales[s]->name, c.waybills, c.dayRows, c.receipts, c.tripTypes, t.elapsed() / 1000.0);
+        env.directFolder[s] = env.folder[s] + QStringLiteral("-direct");
+        QDir().mkpath(env.directFolder[s]);
+        for (const char *f : {"Orvet.db", "OrvetSost.db", "Chesks.db", "LPoezd.db"})
+            QFile::copy(QDir(env.folder[s]).filePath(QLatin1String(f)),
+                        QDir(env.directFolder[s]).filePath(QLatin1String(f)));
+    }
+
+    for (int s = 0; s < ScaleCount; ++s)
+        benchmark::RegisterBenchmark(runName("startup", s).c_str(), BM_Startup, s)
+            ->UseManualTime()
+            ->Iterations(15)
+            ->Unit(benchmark::kMillisecond);
+    using Fn = void (*)(benchmark::State &, int);
+    const std::pair<const char *, Fn> commands[] = {{"period_filter", BM_PeriodFilter},
+                                                    {"new_waybill", BM_NewWaybill},
+                                                    {"store", BM_Store},
+                                                    {"reopen", BM_Reopen},
+                                                    {"replace", BM_Replace},
+                                                    {"delete", BM_Delete},
+                                                    {"print", BM_Print}};
+    for (int s = 0; s < ScaleCount; ++s)
+        for (const auto &[name, fn] : commands) {
+            auto *b = benchmark::RegisterBenchmark(runName(name, s).c_str(), fn, s);
+            if (fn == BM_Store)
+                b->UseManualTime();
+            else
+                b->UseRealTime();
+            b->MinTime(0.3)->Unit(benchmark::kMillisecond);
+        }
+
+    benchmark::Initialize(&n, args.data());
+    Collector collector;
+    benchmark::RunSpecifiedBenchmarks(&collector);
+    benchmark::Shutdown();
+    g_session.reset();
+
+    bool allHold = false;
+    const QString table = summary(&allHold) + QLatin1Char('\n') + phases();
+    std::printf("\n%s\nEvery target holds: %s\n", table.toUtf8().constData(), allHold ? "yes" : "NO");
+    if (!reportPath.isEmpty()) {
+        QFile f(reportPath);
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            f.write(table.toUtf8());
+    }
+    return 0;
+}
