@@ -1,6 +1,7 @@
 #include "app/TMainForm.h"
 
 #include "controls/DBGrid.h"
+#include "controls/DateEdit.h"
 #include "controls/UpDown.h"
 #include "data/ActionList.h"
 #include "data/DateText.h"
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
@@ -25,7 +27,7 @@
 
 namespace {
 QDateEdit *periodField(QWidget *parent, const QString &name) {
-    auto *e = new QDateEdit(parent);
+    auto *e = new DateEdit(parent); // Tab leaves it at once instead of walking day, month, year
     e->setObjectName(name);
     e->setReadOnly(true); // the period moves only by activation and the up-down
     e->setCalendarPopup(false);
@@ -88,6 +90,9 @@ void TMainForm::buildLayout() {
     UpDown1->setFixedSize(16, 21);
     UpDown1->setRange(0, 1000);
     UpDown1->setPosition(500);
+    UpDown1->setAccessibleName(QStringLiteral("Период"));
+    UpDown1->setAccessibleDescription(
+        QStringLiteral("Стрелка вверх: следующий месяц, стрелка вниз: предыдущий"));
     from->setBuddy(DateEdit1);
     to->setBuddy(DateEdit2);
     for (QWidget *w : {static_cast<QWidget *>(from), static_cast<QWidget *>(DateEdit1), static_cast<QWidget *>(to),
@@ -130,6 +135,9 @@ void TMainForm::buildLayout() {
                        static_cast<QWidget *>(DBGrid3), static_cast<QWidget *>(DateEdit1),
                        static_cast<QWidget *>(DateEdit2)})
         w->installEventFilter(this);
+    QWidget *order[] = {DBGrid1, DateEdit1, DateEdit2, UpDown1, DBGrid2, DBGrid3};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
     connect(UpDown1, &UpDown::clicked, this, &TMainForm::UpDown1Click);
     connect(DateEdit1, &QDateEdit::dateChanged, this, [this] { DateEdit1Change(); });
     connect(DateEdit2, &QDateEdit::dateChanged, this, [this] { DateEdit1Change(); });
@@ -148,6 +156,7 @@ QToolBar *TMainForm::paneToolBar(const QStringList &actions, const QList<int> &i
         b->setFixedSize(39, 38);
         b->setAutoRaise(true);
         b->setAccessibleName(a->text());
+        b->setFocusPolicy(Qt::NoFocus); // Insert and Delete in the list, or the menu, do the same
         bar->addWidget(b);
     }
     return bar;
@@ -167,6 +176,7 @@ void TMainForm::buildToolBar() {
         b->setFixedSize(39, 38);
         b->setAutoRaise(true);
         b->setAccessibleName(a->text());
+        b->setFocusPolicy(Qt::NoFocus); // each command also has a menu item or a key
         m_toolBar->addWidget(b);
     };
     auto separator = [this] {
@@ -178,12 +188,15 @@ void TMainForm::buildToolBar() {
     addButton(m_dm->action(QStringLiteral("New_Orvet_Edit")));
     addButton(m_dm->action(QStringLiteral("New_Orvet_Del")));
     separator();
-    addButton(m_dm->action(QStringLiteral("Orvet_Print")));
+    QAction *print = m_dm->action(QStringLiteral("Orvet_Print"));
+    print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P)); // it has no menu item
+    addButton(print);
     separator();
     addButton(m_dm->action(QStringLiteral("Options_Main")));
     separator();
     auto *exit = new QAction(ActionList::image(8), QStringLiteral("Выход"), this);
     exit->setObjectName(QStringLiteral("ExitButton"));
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(exit, &QAction::triggered, this, &QWidget::close);
     addButton(exit);
     addToolBar(Qt::TopToolBarArea, m_toolBar);
@@ -202,6 +215,33 @@ void TMainForm::buildMenu() {
     QAction *options = menuBar()->addAction(m_dm->action(QStringLiteral("Options_Main"))->text());
     connect(options, &QAction::triggered, this, [this] { m_dm->execute(QStringLiteral("Options_Main")); });
     menuBar()->addAction(QStringLiteral("Версия 2.1"));
+    // The menu titles carry no mnemonics, so F10 takes the keyboard to the
+    // menu bar as in other desktop programs.
+    auto *menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, [this] { openMenuBar(); });
+}
+
+// A tap of Alt puts the menu bar into its keyboard mode: "Работа" is
+// highlighted, Enter or Down opens it, and Left and Right also reach the
+// top-level items without a menu ("Настройки"). F10 taps Alt for the user.
+void TMainForm::openMenuBar() {
+    QMenuBar *bar = menuBar();
+    auto tapAlt = [this] {
+        QKeyEvent down(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::NoModifier);
+        QKeyEvent up(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+        QCoreApplication::sendEvent(this, &down);
+        QCoreApplication::sendEvent(this, &up);
+    };
+    tapAlt();
+    if (!bar->hasFocus())
+        tapAlt(); // the tap toggles: the bar was left in keyboard mode
+    if (bar->hasFocus())
+        return;
+    // A style without that keyboard mode: open the first menu at least.
+    QAction *work = bar->actions().constFirst();
+    bar->setActiveAction(work);
+    if (QMenu *menu = work->menu(); menu && menu->isVisible())
+        menu->setActiveAction(menu->actions().value(0));
 }
 
 void TMainForm::setDataModule(TDM1 *dm) {
@@ -230,6 +270,15 @@ void TMainForm::setDataModule(TDM1 *dm) {
     chesks.setHeaderData(chesks.fieldIndex(QStringLiteral("DATE")), Qt::Horizontal, QStringLiteral("Дата"));
     chesks.setHeaderData(chesks.fieldIndex(QStringLiteral("LITRS")), Qt::Horizontal, QStringLiteral("Литры"));
     chesks.setHeaderData(chesks.fieldIndex(QStringLiteral("SUMRUB")), Qt::Horizontal, QStringLiteral("Сумма руб."));
+    if (!chesks.filtered()) {
+        // The list shows only the receipts of the period. The filter of the
+        // first activation goes on before the grid first reads the table, so
+        // that start-up never reads every receipt there is.
+        const QDate month = QDate::currentDate().addMonths(-1);
+        const QDate from(month.year(), month.month(), 1);
+        chesks.setFilter(TDM1::periodFilter(from, from.addMonths(1).addDays(-1)));
+        chesks.setFiltered(true);
+    }
     DBGrid2->setTable(&chesks);
     DBGrid2->setColumns({QStringLiteral("DATE"), QStringLiteral("LITRS"), QStringLiteral("SUMRUB")}, {});
     DBGrid2->setTitlesVisible(false);
@@ -330,6 +379,10 @@ void TMainForm::onFocusWindowChanged() {
     QWindow *focus = QGuiApplication::focusWindow();
     if (!focus)
         return; // another program took the focus: not a return from our windows
+    // A menu of this window is part of it: coming back from one must not
+    // undo a period chosen with the up-down just before a menu command.
+    if (focus->type() == Qt::Popup || focus->type() == Qt::ToolTip)
+        return;
     if (focus != windowHandle()) {
         m_activateOnReturn = true;
         return;

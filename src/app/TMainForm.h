@@ -60,6 +60,7 @@ private:
     void buildLayout();
     void buildToolBar();
     void buildMenu();
+    void openMenuBar();
     QToolBar *paneToolBar(const QStringList &actions, const QList<int> &images);
     void DateEdit1Change();
     void handleKey(QObject *source, int key);

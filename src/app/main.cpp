@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
+#include <cstdlib>
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
@@ -28,5 +30,12 @@ int main(int argc, char *argv[]) {
     mainForm.setDataModule(&dm);
 
     mainForm.show();
+    // Start-up measurements: end the process once the window has been
+    // painted, before anything of a normal exit (the placement is not saved).
+    if (qEnvironmentVariableIsSet("ORVET_QUIT_AFTER_SHOW"))
+        QTimer::singleShot(0, &app, [] {
+            QCoreApplication::processEvents();
+            std::_Exit(0);
+        });
     return app.exec();
 }

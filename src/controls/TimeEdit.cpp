@@ -37,6 +37,13 @@ void TimeEdit::setText(const QString &text) {
             masked[pos] = c;
     }
     QLineEdit::setText(masked);
+    // With the first minute digit blank the mask would pull the second one
+    // into its place; that digit is put where it belongs instead.
+    if (masked.at(3) == kBlank && masked.at(4) != kBlank) {
+        QLineEdit::setText(masked.left(3));
+        setCursorPosition(4);
+        insert(masked.mid(4, 1));
+    }
     m_oldText = this->text();
     m_changed = false;
 }

@@ -5,7 +5,8 @@
 class QToolButton;
 
 // Two small arrow buttons over a position in a range, without wrap-around.
-// clicked() is raised only when the position actually changes.
+// clicked() is raised only when the position actually changes. With the
+// focus, the arrow and page keys press the buttons.
 class UpDown : public QWidget {
     Q_OBJECT
 public:
@@ -22,8 +23,15 @@ public slots:
 signals:
     void clicked(int direction); // +1 up, -1 down
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     void step(int direction);
+    void showFocus(bool focused);
 
     QToolButton *m_up;
     QToolButton *m_down;

@@ -98,8 +98,9 @@ void Database::begin() {
 void Database::commit() {
     exec(QStringLiteral("COMMIT"));
     m_inTransaction = false;
-    for (Table *t : std::as_const(m_tables))
-        t->invalidate();
+    // Nothing to read again: every table written in the transaction marked
+    // itself stale as it was written, and what was read meanwhile already
+    // saw the transaction's own rows. Only a rollback takes rows away.
 }
 
 void Database::rollback() {

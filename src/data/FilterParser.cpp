@@ -26,7 +26,8 @@ public:
     }
 
 private:
-    static constexpr int MaxDepth = 64;
+    // SQLite's parser gives up on expressions nested some forty deep.
+    static constexpr int MaxDepth = 16;
 
     [[noreturn]] void fail(const QString &what) const {
         throw OrvetError(QStringLiteral("Неверный фильтр \"%1\": %2").arg(m_text, what));
@@ -49,18 +50,26 @@ private:
         return true;
     }
 
+    // A chain of OR (or AND) stays one flat list in SQL: nested pair by
+    // pair, a long chain would overflow SQLite's parser.
+    static QString chain(const QStringList &parts, const QString &op) {
+        return parts.size() == 1 ? parts.first()
+                                 : QLatin1Char('(') + parts.join(QLatin1Char(' ') + op + QLatin1Char(' ')) +
+                                       QLatin1Char(')');
+    }
+
     QString expr(int depth) {
-        QString s = term(depth);
+        QStringList parts{term(depth)};
         while (keyword(QStringLiteral("or")))
-            s = QStringLiteral("(%1 OR %2)").arg(s, term(depth));
-        return s;
+            parts.append(term(depth));
+        return chain(parts, QStringLiteral("OR"));
     }
 
     QString term(int depth) {
-        QString s = factor(depth);
+        QStringList parts{factor(depth)};
         while (keyword(QStringLiteral("and")))
-            s = QStringLiteral("(%1 AND %2)").arg(s, factor(depth));
-        return s;
+            parts.append(factor(depth));
+        return chain(parts, QStringLiteral("AND"));
     }
 
     QString factor(int depth) {

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QSaveFile>
 
 PrintCommand::PrintCommand(TDM1 &dm)
     : m_dm(dm), m_frd1(QStringLiteral("FRD1"), dm.Orvet()), m_frd2(QStringLiteral("FRD2"), dm.OrvetSost()) {
@@ -63,8 +64,11 @@ void PrintCommand::installDefaultTemplate(const QString &directory) {
         return;
     QFile bundled(QStringLiteral(":/") + TemplateFile);
     if (bundled.open(QIODevice::ReadOnly)) {
-        QFile out(path);
-        if (out.open(QIODevice::NewOnly | QIODevice::WriteOnly))
-            out.write(bundled.readAll());
+        // Whole or not at all: a torn template would count as the user's
+        // from then on and never be written again.
+        const QByteArray bytes = bundled.readAll();
+        QSaveFile out(path);
+        if (out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.flush())
+            out.commit();
     }
 }

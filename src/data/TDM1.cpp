@@ -4,8 +4,11 @@
 #include "data/DayEditCommand.h"
 #include "data/ReopenCommands.h"
 #include "data/OptionsCommands.h"
+#include "data/OrvetError.h"
 #include "data/PrintCommand.h"
 #include "data/ReferenceCommands.h"
+#include "data/SuperJournal.h"
+#include "data/TableFileCheck.h"
 #include "data/WaybillCommands.h"
 
 TDM1::TDM1(const QString &directory, const QString &iniPath, QObject *parent)
@@ -67,8 +70,18 @@ void TDM1::DataModuleCreate() {
     for (Table *t : all)
         if (!t->exists())
             t->create();
-    for (Table *t : all)
+    for (Table *t : all) {
         t->open();
+        try {
+            TableFileCheck::verify(m_db, *t);
+        } catch (const OrvetError &) {
+            t->close(); // no list may read a damaged file
+            throw;
+        }
+    }
+    // Opening rolled back whatever a crash left; a super-journal it left
+    // that no journal names would otherwise stay for good.
+    SuperJournal::removeStale(m_db, m_orvet->fileName());
     m_values.readAll();
     // A missing template is written beside the tables; one that is there is
     // the user's and stays as it is.

@@ -2,12 +2,14 @@
 
 #include "data/Database.h"
 #include "data/DateText.h"
+#include "data/NewTableFile.h"
 #include "data/OrvetError.h"
 #include "settings/NumberText.h"
 
 #include <QFile>
 #include <QSet>
 #include <QSqlRecord>
+#include <algorithm>
 
 Table::Table(Database &db, const QString &fileName, const QString &tableName, const FieldList &fields,
              QObject *parent)
@@ -60,14 +62,15 @@ void Table::open() {
 
 void Table::createTable() {
     close();
-    m_schema = db().schemaFor(m_fileName);
     QStringList cols;
     for (const FieldDef &f : m_fields)
         cols.append(QStringLiteral("\"%1\" %2").arg(f.name, f.sqlType()));
-    db().exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(qualifiedName(), cols.join(QStringLiteral(", "))));
+    QStringList sql{
+        QStringLiteral("CREATE TABLE \"%1\" (%2)").arg(m_tableName, cols.join(QStringLiteral(", ")))};
     for (const QString &field : std::as_const(m_createIndexes))
-        db().exec(QStringLiteral("CREATE INDEX \"%1\".\"%2_%3\" ON \"%2\" (\"%3\")")
-                      .arg(m_schema, m_tableName, field));
+        sql.append(QStringLiteral("CREATE INDEX \"%1_%2\" ON \"%1\" (\"%2\")").arg(m_tableName, field));
+    NewTableFile::create(db().pathOf(m_fileName), sql);
+    m_schema = db().schemaFor(m_fileName);
 }
 
 void Table::openTable() {
@@ -98,8 +101,8 @@ void Table::requireOpen() const {
 }
 
 void Table::invalidate() {
-    if (m_current >= 0 && m_current < m_rows.size() && !m_wantId && !m_wantRow)
-        m_wantId = m_rows[m_current].value(0).toLongLong();
+    if (m_current >= 0 && m_current < m_ids.size() && !m_wantId && !m_wantRow)
+        m_wantId = m_ids[m_current];
     if (m_disabled > 0) {
         m_stale = true;
         m_resetPending = true;
@@ -117,47 +120,123 @@ void Table::ensureLoaded() const {
         load();
 }
 
+// Rows are read in blocks of this many; a grid shows a few dozen at most.
+static constexpr int BlockRows = 64;
+// Blocks kept before the cache starts afresh, so that walking a large
+// table does not hold all of it.
+static constexpr int MaxBlocks = 512;
+
+QString Table::source() const { return QStringLiteral("\"%1\".\"%2\"").arg(m_schema, m_tableName); }
+
+QString Table::filterClause() const {
+    return m_filtered && !m_where.where.isEmpty() ? QStringLiteral("(") + m_where.where + QStringLiteral(")")
+                                                  : QString();
+}
+
 void Table::load() const {
     m_stale = false;
-    m_rows.clear();
+    m_ids.clear();
+    m_blocks.clear();
     if (!m_open || !m_db) {
         m_current = -1;
         return;
     }
-    QStringList cols;
-    for (const FieldDef &f : m_fields)
-        cols.append(QStringLiteral("\"%1\"").arg(f.name));
-    QString sql = QStringLiteral("SELECT %1 FROM \"%2\".\"%3\"")
-                      .arg(cols.join(QStringLiteral(", ")), m_schema, m_tableName);
-    QVariantList binds;
-    if (m_filtered && !m_where.where.isEmpty()) {
-        sql += QStringLiteral(" WHERE ") + m_where.where;
-        binds = m_where.binds;
-    }
-    sql += QStringLiteral(" ORDER BY \"ID\"");
-    QSqlQuery q = m_db->exec(sql, binds);
-    const int n = int(m_fields.size());
-    while (q.next()) {
-        QVariantList row;
-        row.reserve(n);
-        for (int i = 0; i < n; ++i)
-            row.append(fromStorage(m_fields[i], q.value(i)));
-        m_rows.append(row);
-    }
-    int row = m_rows.isEmpty() ? -1 : 0;
-    if (m_wantId) {
-        for (int i = 0; i < m_rows.size(); ++i)
-            if (m_rows[i].value(0).toLongLong() == *m_wantId) {
-                row = i;
-                break;
+    // All IDs come back in one text: one row to step through instead of one
+    // per record.
+    const QString where = filterClause();
+    QSqlQuery q = m_db->exec(
+        QStringLiteral("SELECT group_concat(\"ID\") FROM (SELECT \"ID\" FROM %1%2 ORDER BY \"ID\")")
+            .arg(source(), where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where),
+        where.isEmpty() ? QVariantList() : m_where.binds);
+    if (q.next()) {
+        const QString text = q.value(0).toString();
+        qint64 id = 0;
+        bool digits = false, negative = false;
+        for (const QChar c : text) {
+            if (c.isDigit()) {
+                id = id * 10 + c.digitValue();
+                digits = true;
+            } else if (c == QLatin1Char('-')) {
+                negative = true;
+            } else if (c == QLatin1Char(',')) {
+                if (digits)
+                    m_ids.append(negative ? -id : id);
+                id = 0;
+                digits = negative = false;
             }
+        }
+        if (digits)
+            m_ids.append(negative ? -id : id);
+        if (!std::is_sorted(m_ids.cbegin(), m_ids.cend()))
+            std::sort(m_ids.begin(), m_ids.end());
+    }
+    int row = m_ids.isEmpty() ? -1 : 0;
+    if (m_wantId) {
+        const int found = rowOfId(*m_wantId);
+        if (found >= 0)
+            row = found;
     } else if (m_wantRow) {
-        row = qMin(*m_wantRow, int(m_rows.size()) - 1);
+        row = qMin(*m_wantRow, int(m_ids.size()) - 1);
     }
     m_wantId.reset();
     m_wantRow.reset();
     m_current = row;
-    m_eof = m_rows.isEmpty();
+    m_eof = m_ids.isEmpty();
+}
+
+int Table::rowOfId(qint64 id) const {
+    const auto it = std::lower_bound(m_ids.cbegin(), m_ids.cend(), id);
+    return it != m_ids.cend() && *it == id ? int(it - m_ids.cbegin()) : -1;
+}
+
+const QVariantList &Table::rowAt(int row) const {
+    const int block = row / BlockRows;
+    auto it = m_blocks.constFind(block);
+    if (it == m_blocks.cend()) {
+        QVector<QVariantList> rows = readBlock(block);
+        if (m_blocks.size() >= MaxBlocks)
+            m_blocks.clear();
+        it = m_blocks.insert(block, std::move(rows));
+    }
+    return (*it)[row - block * BlockRows];
+}
+
+QVector<QVariantList> Table::readBlock(int block) const {
+    const int first = block * BlockRows;
+    const int last = qMin(first + BlockRows, int(m_ids.size())) - 1;
+    const int n = int(m_fields.size());
+    QStringList cols;
+    for (const FieldDef &f : m_fields)
+        cols.append(QStringLiteral("\"%1\"").arg(f.name));
+    const QString where = filterClause();
+    QVariantList binds{m_ids[first], m_ids[last]};
+    if (!where.isEmpty())
+        binds += m_where.binds;
+    QSqlQuery q = db().exec(
+        QStringLiteral("SELECT %1 FROM %2 WHERE \"ID\" >= ? AND \"ID\" <= ?%3 ORDER BY \"ID\"")
+            .arg(cols.join(QStringLiteral(", ")), source(),
+                 where.isEmpty() ? QString() : QStringLiteral(" AND ") + where),
+        binds);
+    // Matched to the IDs read before; a row gone meanwhile shows empty.
+    QVector<QVariantList> rows(last - first + 1);
+    int pos = first;
+    while (pos <= last && q.next()) {
+        const qint64 id = q.value(0).toLongLong();
+        if (id < m_ids[pos])
+            continue;
+        for (; pos <= last && m_ids[pos] < id; ++pos)
+            rows[pos - first] = {m_ids[pos]};
+        if (pos > last || m_ids[pos] != id)
+            continue;
+        QVariantList &row = rows[pos - first];
+        row.reserve(n);
+        for (int i = 0; i < n; ++i)
+            row.append(fromStorage(m_fields[i], q.value(i)));
+        ++pos;
+    }
+    for (; pos <= last; ++pos)
+        rows[pos - first] = {m_ids[pos]};
+    return rows;
 }
 
 QVariant Table::fromStorage(const FieldDef &f, const QVariant &v) const {
@@ -198,14 +277,14 @@ QVariant Table::toStorage(const FieldDef &f, const QVariant &v) const {
 
 int Table::recordCount() const {
     ensureLoaded();
-    return int(m_rows.size());
+    return int(m_ids.size());
 }
 
 void Table::moveTo(int row, bool eof) {
     ensureLoaded();
     const int old = m_current;
-    m_current = m_rows.isEmpty() ? -1 : qBound(0, row, int(m_rows.size()) - 1);
-    m_eof = eof || m_rows.isEmpty();
+    m_current = m_ids.isEmpty() ? -1 : qBound(0, row, int(m_ids.size()) - 1);
+    m_eof = eof || m_ids.isEmpty();
     if (old != m_current && m_disabled == 0)
         emit currentRowChanged(m_current);
 }
@@ -214,7 +293,7 @@ void Table::first() { moveTo(0, false); }
 
 void Table::next() {
     ensureLoaded();
-    if (m_current + 1 >= m_rows.size())
+    if (m_current + 1 >= m_ids.size())
         moveTo(m_current, true);
     else
         moveTo(m_current + 1, false);
@@ -222,7 +301,7 @@ void Table::next() {
 
 void Table::last() {
     ensureLoaded();
-    moveTo(int(m_rows.size()) - 1, false);
+    moveTo(int(m_ids.size()) - 1, false);
 }
 
 bool Table::eof() const {
@@ -246,9 +325,9 @@ QVariant Table::valueAt(int row, const QString &field) const {
     const int col = fieldIndex(field);
     if (col < 0)
         throw OrvetError(QStringLiteral("%1: Field '%2' not found").arg(m_tableName, field));
-    if (row < 0 || row >= m_rows.size())
+    if (row < 0 || row >= m_ids.size())
         return QVariant();
-    return m_rows[row].value(col);
+    return rowAt(row).value(col);
 }
 
 QVariant Table::value(const QString &field) const { return valueAt(currentRow(), field); }
@@ -266,10 +345,59 @@ qint64 Table::insertRecord(const QVariantList &values) {
                                 .arg(qualifiedName(), cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
                             binds);
     const qint64 id = q.lastInsertId().toLongLong();
+    if (addRow(id))
+        return id;
     m_wantRow.reset();
     m_wantId = id;
     invalidate();
     return id;
+}
+
+void Table::forgetBlocksFrom(int row) const {
+    for (auto it = m_blocks.begin(); it != m_blocks.end();)
+        it = it.key() >= row / BlockRows ? m_blocks.erase(it) : std::next(it);
+}
+
+// Takes a record just inserted into the rows already read, rather than
+// reading them all again; it becomes current as a new reading would make
+// it. False when the rows are to be read again anyway.
+bool Table::addRow(qint64 id) {
+    if (m_stale || !m_open)
+        return false;
+    bool inView = true;
+    const QString where = filterClause();
+    if (!where.isEmpty()) {
+        // Rows written under a hold, as day rows are, cost nothing until
+        // somebody looks; a filtered table is quick to read again.
+        if (m_disabled > 0)
+            return false;
+        QSqlQuery q = db().exec(
+            QStringLiteral("SELECT 1 FROM %1 WHERE \"ID\" = ? AND %2").arg(source(), where),
+            QVariantList{id} + m_where.binds);
+        inView = q.next();
+    }
+    const int pos = int(std::lower_bound(m_ids.cbegin(), m_ids.cend(), id) - m_ids.cbegin());
+    if (pos < m_ids.size() && m_ids[pos] == id)
+        return false;
+    if (inView) {
+        if (m_disabled == 0)
+            beginInsertRows(QModelIndex(), pos, pos);
+        m_ids.insert(pos, id);
+        forgetBlocksFrom(pos); // after the change: views may read rows while they hear of it
+        if (m_disabled == 0)
+            endInsertRows();
+        else
+            m_resetPending = true;
+        m_current = pos;
+    } else {
+        m_current = m_ids.isEmpty() ? -1 : 0; // outside the filter: the first record
+    }
+    m_eof = m_ids.isEmpty();
+    m_wantId.reset();
+    m_wantRow.reset();
+    if (m_disabled == 0)
+        emit currentRowChanged(m_current);
+    return true;
 }
 
 void Table::deleteCurrent() {
@@ -279,10 +407,22 @@ void Table::deleteCurrent() {
         return;
     const int row = m_current;
     db().exec(QStringLiteral("DELETE FROM %1 WHERE \"ID\" = ?").arg(qualifiedName()),
-              {m_rows[row].value(0)});
+              {m_ids[row]});
+    // The rows already read stay, less this one; the next becomes current.
+    if (m_disabled == 0)
+        beginRemoveRows(QModelIndex(), row, row);
+    m_ids.remove(row);
+    forgetBlocksFrom(row); // after the change: views may read rows while they hear of it
+    if (m_disabled == 0)
+        endRemoveRows();
+    else
+        m_resetPending = true;
+    m_current = m_ids.isEmpty() ? -1 : qMin(row, int(m_ids.size()) - 1);
+    m_eof = m_ids.isEmpty();
     m_wantId.reset();
-    m_wantRow = row;
-    invalidate();
+    m_wantRow.reset();
+    if (m_disabled == 0)
+        emit currentRowChanged(m_current);
 }
 
 static FilterParser::Result parsed(const FieldList &fields, const QString &text) {
@@ -326,17 +466,78 @@ static bool sameValue(const QVariant &a, const QVariant &b, FieldType type) {
     return false;
 }
 
+// The condition that picks the rows whose field equals v as sameValue()
+// compares them, with its bound values; nothing when SQL cannot say it the
+// same way.
+static std::optional<FilterParser::Result> equalsCondition(const FieldDef &f, const QVariant &v) {
+    const QString column = QStringLiteral("\"%1\"").arg(f.name);
+    if (v.isNull())
+        return FilterParser::Result{column + QStringLiteral(" IS NULL"), {}};
+    const QString equals = column + QStringLiteral(" = ?");
+    switch (f.type) {
+    case FieldType::AutoInc:
+    case FieldType::Integer:
+        return FilterParser::Result{equals, {v.toLongLong()}};
+    case FieldType::Float:
+        return FilterParser::Result{equals, {v.toDouble()}};
+    case FieldType::Date: {
+        const QDate d = v.typeId() == QMetaType::QDate ? v.toDate() : DateText::fromText(v.toString());
+        if (!d.isValid())
+            return std::nullopt;
+        return FilterParser::Result{QStringLiteral("substr(%1, 1, 10) = ?").arg(column),
+                                    {d.toString(Qt::ISODate)}};
+    }
+    case FieldType::String:
+        return FilterParser::Result{equals, {v.toString()}};
+    }
+    return std::nullopt;
+}
+
+int Table::scanFor(int col, const QVariant &v) const {
+    for (int i = 0; i < m_ids.size(); ++i)
+        if (sameValue(rowAt(i).value(col), v, m_fields[col].type))
+            return i;
+    return -1;
+}
+
+// The first filtered row whose field equals v: by the IDs for ID, in the
+// rows at hand when all of them are read, else asked of the engine.
+int Table::findFirst(int col, const QVariant &v) const {
+    if (m_ids.isEmpty())
+        return -1;
+    const FieldDef &f = m_fields[col];
+    if (col == 0 && f.type == FieldType::AutoInc)
+        return v.isNull() ? -1 : rowOfId(v.toLongLong());
+    if (m_blocks.size() == (m_ids.size() + BlockRows - 1) / BlockRows)
+        return scanFor(col, v);
+    const auto condition = equalsCondition(f, v);
+    if (!condition)
+        return scanFor(col, v);
+    const QString where = filterClause();
+    QVariantList binds;
+    if (!where.isEmpty())
+        binds = m_where.binds;
+    binds += condition->binds;
+    QSqlQuery q = db().exec(QStringLiteral("SELECT \"ID\" FROM %1 WHERE %2%3 ORDER BY \"ID\" LIMIT 1")
+                                .arg(source(), where.isEmpty() ? QString() : where + QStringLiteral(" AND "),
+                                     condition->where),
+                            binds);
+    if (!q.next())
+        return -1;
+    const int row = rowOfId(q.value(0).toLongLong());
+    return row >= 0 ? row : scanFor(col, v); // changed meanwhile: look at the rows themselves
+}
+
 bool Table::locate(const QString &field, const QVariant &v) {
     ensureLoaded();
     const int col = fieldIndex(field);
     if (col < 0)
         throw OrvetError(QStringLiteral("%1: Field '%2' not found").arg(m_tableName, field));
-    for (int i = 0; i < m_rows.size(); ++i)
-        if (sameValue(m_rows[i].value(col), v, m_fields[col].type)) {
-            moveTo(i, false);
-            return true;
-        }
-    return false;
+    const int row = findFirst(col, v);
+    if (row < 0)
+        return false;
+    moveTo(row, false);
+    return true;
 }
 
 QVariant Table::lookup(const QString &keyField, const QVariant &v, const QString &resultField) const {
@@ -345,10 +546,8 @@ QVariant Table::lookup(const QString &keyField, const QVariant &v, const QString
     const int res = fieldIndex(resultField);
     if (col < 0 || res < 0)
         throw OrvetError(QStringLiteral("%1: Field '%2' not found").arg(m_tableName, col < 0 ? keyField : resultField));
-    for (const QVariantList &row : std::as_const(m_rows))
-        if (sameValue(row.value(col), v, m_fields[col].type))
-            return row.value(res);
-    return QVariant();
+    const int row = findFirst(col, v);
+    return row < 0 ? QVariant() : rowAt(row).value(res);
 }
 
 void Table::disableControls() { ++m_disabled; }
@@ -377,14 +576,19 @@ QVariant Table::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::TextAlignmentRole && role != Qt::EditRole))
         return QVariant();
     ensureLoaded();
-    if (index.row() >= m_rows.size() || index.column() >= m_fields.size())
+    if (index.row() >= m_ids.size() || index.column() >= m_fields.size())
         return QVariant();
     const FieldDef &f = m_fields[index.column()];
     if (role == Qt::TextAlignmentRole)
         return f.type == FieldType::String || f.type == FieldType::Date
                    ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
                    : QVariant(Qt::AlignRight | Qt::AlignVCenter);
-    const QVariant v = m_rows[index.row()].value(index.column());
+    QVariant v;
+    try {
+        v = rowAt(index.row()).value(index.column());
+    } catch (const OrvetError &) {
+        return QVariant(); // a grid draws what it can; the commands report engine errors
+    }
     if (role == Qt::EditRole || v.isNull())
         return v;
     switch (f.type) {

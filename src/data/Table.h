@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QDate>
+#include <QHash>
 #include <QVariant>
 #include <QVector>
 #include <optional>
@@ -13,8 +14,9 @@ class Database;
 
 // One table file of the working directory, read in ascending ID order with a
 // current record, a text filter, and a Qt model for the grids that show it.
-// The rows are read lazily: a change only marks them stale, and they are
-// read again when somebody next looks at them.
+// The rows are read lazily: a change only marks them stale; the next look
+// reads the IDs of the filtered rows, and the rows themselves are read in
+// blocks as they are asked for, so a grid reads only what it shows.
 class Table : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -97,6 +99,15 @@ private:
     QString qualifiedName();
     void ensureLoaded() const;
     void load() const;
+    QString source() const;                   // "schema"."table"
+    QString filterClause() const;             // the filter's condition in brackets, or empty
+    const QVariantList &rowAt(int row) const; // row within the loaded IDs
+    QVector<QVariantList> readBlock(int block) const;
+    int rowOfId(qint64 id) const; // -1 when not among the rows
+    int findFirst(int col, const QVariant &v) const;
+    void forgetBlocksFrom(int row) const;
+    bool addRow(qint64 id);
+    int scanFor(int col, const QVariant &v) const;
     QVariant toStorage(const FieldDef &f, const QVariant &v) const;
     QVariant fromStorage(const FieldDef &f, const QVariant &v) const;
     void changed();
@@ -115,7 +126,8 @@ private:
     bool m_filtered = false;
     FilterParser::Result m_where;
 
-    mutable QVector<QVariantList> m_rows;
+    mutable QVector<qint64> m_ids;                      // of the filtered rows, ascending
+    mutable QHash<int, QVector<QVariantList>> m_blocks; // rows read so far, by block
     mutable bool m_stale = true;
     mutable int m_current = -1;
     mutable bool m_eof = false;

@@ -15,8 +15,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace {
@@ -45,10 +47,12 @@ TOrvet_New_F::TOrvet_New_F(TDM1 *dm, QWidget *parent) : QDialog(parent), m_dm(dm
     root->addWidget(buildDays(), 1);
     root->addWidget(buildTotals());
 
-    setTabOrder(Edit1, Edit3);
-    setTabOrder(Edit3, CalcEdit1);
-    setTabOrder(CalcEdit1, CalcEdit2);
-    setTabOrder(CalcEdit2, Edit2);
+    // Header first (number, year, readings, month), then the buttons beside
+    // it, the days with their commands, and the totals.
+    QWidget *order[] = {Edit1,   Edit3,   CalcEdit1, CalcEdit2, Edit2,   BitBtn1,   BitBtn2,
+                        DBGrid1, BitBtn3, BitBtn4,   BitBtn5,   BitBtn6, CalcEdit3, CalcEdit4};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     setMinimumSize(571, 312);
     resize(571, 372);
@@ -169,6 +173,7 @@ QWidget *TOrvet_New_F::buildDays() {
     box->setSpacing(0);
 
     DBGrid1 = new DayGrid;
+    DBGrid1->setAccessibleName(GroupBox2->title());
     DBGrid1->setRows(MemoryData1);
     box->addWidget(DBGrid1, 1);
     connect(DBGrid1, &DayGrid::dblClick, this, [this] { DBGrid1DblClick(); });
@@ -182,13 +187,22 @@ QWidget *TOrvet_New_F::buildDays() {
     BitBtn4 = actionButton(QStringLiteral("New_Orvet_Mark_RDay"), 115);
     BitBtn5 = actionButton(QStringLiteral("New_Orvet_Recalk_List"), 115);
     BitBtn6 = actionButton(QStringLiteral("New_Orvet_Day_Edit"), 129);
+    BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
+    BitBtn4->setObjectName(QStringLiteral("BitBtn4"));
+    BitBtn5->setObjectName(QStringLiteral("BitBtn5"));
+    BitBtn6->setObjectName(QStringLiteral("BitBtn6"));
     for (QPushButton *b : {BitBtn3, BitBtn4, BitBtn5, BitBtn6})
         row->addWidget(b);
     row->addStretch(1);
     box->addWidget(strip);
 
-    // The grid's pop-up menu offers the same commands.
+    // The grid's pop-up menu offers the same commands. They also get keys,
+    // which work while the editor is the active window.
     if (m_dm) {
+        dmAction(QStringLiteral("New_Orvet_Day_Edit"))->setShortcut(QKeySequence(Qt::Key_F2));
+        dmAction(QStringLiteral("New_Orvet_Recalk_List"))->setShortcut(QKeySequence(Qt::Key_F5));
+        dmAction(QStringLiteral("New_Orvet_Mark_HDay"))->setShortcut(QKeySequence(Qt::Key_F7));
+        dmAction(QStringLiteral("New_Orvet_Mark_RDay"))->setShortcut(QKeySequence(Qt::Key_F8));
         DBGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
         auto *separator = new QAction(DBGrid1);
         separator->setSeparator(true);
@@ -197,6 +211,15 @@ QWidget *TOrvet_New_F::buildDays() {
         DBGrid1->addAction(dmAction(QStringLiteral("New_Orvet_Day_Edit")));
         DBGrid1->addAction(separator);
         DBGrid1->addAction(dmAction(QStringLiteral("New_Orvet_Recalk_List")));
+        // The menu key opens the pop-up menu by itself; Shift+F10 does on
+        // keyboards without one.
+        auto *menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), DBGrid1, nullptr, nullptr,
+                                      Qt::WidgetShortcut);
+        connect(menuKey, &QShortcut::activated, DBGrid1, [this] {
+            const QRect row = DBGrid1->visualRect(DBGrid1->currentIndex());
+            const QPoint at = row.isValid() ? row.bottomLeft() : QPoint(0, 0);
+            QMenu::exec(DBGrid1->actions(), DBGrid1->viewport()->mapToGlobal(at), nullptr, DBGrid1);
+        });
     }
     return GroupBox2;
 }

@@ -143,6 +143,8 @@ void IniFile::writeStrings(const QString &section, const Entries &entries) {
     const QByteArray bytes = encoder.encode(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
     QDir().mkpath(QFileInfo(m_path).absolutePath());
     QSaveFile out(m_path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+    // commit() does not see a write that fails while its buffer is flushed
+    // (a full disk): it would put a torn file in place. flush() does see it.
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.flush() || !out.commit())
         throw OrvetError(QStringLiteral("Unable to write to %1").arg(m_path));
 }
