@@ -29,3 +29,13 @@ QRect DesignedGeometry::scaled(const QRect &r) const {
     const int bottom = qRound((r.top() + r.height()) * m_sy);
     return QRect(left, top, right - left, bottom - top);
 }
+
+void DesignedGeometry::placeLabelled(const QString &text, const QRect &labelRect, QWidget *field,
+                                     const QRect &fieldRect) {
+    auto *label = new QLabel(text, m_form);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label->setBuddy(field);
+    field->setAccessibleName(text);
+    placeText(label, labelRect);
+    place(field, fieldRect);
+}

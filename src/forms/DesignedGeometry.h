@@ -3,6 +3,7 @@
 #include <QList>
 #include <QRect>
 #include <QSize>
+#include <QString>
 
 class QWidget;
 
@@ -19,6 +20,10 @@ public:
     void place(QWidget *control, const QRect &rect) { m_items.append({control, rect, false}); }
     // A label or check box whose text has to fit into the drawn width.
     void placeText(QWidget *control, const QRect &rect) { m_items.append({control, rect, true}); }
+
+    // A field with its label at the left: the label is its buddy and gives
+    // the field its accessible name.
+    void placeLabelled(const QString &text, const QRect &labelRect, QWidget *field, const QRect &fieldRect);
 
     // Stretches as needed, moves every control and fixes the client size.
     void apply();

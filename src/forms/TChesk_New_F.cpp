@@ -34,14 +34,8 @@ TChesk_New_F::TChesk_New_F(TDM1 *dm, QWidget *parent) : QDialog(parent), m_dm(dm
         QWidget *field;
         int y;
     } rows[] = {{"Дата", DateEdit1, 5}, {"Литров", CalcEdit1, 29}, {"Денег", CalcEdit2, 53}};
-    for (const auto &r : rows) {
-        auto *label = new QLabel(QString::fromUtf8(r.label), this);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        label->setBuddy(r.field);
-        r.field->setAccessibleName(label->text());
-        g.placeText(label, QRect(8, r.y, 44, 21));
-        g.place(r.field, QRect(56, r.y, 140, 21));
-    }
+    for (const auto &r : rows)
+        g.placeLabelled(QString::fromUtf8(r.label), QRect(8, r.y, 44, 21), r.field, QRect(56, r.y, 140, 21));
     g.place(BitBtn1, QRect(204, 5, 75, 25));
     g.place(BitBtn2, QRect(204, 37, 75, 25));
     g.apply();

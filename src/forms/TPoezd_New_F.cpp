@@ -44,14 +44,8 @@ TPoezd_New_F::TPoezd_New_F(TDM1 *dm, QWidget *parent) : QDialog(parent), m_dm(dm
                 {"Время выезда", MaskEdit1, 28},
                 {"Время прибытия", MaskEdit2, 52},
                 {"Пробег", CalcEdit1, 76}};
-    for (const auto &r : rows) {
-        auto *label = new QLabel(QString::fromUtf8(r.label), this);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        label->setBuddy(r.field);
-        r.field->setAccessibleName(label->text());
-        g.placeText(label, QRect(8, r.y, 84, 21));
-        g.place(r.field, QRect(96, r.y, 121, 21));
-    }
+    for (const auto &r : rows)
+        g.placeLabelled(QString::fromUtf8(r.label), QRect(8, r.y, 84, 21), r.field, QRect(96, r.y, 121, 21));
     g.place(BitBtn1, QRect(224, 4, 75, 25));
     g.place(BitBtn2, QRect(224, 36, 75, 25));
     g.apply();
