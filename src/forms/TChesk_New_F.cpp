@@ -3,6 +3,7 @@
 #include "controls/CalcEdit.h"
 #include "controls/DateEdit.h"
 #include "forms/DesignedGeometry.h"
+#include "forms/DialogButtons.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -18,15 +19,8 @@ TChesk_New_F::TChesk_New_F(TDM1 *dm, QWidget *parent) : QDialog(parent), m_dm(dm
     CalcEdit1->setObjectName(QStringLiteral("CalcEdit1"));
     CalcEdit2 = new CalcEdit(this);
     CalcEdit2->setObjectName(QStringLiteral("CalcEdit2"));
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("&Ok"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setAccessibleName(QStringLiteral("Ok"));
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("&Cancel"),
-                              this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn2->setAccessibleName(QStringLiteral("Cancel"));
-    BitBtn2->setAutoDefault(false);
+    BitBtn1 = DialogButtons::ok(this);
+    BitBtn2 = DialogButtons::cancel(this);
 
     DesignedGeometry g(this, QSize(284, 78));
     const struct {

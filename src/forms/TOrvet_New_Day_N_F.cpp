@@ -8,6 +8,7 @@
 #include "data/TDM1.h"
 #include "data/WaybillRecalc.h"
 #include "forms/DesignedGeometry.h"
+#include "forms/DialogButtons.h"
 #include "settings/NumberText.h"
 
 #include <QCheckBox>
@@ -63,13 +64,8 @@ void TOrvet_New_Day_N_F::buildControls() {
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel2->setObjectName(QStringLiteral("Panel2"));
 
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setDefault(true);
-    BitBtn2 =
-        new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancel"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn2->setAutoDefault(false);
+    BitBtn1 = DialogButtons::ok(this, QStringLiteral("OK"));
+    BitBtn2 = DialogButtons::cancel(this, QStringLiteral("Cancel"));
     // A click must not pull the focus out of a half-typed time box: the box
     // would refuse the move and OK would refuse once more.
     BitBtn1->setFocusPolicy(Qt::TabFocus);

@@ -3,6 +3,7 @@
 #include "controls/CalcEdit.h"
 #include "controls/TimeEdit.h"
 #include "forms/DesignedGeometry.h"
+#include "forms/DialogButtons.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -21,15 +22,8 @@ TPoezd_New_F::TPoezd_New_F(TDM1 *dm, QWidget *parent) : QDialog(parent), m_dm(dm
     MaskEdit2->setObjectName(QStringLiteral("MaskEdit2"));
     CalcEdit1 = new CalcEdit(this);
     CalcEdit1->setObjectName(QStringLiteral("CalcEdit1"));
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("&Ok"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setAccessibleName(QStringLiteral("Ok"));
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("&Cancel"),
-                              this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn2->setAccessibleName(QStringLiteral("Cancel"));
-    BitBtn2->setAutoDefault(false);
+    BitBtn1 = DialogButtons::ok(this);
+    BitBtn2 = DialogButtons::cancel(this);
     // A click must not pull the focus out of a time box that is half typed:
     // the box would refuse the move and Ok would refuse once more.
     BitBtn1->setFocusPolicy(Qt::TabFocus);
