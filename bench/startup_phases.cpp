@@ -2,13 +2,11 @@
 // end of each step written to standard output ("<step> <ms>"), so that the
 // start-up figure can be taken apart. Keep it in step with src/app/main.cpp.
 // With a file name as argument it also saves the window as painted (PNG).
+#include "app/AppForms.h"
+#include "app/LeanStyle.h"
 #include "app/TMainForm.h"
+#include "controls/BakedIcon.h"
 #include "data/TDM1.h"
-#include "forms/TChesk_New_F.h"
-#include "forms/TOptions_F.h"
-#include "forms/TOrvet_New_Day_N_F.h"
-#include "forms/TOrvet_New_F.h"
-#include "forms/TPoezd_New_F.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -27,21 +25,17 @@ void mark(const char *step) {
 int main(int argc, char *argv[]) {
     g_clock.start();
     QApplication app(argc, argv);
+    QApplication::setStyle(new LeanStyle);
     QApplication::setApplicationName(QStringLiteral("orvet"));
     QApplication::setApplicationDisplayName(QStringLiteral("Путевые листы"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/orvet.svg")));
+    QApplication::setWindowIcon(BakedIcon::icon(QStringLiteral("orvet")));
     mark("application");
 
     TMainForm mainForm;
     mark("main_window");
     TDM1 dm;
     mark("data_module");
-    TOrvet_New_F editor(&dm, &mainForm);
-    TOptions_F options(&dm, &mainForm);
-    TChesk_New_F chesk(&dm, &mainForm);
-    TPoezd_New_F poezd(&dm, &mainForm);
-    TOrvet_New_Day_N_F day(&dm, &editor);
-    dm.setForms(&editor, &options, &chesk, &poezd, &day);
+    AppForms forms(dm, &mainForm);
     mark("dialogs");
     mainForm.setDataModule(&dm);
     mark("lists_bound");

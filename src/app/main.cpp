@@ -1,32 +1,26 @@
+#include "app/AppForms.h"
+#include "app/LeanStyle.h"
 #include "app/TMainForm.h"
+#include "controls/BakedIcon.h"
 #include "data/TDM1.h"
-#include "forms/TChesk_New_F.h"
-#include "forms/TOptions_F.h"
-#include "forms/TOrvet_New_Day_N_F.h"
-#include "forms/TOrvet_New_F.h"
-#include "forms/TPoezd_New_F.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QTimer>
 #include <cstdlib>
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
+    QApplication::setStyle(new LeanStyle);
     QApplication::setApplicationName(QStringLiteral("orvet"));
     QApplication::setApplicationDisplayName(QStringLiteral("Путевые листы"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/orvet.svg")));
+    QApplication::setWindowIcon(BakedIcon::icon(QStringLiteral("orvet")));
 
-    // Created in this order, all hidden; the data module opens the tables
-    // and reads the settings while it is created.
+    // Created in this order, hidden; the data module opens the tables and
+    // reads the settings while it is created. The dialogs come with the
+    // first command that shows one.
     TMainForm mainForm;
     TDM1 dm;
-    TOrvet_New_F editor(&dm, &mainForm);
-    TOptions_F options(&dm, &mainForm);
-    TChesk_New_F chesk(&dm, &mainForm);
-    TPoezd_New_F poezd(&dm, &mainForm);
-    TOrvet_New_Day_N_F day(&dm, &editor);
-    dm.setForms(&editor, &options, &chesk, &poezd, &day);
+    AppForms forms(dm, &mainForm);
     mainForm.setDataModule(&dm);
 
     mainForm.show();

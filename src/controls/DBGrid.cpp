@@ -1,5 +1,6 @@
 #include "controls/DBGrid.h"
 
+#include "controls/GridDelegate.h"
 #include "data/Table.h"
 
 #include <QHeaderView>
@@ -14,6 +15,7 @@ DBGrid::DBGrid(QWidget *parent) : QTableView(parent) {
     setShowGrid(false);
     setAlternatingRowColors(false);
     setTabKeyNavigation(false);
+    setItemDelegate(new GridDelegate(this));
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -1,5 +1,6 @@
 #include "data/ActionList.h"
 
+#include "controls/BakedIcon.h"
 #include "data/OrvetError.h"
 #include "forms/DialogHost.h"
 
@@ -37,7 +38,7 @@ QAction *ActionList::action(const QString &name) const {
 QIcon ActionList::image(int index) {
     if (index < 0 || index >= ImageCount)
         return QIcon();
-    return QIcon(QStringLiteral(":/icons/%1.svg").arg(index));
+    return BakedIcon::icon(QString::number(index));
 }
 
 bool ActionList::guarded(const std::function<void()> &code) {

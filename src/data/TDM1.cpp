@@ -11,6 +11,8 @@
 #include "data/TableFileCheck.h"
 #include "data/WaybillCommands.h"
 
+#include <utility>
+
 TDM1::TDM1(const QString &directory, const QString &iniPath, QObject *parent)
     : QObject(parent), m_db(directory), m_ini(iniPath.isEmpty() ? IniFile::defaultPath() : iniPath),
       m_values(&m_ini), m_actions(this) {
@@ -32,7 +34,11 @@ TDM1::TDM1(const QString &directory, const QString &iniPath, QObject *parent)
     ActionList::guarded([this] { DataModuleCreate(); });
 }
 
-TDM1::~TDM1() = default;
+TDM1::~TDM1() {
+    // A clean close: the files as they are now need no look-over next time.
+    if (m_check)
+        m_check->remember(tables());
+}
 
 FieldList TDM1::waybillFields() {
     return {{QStringLiteral("ID"), FieldType::AutoInc},       {QStringLiteral("DATE"), FieldType::Date},
@@ -70,15 +76,23 @@ void TDM1::DataModuleCreate() {
     for (Table *t : all)
         if (!t->exists())
             t->create();
+    m_check = std::make_unique<TableFileCheck>(m_db.directory());
+    bool lookedOver = false;
     for (Table *t : all) {
         t->open();
         try {
-            TableFileCheck::verify(m_db, *t);
+            m_check->verify(m_db, *t);
+            lookedOver = lookedOver || m_check->lastLookedOver();
         } catch (const OrvetError &) {
             t->close(); // no list may read a damaged file
+            m_check->remember(all);
             throw;
         }
     }
+    // Noted now as well as at the close, so that a run that never closes
+    // does not bring the look-over back at every start.
+    if (lookedOver)
+        m_check->remember(all);
     // Opening rolled back whatever a crash left; a super-journal it left
     // that no journal names would otherwise stay for good.
     SuperJournal::removeStale(m_db, m_orvet->fileName());
@@ -95,6 +109,11 @@ void TDM1::setForms(TOrvet_New_F *editor, TOptions_F *options, TChesk_New_F *che
     m_cheskForm = chesk;
     m_poezdForm = poezd;
     m_dayForm = day;
+}
+
+void TDM1::makeForms() {
+    if (m_formsMaker)
+        std::exchange(m_formsMaker, {})(); // once, even if it throws
 }
 
 QString TDM1::periodFilter(const QDate &from, const QDate &to) {

@@ -10,6 +10,7 @@
 
 #include <QDate>
 #include <QObject>
+#include <functional>
 #include <memory>
 
 class DayEditCommand;
@@ -23,6 +24,7 @@ class TOptions_F;
 class TChesk_New_F;
 class TPoezd_New_F;
 class TOrvet_New_Day_N_F;
+class TableFileCheck;
 
 // The data module: the four tables, the stored values, and every command of
 // the program as an action.
@@ -63,11 +65,13 @@ public:
     // The windows the commands show; created by the start-up after this module.
     void setForms(TOrvet_New_F *editor, TOptions_F *options, TChesk_New_F *chesk, TPoezd_New_F *poezd,
                   TOrvet_New_Day_N_F *day);
-    TOrvet_New_F *Orvet_New_F() const { return m_editorForm; }
-    TOptions_F *Options_F() const { return m_optionsForm; }
-    TChesk_New_F *Chesk_New_F() const { return m_cheskForm; }
-    TPoezd_New_F *Poezd_New_F() const { return m_poezdForm; }
-    TOrvet_New_Day_N_F *Orvet_New_Day_N_F() const { return m_dayForm; }
+    // Or left to the first command that shows one: `make` calls setForms().
+    void setFormsMaker(std::function<void()> make) { m_formsMaker = std::move(make); }
+    TOrvet_New_F *Orvet_New_F() { return makeForms(), m_editorForm; }
+    TOptions_F *Options_F() { return makeForms(), m_optionsForm; }
+    TChesk_New_F *Chesk_New_F() { return makeForms(), m_cheskForm; }
+    TPoezd_New_F *Poezd_New_F() { return makeForms(), m_poezdForm; }
+    TOrvet_New_Day_N_F *Orvet_New_Day_N_F() { return makeForms(), m_dayForm; }
 
     static FieldList waybillFields();
     static FieldList dayRowFields();
@@ -83,6 +87,7 @@ signals:
 
 private:
     void createActions();
+    void makeForms();
     void FillExecExecute();
 
     Database m_db;
@@ -98,6 +103,7 @@ private:
     std::unique_ptr<PrintCommand> m_printCommand;
     std::unique_ptr<ReopenCommands> m_reopenCommands;
     std::unique_ptr<DayEditCommand> m_dayEditCommand;
+    std::unique_ptr<TableFileCheck> m_check;
     QDate m_periodFrom, m_periodTo;
 
     TOrvet_New_F *m_editorForm = nullptr;
@@ -105,4 +111,5 @@ private:
     TChesk_New_F *m_cheskForm = nullptr;
     TPoezd_New_F *m_poezdForm = nullptr;
     TOrvet_New_Day_N_F *m_dayForm = nullptr;
+    std::function<void()> m_formsMaker;
 };

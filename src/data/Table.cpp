@@ -142,23 +142,25 @@ void Table::load() const {
         return;
     }
     // All IDs come back in one text: one row to step through instead of one
-    // per record.
+    // per record. The engine gives them in whatever order its plan reads
+    // them (a plain scan: ascending); they are sorted here when not.
     const QString where = filterClause();
     QSqlQuery q = m_db->exec(
-        QStringLiteral("SELECT group_concat(\"ID\") FROM (SELECT \"ID\" FROM %1%2 ORDER BY \"ID\")")
+        QStringLiteral("SELECT CAST(group_concat(\"ID\") AS BLOB) FROM %1%2")
             .arg(source(), where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where),
         where.isEmpty() ? QVariantList() : m_where.binds);
     if (q.next()) {
-        const QString text = q.value(0).toString();
+        const QByteArray text = q.value(0).toByteArray();
+        m_ids.reserve(text.count(',') + 1);
         qint64 id = 0;
         bool digits = false, negative = false;
-        for (const QChar c : text) {
-            if (c.isDigit()) {
-                id = id * 10 + c.digitValue();
+        for (const char c : text) {
+            if (c >= '0' && c <= '9') {
+                id = id * 10 + (c - '0');
                 digits = true;
-            } else if (c == QLatin1Char('-')) {
+            } else if (c == '-') {
                 negative = true;
-            } else if (c == QLatin1Char(',')) {
+            } else if (c == ',') {
                 if (digits)
                     m_ids.append(negative ? -id : id);
                 id = 0;

@@ -1,13 +1,47 @@
 #pragma once
 
+#include <QHash>
+#include <QString>
+
 class Database;
 class Table;
 
 // Lets SQLite look over a table file at start-up, so that a damaged file
 // is refused then, with its name, rather than failing later wherever a
 // list or a command first reads the damaged part.
+//
+// Reading every page of decades of data takes far longer than the rest of
+// the start, so a file is looked over only when it is not exactly as the
+// program left it: the program notes each file's size, times and inode
+// when it has checked it and when it closes, and a file that anything
+// wrote since (a run that ended without closing, a copy, a restore, a
+// damaged disk write) no longer matches its note.
 class TableFileCheck {
 public:
+    explicit TableFileCheck(const QString &directory);
+
     // Throws OrvetError naming the file when SQLite finds it damaged.
-    static void verify(Database &db, const Table &table);
+    // Skips the look-over when the file is as last noted.
+    void verify(Database &db, const Table &table);
+    // Whether the last verify() had SQLite read the file.
+    bool lastLookedOver() const { return m_lookedOver; }
+
+    // Notes the files as they are now; a file not open (not verified, or
+    // refused) loses its note. Writing the note may fail: the files are
+    // then looked over at the next start.
+    void remember(const QList<Table *> &tables);
+
+    // The note, a hidden file beside the tables.
+    static QString noteName() { return QStringLiteral(".orvet-checked"); }
+
+    // What SQLite says of the file, always reading it in full.
+    static void lookOver(Database &db, const QString &fileName);
+
+private:
+    QString stampOf(const QString &fileName) const;
+    QHash<QString, QString> readNote() const;
+
+    QString m_dir;
+    QHash<QString, QString> m_noted;
+    bool m_lookedOver = false;
 };

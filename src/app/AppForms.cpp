@@ -1,0 +1,29 @@
+#include "app/AppForms.h"
+
+#include "data/TDM1.h"
+#include "forms/TChesk_New_F.h"
+#include "forms/TOptions_F.h"
+#include "forms/TOrvet_New_Day_N_F.h"
+#include "forms/TOrvet_New_F.h"
+#include "forms/TPoezd_New_F.h"
+
+AppForms::AppForms(TDM1 &dm, QWidget *mainWindow) : m_dm(dm), m_mainWindow(mainWindow) {
+    m_dm.setFormsMaker([this] { make(); });
+}
+
+AppForms::~AppForms() {
+    m_dm.setFormsMaker({});
+    m_dm.setForms(nullptr, nullptr, nullptr, nullptr, nullptr);
+}
+
+void AppForms::make() {
+    if (made())
+        return;
+    // In the order the program has always made them.
+    m_editor = std::make_unique<TOrvet_New_F>(&m_dm, m_mainWindow);
+    m_options = std::make_unique<TOptions_F>(&m_dm, m_mainWindow);
+    m_chesk = std::make_unique<TChesk_New_F>(&m_dm, m_mainWindow);
+    m_poezd = std::make_unique<TPoezd_New_F>(&m_dm, m_mainWindow);
+    m_day = std::make_unique<TOrvet_New_Day_N_F>(&m_dm, m_editor.get());
+    m_dm.setForms(m_editor.get(), m_options.get(), m_chesk.get(), m_poezd.get(), m_day.get());
+}
