@@ -169,6 +169,59 @@ private slots:
         QCOMPARE(r.recordCount(), Rows + 3 - 3);
     }
 
+    // A grid that opens on a large table reads the count and the first
+    // rows' IDs only; whatever looks further reads the rest, and nothing
+    // seen through the model or the commands differs.
+    void aGridFirstReadsOnlyTheFirstRows() {
+        Fixture f;
+        auto reopened = [&f](auto body) {
+            Database db(f.dir.path());
+            Table t(db, QStringLiteral("Chesks.db"), QStringLiteral("Chesks"), TDM1::receiptFields());
+            t.open();
+            QAbstractItemModelTester tester(&t, QAbstractItemModelTester::FailureReportingMode::QtTest);
+            body(t);
+        };
+        reopened([](Table &t) {
+            QCOMPARE(t.rowCount(), Rows);
+            QCOMPARE(t.currentRow(), 0);
+            QCOMPARE(t.data(t.index(5, 2)).toString(), QStringLiteral("5"));
+            QCOMPARE(t.data(t.index(Rows - 1, 2)).toString(), QString::number(Rows - 1)); // past them
+            QCOMPARE(t.data(t.index(Rows, 2)), QVariant());
+            QCOMPARE(t.recordCount(), Rows);
+        });
+        reopened([](Table &t) {
+            QCOMPARE(t.rowCount(), Rows);
+            const qint64 id = t.insertRecord({{}, QDate(2025, 1, 1), 1000.0, 1.0});
+            QCOMPARE(t.rowCount(), Rows + 1);
+            QCOMPARE(t.currentRow(), Rows);
+            QCOMPARE(t.asInteger(QStringLiteral("ID")), id);
+            t.deleteCurrent();
+            QCOMPARE(t.rowCount(), Rows);
+        });
+        reopened([](Table &t) {
+            QCOMPARE(t.rowCount(), Rows);
+            t.setCurrentRow(200);
+            QCOMPARE(t.asFloat(QStringLiteral("LITRS")), 200.0);
+            t.first();
+            t.deleteCurrent(); // from the first rows read
+            QCOMPARE(t.rowCount(), Rows - 1);
+            QCOMPARE(t.asFloat(QStringLiteral("LITRS")), 1.0);
+            QVERIFY(t.locate(QStringLiteral("LITRS"), 250.0));
+            QCOMPARE(t.currentRow(), 249);
+        });
+        reopened([](Table &t) {
+            // A filter that keeps many rows starts the same way.
+            t.setFilter(QStringLiteral("LITRS>=10"));
+            t.setFiltered(true);
+            QCOMPARE(t.rowCount(), Rows - 1 - 9);
+            QCOMPARE(t.data(t.index(0, 2)).toString(), QStringLiteral("10"));
+            int n = 0;
+            for (t.first(); !t.eof(); t.next(), ++n)
+                QCOMPARE(t.asFloat(QStringLiteral("LITRS")), 10.0 + n);
+            QCOMPARE(n, Rows - 1 - 9);
+        });
+    }
+
     void rolledBackRowsGoAway() {
         Fixture f;
         Table &t = f.trips;

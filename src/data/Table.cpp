@@ -115,9 +115,16 @@ void Table::invalidate() {
     endResetModel();
 }
 
+void Table::ensureCounted() const {
+    if (m_stale)
+        load(true);
+}
+
 void Table::ensureLoaded() const {
     if (m_stale)
-        load();
+        load(false);
+    else if (m_partial)
+        loadRest();
 }
 
 // Rows are read in blocks of this many; a grid shows a few dozen at most.
@@ -133,45 +140,73 @@ QString Table::filterClause() const {
                                                   : QString();
 }
 
-void Table::load() const {
+QVector<qint64> Table::readIds(int limit) const {
+    // All IDs come back in one text: one row to step through instead of one
+    // per record. The engine gives them in whatever order its plan reads
+    // them (a plain scan: ascending); they are sorted here when not.
+    const QString where = filterClause();
+    const QString from =
+        source() + (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where);
+    QSqlQuery q = m_db->exec(
+        limit > 0 ? QStringLiteral("SELECT CAST(group_concat(\"ID\") AS BLOB) FROM "
+                                   "(SELECT \"ID\" FROM %1 ORDER BY \"ID\" LIMIT %2)")
+                        .arg(from)
+                        .arg(limit)
+                  : QStringLiteral("SELECT CAST(group_concat(\"ID\") AS BLOB) FROM %1").arg(from),
+        where.isEmpty() ? QVariantList() : m_where.binds);
+    QVector<qint64> ids;
+    if (!q.next())
+        return ids;
+    const QByteArray text = q.value(0).toByteArray();
+    ids.reserve(text.count(',') + 1);
+    qint64 id = 0;
+    bool digits = false, negative = false;
+    for (const char c : text) {
+        if (c >= '0' && c <= '9') {
+            id = id * 10 + (c - '0');
+            digits = true;
+        } else if (c == '-') {
+            negative = true;
+        } else if (c == ',') {
+            if (digits)
+                ids.append(negative ? -id : id);
+            id = 0;
+            digits = negative = false;
+        }
+    }
+    if (digits)
+        ids.append(negative ? -id : id);
+    if (!std::is_sorted(ids.cbegin(), ids.cend()))
+        std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+void Table::load(bool headOnly) const {
     m_stale = false;
+    m_partial = false;
     m_ids.clear();
     m_blocks.clear();
     if (!m_open || !m_db) {
         m_current = -1;
         return;
     }
-    // All IDs come back in one text: one row to step through instead of one
-    // per record. The engine gives them in whatever order its plan reads
-    // them (a plain scan: ascending); they are sorted here when not.
-    const QString where = filterClause();
-    QSqlQuery q = m_db->exec(
-        QStringLiteral("SELECT CAST(group_concat(\"ID\") AS BLOB) FROM %1%2")
-            .arg(source(), where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where),
-        where.isEmpty() ? QVariantList() : m_where.binds);
-    if (q.next()) {
-        const QByteArray text = q.value(0).toByteArray();
-        m_ids.reserve(text.count(',') + 1);
-        qint64 id = 0;
-        bool digits = false, negative = false;
-        for (const char c : text) {
-            if (c >= '0' && c <= '9') {
-                id = id * 10 + (c - '0');
-                digits = true;
-            } else if (c == '-') {
-                negative = true;
-            } else if (c == ',') {
-                if (digits)
-                    m_ids.append(negative ? -id : id);
-                id = 0;
-                digits = negative = false;
-            }
+    // A grid that shows the first rows needs only their IDs and the count;
+    // the rest are read when anything looks further.
+    if (headOnly && !m_wantId && (!m_wantRow || *m_wantRow < BlockRows)) {
+        const QString where = filterClause();
+        QSqlQuery q = m_db->exec(
+            QStringLiteral("SELECT count(*) FROM %1%2")
+                .arg(source(), where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where),
+            where.isEmpty() ? QVariantList() : m_where.binds);
+        const int count = q.next() ? q.value(0).toInt() : 0;
+        if (count > BlockRows) {
+            m_ids = readIds(BlockRows);
+            m_partial = m_ids.size() == BlockRows;
+            m_count = count;
         }
-        if (digits)
-            m_ids.append(negative ? -id : id);
-        if (!std::is_sorted(m_ids.cbegin(), m_ids.cend()))
-            std::sort(m_ids.begin(), m_ids.end());
     }
+    if (!m_partial)
+        m_ids = readIds(0);
     int row = m_ids.isEmpty() ? -1 : 0;
     if (m_wantId) {
         const int found = rowOfId(*m_wantId);
@@ -184,6 +219,20 @@ void Table::load() const {
     m_wantRow.reset();
     m_current = row;
     m_eof = m_ids.isEmpty();
+}
+
+void Table::loadRest() const {
+    m_partial = false;
+    if (!m_open || !m_db)
+        return;
+    // The first rows read before stay as they are: nothing wrote in between,
+    // every write goes through the whole list.
+    m_ids = readIds(0);
+}
+
+int Table::shownCount() const {
+    ensureCounted();
+    return m_partial ? m_count : int(m_ids.size());
 }
 
 int Table::rowOfId(qint64 id) const {
@@ -312,7 +361,7 @@ bool Table::eof() const {
 }
 
 int Table::currentRow() const {
-    ensureLoaded();
+    ensureCounted();
     return m_current;
 }
 
@@ -364,7 +413,7 @@ void Table::forgetBlocksFrom(int row) const {
 // reading them all again; it becomes current as a new reading would make
 // it. False when the rows are to be read again anyway.
 bool Table::addRow(qint64 id) {
-    if (m_stale || !m_open)
+    if (m_stale || m_partial || !m_open)
         return false;
     bool inView = true;
     const QString where = filterClause();
@@ -569,7 +618,7 @@ void Table::enableControls() {
 int Table::rowCount(const QModelIndex &parent) const {
     if (parent.isValid())
         return 0;
-    return recordCount();
+    return shownCount();
 }
 
 int Table::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_fields.size()); }
@@ -577,9 +626,10 @@ int Table::columnCount(const QModelIndex &parent) const { return parent.isValid(
 QVariant Table::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::TextAlignmentRole && role != Qt::EditRole))
         return QVariant();
-    ensureLoaded();
-    if (index.row() >= m_ids.size() || index.column() >= m_fields.size())
+    if (index.row() >= shownCount() || index.column() >= m_fields.size())
         return QVariant();
+    if (index.row() >= m_ids.size())
+        ensureLoaded();
     const FieldDef &f = m_fields[index.column()];
     if (role == Qt::TextAlignmentRole)
         return f.type == FieldType::String || f.type == FieldType::Date

@@ -97,8 +97,12 @@ private:
     void createTable();
     void openTable();
     QString qualifiedName();
-    void ensureLoaded() const;
-    void load() const;
+    void ensureCounted() const; // the count and the first rows' IDs at least
+    void ensureLoaded() const;  // every ID
+    void load(bool headOnly) const;
+    void loadRest() const;
+    QVector<qint64> readIds(int limit) const; // limit 0: all
+    int shownCount() const;
     QString source() const;                   // "schema"."table"
     QString filterClause() const;             // the filter's condition in brackets, or empty
     const QVariantList &rowAt(int row) const; // row within the loaded IDs
@@ -127,6 +131,8 @@ private:
     FilterParser::Result m_where;
 
     mutable QVector<qint64> m_ids;                      // of the filtered rows, ascending
+    mutable bool m_partial = false;                     // m_ids holds only the first m_ids.size()
+    mutable int m_count = 0;                            // of m_count rows
     mutable QHash<int, QVector<QVariantList>> m_blocks; // rows read so far, by block
     mutable bool m_stale = true;
     mutable int m_current = -1;
