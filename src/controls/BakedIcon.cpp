@@ -62,7 +62,6 @@ QPixmap BakedIcon::pixmap(const QSize &size, QIcon::Mode mode, QIcon::State stat
         opt.palette = QGuiApplication::palette();
         pm = QApplication::style()->generatedIconPixmap(mode, pm, &opt);
     }
-    Q_UNUSED(state);
     m_cache.insert(key, pm);
     return pm;
 }

@@ -135,6 +135,13 @@ static constexpr int MaxBlocks = 512;
 
 QString Table::source() const { return QStringLiteral("\"%1\".\"%2\"").arg(m_schema, m_tableName); }
 
+QString Table::filteredSource() const {
+    const QString where = filterClause();
+    return where.isEmpty() ? source() : source() + QStringLiteral(" WHERE ") + where;
+}
+
+QVariantList Table::filterBinds() const { return filterClause().isEmpty() ? QVariantList() : m_where.binds; }
+
 QString Table::filterClause() const {
     return m_filtered && !m_where.where.isEmpty() ? QStringLiteral("(") + m_where.where + QStringLiteral(")")
                                                   : QString();
@@ -144,16 +151,14 @@ QVector<qint64> Table::readIds(int limit) const {
     // All IDs come back in one text: one row to step through instead of one
     // per record. The engine gives them in whatever order its plan reads
     // them (a plain scan: ascending); they are sorted here when not.
-    const QString where = filterClause();
-    const QString from =
-        source() + (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where);
+    const QString from = filteredSource();
     QSqlQuery q = m_db->exec(
         limit > 0 ? QStringLiteral("SELECT CAST(group_concat(\"ID\") AS BLOB) FROM "
                                    "(SELECT \"ID\" FROM %1 ORDER BY \"ID\" LIMIT %2)")
                         .arg(from)
                         .arg(limit)
                   : QStringLiteral("SELECT CAST(group_concat(\"ID\") AS BLOB) FROM %1").arg(from),
-        where.isEmpty() ? QVariantList() : m_where.binds);
+        filterBinds());
     QVector<qint64> ids;
     if (!q.next())
         return ids;
@@ -193,11 +198,7 @@ void Table::load(bool headOnly) const {
     // A grid that shows the first rows needs only their IDs and the count;
     // the rest are read when anything looks further.
     if (headOnly && !m_wantId && (!m_wantRow || *m_wantRow < BlockRows)) {
-        const QString where = filterClause();
-        QSqlQuery q = m_db->exec(
-            QStringLiteral("SELECT count(*) FROM %1%2")
-                .arg(source(), where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where),
-            where.isEmpty() ? QVariantList() : m_where.binds);
+        QSqlQuery q = m_db->exec(QStringLiteral("SELECT count(*) FROM %1").arg(filteredSource()), filterBinds());
         const int count = q.next() ? q.value(0).toInt() : 0;
         if (count > BlockRows) {
             m_ids = readIds(BlockRows);
@@ -225,8 +226,10 @@ void Table::loadRest() const {
     m_partial = false;
     if (!m_open || !m_db)
         return;
-    // The first rows read before stay as they are: nothing wrote in between,
-    // every write goes through the whole list.
+    // The first rows read before stay as they are: every write through this
+    // table reads the whole list first (or reads again after it), so only
+    // another program writing meanwhile could make the two disagree, and
+    // then rows past the new end show empty until the next reading.
     m_ids = readIds(0);
 }
 

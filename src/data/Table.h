@@ -105,6 +105,8 @@ private:
     int shownCount() const;
     QString source() const;                   // "schema"."table"
     QString filterClause() const;             // the filter's condition in brackets, or empty
+    QString filteredSource() const;           // source() with its WHERE, when filtered
+    QVariantList filterBinds() const;         // the values the filter's condition binds
     const QVariantList &rowAt(int row) const; // row within the loaded IDs
     QVector<QVariantList> readBlock(int block) const;
     int rowOfId(qint64 id) const; // -1 when not among the rows
