@@ -3,6 +3,10 @@
 #include <chrono>
 
 void Random::seedFromClock() {
+    if (m_pinned) {
+        seed(*m_pinned);
+        return;
+    }
     seed(std::uint64_t(std::chrono::high_resolution_clock::now().time_since_epoch().count()));
 }
 
