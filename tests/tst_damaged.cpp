@@ -3,16 +3,14 @@
 // be refused at start-up with a message that names the file, or open and
 // read in full; nothing may crash, and damage that SQLite can see must not
 // get past the start.
+#include "ProgramStart.h"
 #include "ScriptedDialogHost.h"
 #include "TestDir.h"
 
-#include "app/TMainForm.h"
 #include "data/OrvetError.h"
 #include "data/TDM1.h"
-#include "forms/TOrvet_New_Day_N_F.h"
 #include "forms/TOrvet_New_F.h"
 
-#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
@@ -73,32 +71,18 @@ Start startOn(const QString &dir) {
     Start result;
     ScriptedDialogHost host;
     {
-        TMainForm mainForm;
-        TDM1 dm(dir, QDir(dir).filePath(QStringLiteral("Orvet.ini")));
-        TOrvet_New_F editor(&dm, &mainForm);
-        TOrvet_New_Day_N_F day(&dm, &editor);
-        dm.setForms(&editor, nullptr, nullptr, nullptr, &day);
-        mainForm.setDataModule(&dm);
-        mainForm.show();
-        QCoreApplication::processEvents();
+        ProgramStart start(dir);
         result.errors = host.errors;
-        for (Table *t : dm.tables())
+        for (Table *t : start.dm.tables())
             if (t->isOpen())
                 result.open.append(t->fileName());
         if (result.errors.isEmpty()) {
             try {
-                for (Table *t : dm.tables()) {
-                    t->setFiltered(false);
-                    for (int r = 0; r < t->recordCount(); ++r)
-                        for (const FieldDef &f : t->fields())
-                            t->valueAt(r, f.name);
-                }
+                result.readError = readEveryRow(start.dm);
             } catch (const OrvetError &e) {
                 result.readError = e.message();
             }
         }
-        mainForm.hide();
-        dm.setForms(nullptr, nullptr, nullptr, nullptr, nullptr);
     }
     return result;
 }

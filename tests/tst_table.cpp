@@ -1,4 +1,4 @@
-#include "TestDir.h"
+#include "ReferenceTables.h"
 
 #include "data/Database.h"
 #include "data/OrvetError.h"
@@ -15,17 +15,7 @@
 class TestTable : public QObject {
     Q_OBJECT
 private:
-    struct Fixture {
-        TestDir dir;
-        Database db{dir.path()};
-        Table receipts{db, QStringLiteral("Chesks.db"), QStringLiteral("Chesks"), TDM1::receiptFields()};
-        Table trips{db, QStringLiteral("LPoezd.db"), QStringLiteral("LPoezd"), TDM1::tripTypeFields()};
-        Fixture() {
-            for (Table *t : {&receipts, &trips}) {
-                t->create();
-                t->open();
-            }
-        }
+    struct Fixture : ReferenceTables {
         void receipt(const QDate &d, double litres, double rub = 0) { receipts.insertRecord({{}, d, litres, rub}); }
     };
 

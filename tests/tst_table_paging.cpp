@@ -1,4 +1,4 @@
-#include "TestDir.h"
+#include "ReferenceTables.h"
 
 #include "data/Database.h"
 #include "data/TDM1.h"
@@ -18,16 +18,8 @@ class TestTablePaging : public QObject {
 private:
     static constexpr int Rows = 300; // several blocks and a part of one
 
-    struct Fixture {
-        TestDir dir;
-        Database db{dir.path()};
-        Table receipts{db, QStringLiteral("Chesks.db"), QStringLiteral("Chesks"), TDM1::receiptFields()};
-        Table trips{db, QStringLiteral("LPoezd.db"), QStringLiteral("LPoezd"), TDM1::tripTypeFields()};
+    struct Fixture : ReferenceTables {
         Fixture() {
-            for (Table *t : {&receipts, &trips}) {
-                t->create();
-                t->open();
-            }
             Transaction t(db);
             // Receipt i: dated day i % 28 + 1 of month i % 12 + 1 of 2024, i litres.
             for (int i = 0; i < Rows; ++i)

@@ -9,10 +9,10 @@
 //                                  would (data module, windows, main window
 //                                  shown) and reads every table; exits 0 only
 //                                  when nothing was reported.
+#include "ProgramStart.h"
 #include "ScriptedDialogHost.h"
 #include "TestDir.h"
 
-#include "app/TMainForm.h"
 #include "data/OrvetError.h"
 #include "data/PrintCommand.h"
 #include "data/TDM1.h"
@@ -186,34 +186,15 @@ int run(const QString &dir, quint32 seedValue) {
     return Loop(dm, host, seedValue).run();
 }
 
-// Every row of every table, read the way the program reads them.
-QString readAll(TDM1 &dm) {
-    for (Table *t : dm.tables()) {
-        if (!t->isOpen())
-            return QStringLiteral("table %1 is not open").arg(t->fileName());
-        t->setFiltered(false);
-        for (int r = 0; r < t->recordCount(); ++r)
-            for (const FieldDef &f : t->fields())
-                t->valueAt(r, f.name);
-    }
-    return QString();
-}
-
 int check(const QString &dir) {
     ScriptedDialogHost host;
-    TMainForm mainForm;
-    TDM1 dm(dir, iniOf(dir));
-    TOrvet_New_F editor(&dm, &mainForm);
-    TOrvet_New_Day_N_F day(&dm, &editor);
-    dm.setForms(&editor, nullptr, nullptr, nullptr, &day);
-    mainForm.setDataModule(&dm);
-    mainForm.show();
-    QCoreApplication::processEvents();
+    ProgramStart start(dir);
+    TDM1 &dm = start.dm;
     if (!host.errors.isEmpty())
         return fail(QStringLiteral("start: ") + host.errors.join(QLatin1Char(' ')));
     QString problem;
     try {
-        problem = readAll(dm);
+        problem = readEveryRow(dm);
         // The template written at the first start must be whole.
         QFile frf(QDir(dir).filePath(PrintCommand::TemplateFile));
         if (frf.exists()) {
@@ -225,7 +206,7 @@ int check(const QString &dir) {
     } catch (const OrvetError &e) {
         problem = e.message();
     }
-    mainForm.close();
+    start.mainForm.close();
     if (!problem.isEmpty())
         return fail(problem);
     say(QStringLiteral("OK %1 %2").arg(dm.Orvet().recordCount()).arg(dm.OrvetSost().recordCount()));
