@@ -4,6 +4,7 @@
 #include "data/TDM1.h"
 #include "forms/DayGrid.h"
 #include "forms/TOrvet_New_F.h"
+#include "TestDir.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -53,7 +54,10 @@ struct Fixture {
 class TestEditor : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
+    void initTestCase() {
+        pinRussianLocale();
+        useSmallFont();
+    }
 
     void header();
     void grid();
@@ -227,8 +231,7 @@ void TestEditor::placementKeptInSettings() {
     Fixture f;
     f.editor->show();
     QVERIFY(QTest::qWaitForWindowExposed(f.editor.get()));
-    f.editor->resize(640, 420);
-    f.editor->move(33, 44);
+    f.editor->setGeometry(33, 44, 640, 420); // the client area, as the file keeps it
     f.editor->BitBtn2->click();
 
     QFile ini(f.dir.filePath(QStringLiteral("Orvet.ini")));
@@ -240,8 +243,7 @@ void TestEditor::placementKeptInSettings() {
     TOrvet_New_F other(f.dm.get());
     other.show();
     QVERIFY(QTest::qWaitForWindowExposed(&other));
-    QCOMPARE(other.size(), QSize(640, 420));
-    QCOMPARE(other.pos(), QPoint(33, 44));
+    QCOMPARE(other.geometry(), QRect(33, 44, 640, 420));
     other.close();
 }
 

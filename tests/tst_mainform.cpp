@@ -4,11 +4,16 @@
 #include "app/TMainForm.h"
 #include "controls/DBGrid.h"
 #include "controls/UpDown.h"
+#include "data/MemoryData.h"
 #include "data/TDM1.h"
+#include "forms/DayGrid.h"
+#include "forms/TOrvet_New_F.h"
 
 #include <QDateEdit>
 #include <QFile>
 #include <QMenuBar>
+#include <QScrollBar>
+#include <QStyle>
 #include <QSplitter>
 #include <QTest>
 #include <QToolBar>
@@ -180,8 +185,7 @@ private slots:
             form.setDataModule(&dm);
             form.show();
             QVERIFY(QTest::qWaitForWindowExposed(&form));
-            form.move(40, 30);
-            form.resize(800, 500);
+            form.setGeometry(40, 30, 800, 500); // the client area, as the file keeps it
             form.setPanel1Width(260);
             form.setGroupBox1Height(150);
             QCOMPARE(form.panel1Width(), 260);
@@ -199,11 +203,52 @@ private slots:
         form.setDataModule(&dm);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QCOMPARE(form.pos(), QPoint(40, 30));
-        QCOMPARE(form.size(), QSize(800, 500));
+        QCOMPARE(form.geometry(), QRect(40, 30, 800, 500));
         QCOMPARE(form.panel1Width(), 260);
         QCOMPARE(form.groupBox1Height(), 150);
         form.close();
+    }
+
+    // With the system's font (wider than the one the windows were drawn for)
+    // each list still shows the figures it exists to show, and the editor
+    // its fuel, without scrolling.
+    void listsShowTheirFiguresWithTheSystemFont() {
+        Fixture f;
+        QVERIFY(QFontMetrics(QApplication::font()).horizontalAdvance(QStringLiteral("09:00")) > 30);
+        const QDate day = QDate::currentDate().addMonths(-1);
+        f.dm.Chesks().insertRecord({{}, day, 41.38, 2227.75});
+        f.dm.LPoezd().insertRecord({{}, QStringLiteral("Офис - склад"), QStringLiteral("09:00"),
+                                    QStringLiteral("18:00"), 42.0});
+        f.dm.Orvet().insertRecord({{}, QDate(2025, 9, 1), QStringLiteral("09"), QStringLiteral("2025"),
+                                   QStringLiteral("Сентябрь"), 12345.6, 13345.6, 2227.75, 95.17});
+        f.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+        const auto fits = [](DBGrid *grid, const char *field) {
+            Table *t = grid->table();
+            const int column = t->fieldIndex(QString::fromLatin1(field));
+            const QString text = t->index(0, column).data().toString();
+            const int margins = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+            return grid->fontMetrics().horizontalAdvance(text) + margins <= grid->columnWidth(column);
+        };
+        for (const char *field : {"DATE", "NUMBL", "YEAR", "MOUNTH", "PROBB", "PROBE", "SUMRUB", "SUMLITR"})
+            QVERIFY2(fits(f.form.DBGrid1, field), field);
+        for (const char *field : {"DATE", "LITRS", "SUMRUB"})
+            QVERIFY2(fits(f.form.DBGrid2, field), field);
+        for (const char *field : {"TOUT", "TIN", "PROB"})
+            QVERIFY2(fits(f.form.DBGrid3, field), field);
+        QCOMPARE(f.form.DBGrid2->horizontalScrollBar()->maximum(), 0);
+
+        TOrvet_New_F editor(&f.dm);
+        MemoryData &rows = *editor.MemoryData1;
+        rows.insertRecord({1, QStringLiteral("30"), QStringLiteral("Офис - склад"), QStringLiteral("09:00"),
+                        QStringLiteral("18:00"), 12345.6, 12387.97, 42.37, 4.5507});
+        for (int column : {MemoryData::VROUT, MemoryData::ProbOut, MemoryData::ProbIN, MemoryData::Prob,
+                           MemoryData::Rashod}) {
+            const QString text = rows.index(0, column).data().toString();
+            QVERIFY2(editor.DBGrid1->fontMetrics().horizontalAdvance(text) + 4 <= editor.DBGrid1->columnWidth(column),
+                     qPrintable(text));
+        }
+        f.form.close();
     }
 
     void unwritableSettingsAtCloseIsShownAndTheWindowCloses() {

@@ -68,7 +68,7 @@ private:
                 const QString chislo = QStringLiteral("%1").arg(d, 2, 10, QLatin1Char('0'));
                 if (first.addDays(d - 1).dayOfWeek() >= 6) {
                     dm->OrvetSost().insertRecord(
-                        {{}, id, chislo, QString(), QString(), QString(), 0.0, 0.0, 0.0, 0.0});
+                        {{}, id, chislo, QStringLiteral(""), QStringLiteral(""), QStringLiteral(""), 0.0, 0.0, 0.0, 0.0});
                     continue;
                 }
                 dm->OrvetSost().insertRecord({{},

@@ -192,7 +192,9 @@ void TestWaybillNew::okStoresHeaderAndDays() {
         QCOMPARE(d.asString("CEL"), row[M::Poezdka].toString());
         QCOMPARE(d.asString("VROUT"), row[M::VROUT].toString());
         QCOMPARE(d.asString("VRIN"), row[M::VRIN].toString());
-        // Days off are stored with 0, not empty.
+        // Days off are stored with 0 and empty texts, not with missing values.
+        for (const char *field : {"CEL", "VROUT", "VRIN"})
+            QVERIFY2(!d.value(field).isNull(), field);
         for (const auto &[field, column] : {std::pair{"SPROBS", M::ProbOut}, std::pair{"SPROBE", M::ProbIN},
                                             std::pair{"PROB", M::Prob}, std::pair{"RASHOD", M::Rashod}}) {
             QVERIFY(!d.value(field).isNull());

@@ -2,6 +2,7 @@
 
 #include "controls/DBGrid.h"
 #include "controls/DateEdit.h"
+#include "controls/FontScale.h"
 #include "controls/UpDown.h"
 #include "data/ActionList.h"
 #include "data/DateText.h"
@@ -41,13 +42,13 @@ QDateEdit *periodField(QWidget *parent, const QString &name) {
 TMainForm::TMainForm(QWidget *parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("MainF"));
     setWindowTitle(QApplication::applicationDisplayName());
-    setMinimumSize(600, 280);
-    resize(712, 433);
+    setMinimumSize(FontScale::size({600, 280}));
+    resize(FontScale::size({712, 433}));
     if (const QScreen *s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - rect().center());
+        setGeometry(QRect(s->availableGeometry().center() - rect().center(), size()));
     buildLayout();
     statusBar()->setSizeGripEnabled(true);
-    statusBar()->setFixedHeight(20);
+    statusBar()->setFixedHeight(FontScale::y(20));
     m_placement = std::make_unique<WindowPlacement>(this, QStringLiteral("MainF"), true);
     m_placement->addProperty(QStringLiteral("Panel1_Width"), [this] { return panel1Width(); },
                              [this](int v) { setPanel1Width(v); });
@@ -75,16 +76,16 @@ void TMainForm::buildLayout() {
     left->addWidget(DBGrid1, 1);
 
     auto *strip = new QWidget(Panel2);
-    strip->setFixedHeight(27);
+    strip->setFixedHeight(FontScale::y(27));
     auto *stripLayout = new QHBoxLayout(strip);
     stripLayout->setContentsMargins(4, 3, 4, 3);
     stripLayout->setSpacing(4);
     auto *from = new QLabel(QStringLiteral("Период от"), strip);
     DateEdit1 = periodField(strip, QStringLiteral("DateEdit1"));
-    DateEdit1->setFixedWidth(101);
+    DateEdit1->setFixedWidth(FontScale::x(101));
     auto *to = new QLabel(QStringLiteral("до"), strip);
     DateEdit2 = periodField(strip, QStringLiteral("DateEdit2"));
-    DateEdit2->setFixedWidth(101);
+    DateEdit2->setFixedWidth(FontScale::x(101));
     UpDown1 = new UpDown(strip);
     UpDown1->setObjectName(QStringLiteral("UpDown1"));
     UpDown1->setFixedSize(16, 21);
@@ -128,8 +129,8 @@ void TMainForm::buildLayout() {
     Splitter2->setStretchFactor(0, 0);
     Splitter2->setStretchFactor(1, 1);
     setCentralWidget(Splitter1);
-    setPanel1Width(240);
-    setGroupBox1Height(209);
+    setPanel1Width(FontScale::x(240));
+    setGroupBox1Height(FontScale::y(209));
 
     for (QWidget *w : {static_cast<QWidget *>(DBGrid1), static_cast<QWidget *>(DBGrid2),
                        static_cast<QWidget *>(DBGrid3), static_cast<QWidget *>(DateEdit1),
@@ -294,12 +295,17 @@ void TMainForm::setDataModule(TDM1 *dm) {
     DBGrid3->setTitlesVisible(false);
 }
 
-int TMainForm::panel1Width() const { return Splitter1->sizes().value(1); }
+// Pane sizes given before the window is first laid out wait for it: a
+// splitter that has no width of its own yet would squeeze them.
+int TMainForm::panel1Width() const { return m_panesPending ? m_panel1Width : Splitter1->sizes().value(1); }
 int TMainForm::panel2Width() const { return Splitter1->sizes().value(0); }
-int TMainForm::groupBox1Height() const { return Splitter2->sizes().value(0); }
+int TMainForm::groupBox1Height() const { return m_panesPending ? m_groupBox1Height : Splitter2->sizes().value(0); }
 
 void TMainForm::setPanel1Width(int w) {
-    const int total = qMax(Splitter1->width(), width()) - Splitter1->handleWidth();
+    m_panel1Width = w;
+    if (m_panesPending)
+        return;
+    const int total = Splitter1->width() - Splitter1->handleWidth();
     Splitter1->setSizes({qMax(0, total - w), w});
 }
 
@@ -310,8 +316,19 @@ void TMainForm::setPanel2Width(int w) {
 }
 
 void TMainForm::setGroupBox1Height(int h) {
-    const int total = qMax(Splitter2->height(), 300);
+    m_groupBox1Height = h;
+    if (m_panesPending)
+        return;
+    const int total = Splitter2->height() - Splitter2->handleWidth();
     Splitter2->setSizes({h, qMax(0, total - h)});
+}
+
+void TMainForm::applyPendingPanes() {
+    if (!m_panesPending)
+        return;
+    m_panesPending = false;
+    setPanel1Width(m_panel1Width);
+    setGroupBox1Height(m_groupBox1Height);
 }
 
 void TMainForm::FormActivate(const QDate &today) {
@@ -393,10 +410,18 @@ void TMainForm::onFocusWindowChanged() {
     }
 }
 
-void TMainForm::showEvent(QShowEvent *event) {
-    if (!m_placementRestored) {
+void TMainForm::setVisible(bool visible) {
+    if (visible && !m_placementRestored) {
         m_placementRestored = true;
         ActionList::guarded([this] { m_placement->restore(); });
+    }
+    QMainWindow::setVisible(visible);
+}
+
+void TMainForm::showEvent(QShowEvent *event) {
+    if (!m_firstShown) {
+        m_firstShown = true;
+        applyPendingPanes(); // the layout has given the splitters their widths by now
         // The first show activates the window even where no window manager
         // reports it.
         m_activateOnReturn = false;

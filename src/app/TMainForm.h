@@ -51,6 +51,8 @@ public:
     void setPanel2Width(int w);
     void setGroupBox1Height(int h);
 
+    void setVisible(bool visible) override;
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -65,6 +67,7 @@ private:
     void DateEdit1Change();
     void handleKey(QObject *source, int key);
     void onFocusWindowChanged();
+    void applyPendingPanes();
 
     TDM1 *m_dm = nullptr;
     QToolBar *m_toolBar = nullptr;
@@ -72,6 +75,10 @@ private:
     QToolBar *m_poezdBar = nullptr;
     std::unique_ptr<WindowPlacement> m_placement;
     bool m_placementRestored = false;
+    bool m_firstShown = false;
+    bool m_panesPending = true;
+    int m_panel1Width = 0;
+    int m_groupBox1Height = 0;
     bool m_activateOnReturn = true; // first activation, or back from another window of ours
     bool m_settingPeriod = false;
 };

@@ -5,7 +5,9 @@
 #include "data/TDM1.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdlib>
 
 int main(int argc, char *argv[]) {
@@ -14,6 +16,12 @@ int main(int argc, char *argv[]) {
     QApplication::setApplicationName(QStringLiteral("orvet"));
     QApplication::setApplicationDisplayName(QStringLiteral("Путевые листы"));
     QApplication::setWindowIcon(BakedIcon::icon(QStringLiteral("orvet")));
+    // The program speaks Russian, so the toolkit's own dialogs and buttons
+    // (files, printing, message boxes) do too, whatever the session's locale.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     // Created in this order, hidden; the data module opens the tables and
     // reads the settings while it is created. The dialogs come with the

@@ -1,5 +1,6 @@
 #include "controls/DBGrid.h"
 
+#include "controls/FontScale.h"
 #include "controls/GridDelegate.h"
 #include "data/Table.h"
 
@@ -45,8 +46,8 @@ void DBGrid::setColumns(const QStringList &fields, const QList<int> &widths) {
             continue;
         setColumnHidden(c, false);
         h->moveSection(h->visualIndex(c), i);
-        if (widths.value(i) > 0)
-            setColumnWidth(c, widths.value(i));
+        const int designed = widths.value(i);
+        setColumnWidth(c, FontScale::x(designed > 0 ? designed : DefaultColumnWidth));
     }
 }
 

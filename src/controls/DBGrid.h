@@ -13,7 +13,11 @@ public:
 
     void setTable(Table *table);
     Table *table() const { return m_table; }
-    // Shows only these fields, in this order, with these widths (0: default).
+    // A column without a drawn width: ten digits of the drawn font.
+    static constexpr int DefaultColumnWidth = 64;
+
+    // Shows only these fields, in this order, with these drawn widths (0:
+    // the default), grown with the font.
     void setColumns(const QStringList &fields, const QList<int> &widths);
     void setTitlesVisible(bool visible);
 

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QStyle>
 #include <QStyleOptionComboBox>
+#include <utility>
 
 DateEdit::DateEdit(QWidget *parent) : QDateEdit(QDate::currentDate(), parent) {
     setUp();
@@ -24,6 +25,19 @@ void DateEdit::setUp() {
 // Tab leaves the box as it leaves every other field; the digits, the
 // separator and Ctrl with the arrows still move between day, month and year.
 bool DateEdit::event(QEvent *event) {
+    if (event->type() == QEvent::Show)
+        m_freshlyShown = true;
+    if (event->type() == QEvent::FocusIn) {
+        m_movedOn = false;
+        // A dialog opened again gives its first control the focus as a
+        // window's, and the box would stay in the part typed last (the
+        // year): it starts from the day, as at the first opening.
+        if (std::exchange(m_freshlyShown, false) &&
+            static_cast<QFocusEvent *>(event)->reason() == Qt::ActiveWindowFocusReason) {
+            QFocusEvent fresh(QEvent::FocusIn, Qt::TabFocusReason);
+            return QDateEdit::event(&fresh);
+        }
+    }
     if (event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
@@ -46,7 +60,43 @@ void DateEdit::keyPressEvent(QKeyEvent *event) {
             showCalendar();
         return;
     }
+    typeDate(event);
+}
+
+// A day or month whose digits leave no choice (two digits, or a first digit
+// no second can follow) moves on to the next part by itself. The separator
+// typed after it is the user's way of saying the same: it must not move on
+// once more, or 01.11.2026 would put 11 into the year. Other separators
+// people type between the parts stand for the box's own.
+void DateEdit::typeDate(QKeyEvent *event) {
+    const QString typed = event->text();
+    const bool separator = typed.size() == 1 && QStringLiteral(".,/- ").contains(typed) &&
+                           !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (separator) {
+        if (std::exchange(m_movedOn, false)) {
+            event->accept();
+            return;
+        }
+        const QString own = ownSeparator();
+        if (!own.isEmpty() && own != typed) {
+            QKeyEvent same(event->type(), own.front().unicode(), event->modifiers(), own);
+            QDateEdit::keyPressEvent(&same);
+            event->setAccepted(same.isAccepted());
+            return;
+        }
+    }
+    const bool digit = typed.size() == 1 && typed.front().isDigit();
+    const int before = currentSectionIndex();
     QDateEdit::keyPressEvent(event);
+    m_movedOn = digit && currentSectionIndex() != before;
+}
+
+// The character the display format puts between its parts.
+QString DateEdit::ownSeparator() const {
+    for (const QChar c : displayFormat())
+        if (!c.isLetter())
+            return QString(c);
+    return QString();
 }
 
 // The calendar opens from the keyboard as the calculator of the numeric

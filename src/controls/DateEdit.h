@@ -5,7 +5,8 @@
 // Date box with a pop-up calendar in the user's short date form (four-digit
 // year). Read-only means neither typing nor the calendar: the main window
 // shows its period this way. setDate() emits dateChanged like a user edit.
-// F4 or Alt+Down opens the calendar; Tab leaves the box at once.
+// F4 or Alt+Down opens the calendar; Tab leaves the box at once. A date is
+// typed as people write it: 1.3.2026, 01.03.2026 or 01032026.
 class DateEdit : public QDateEdit {
     Q_OBJECT
 public:
@@ -20,5 +21,10 @@ protected:
 
 private:
     void setUp();
+    void typeDate(QKeyEvent *event);
+    QString ownSeparator() const;
     void showCalendar();
+
+    bool m_movedOn = false;       // the last digit filled its part and moved to the next
+    bool m_freshlyShown = false; // shown, and no focus since
 };

@@ -68,13 +68,31 @@ bool TFillComboBox::eventFilter(QObject *watched, QEvent *event) {
         if (event->type() == QEvent::KeyPress) {
             noteKey(static_cast<QKeyEvent *>(event));
         } else if (event->type() == QEvent::ContextMenu) {
-            QMenu *menu = createEditMenu(m_hooked);
-            menu->setAttribute(Qt::WA_DeleteOnClose);
-            menu->popup(static_cast<QContextMenuEvent *>(event)->globalPos());
+            showEditMenu(static_cast<QContextMenuEvent *>(event));
             return true;
         }
     }
     return QComboBox::eventFilter(watched, event);
+}
+
+// The menu key and Shift+F10 reach the combo box, which would hand them
+// straight to the edit field's stock menu: the same menu comes up here.
+void TFillComboBox::contextMenuEvent(QContextMenuEvent *event) {
+    if (!m_hooked) {
+        QComboBox::contextMenuEvent(event);
+        return;
+    }
+    showEditMenu(event);
+}
+
+void TFillComboBox::showEditMenu(QContextMenuEvent *event) {
+    QMenu *menu = createEditMenu(m_hooked);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QPoint at = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        at = m_hooked->mapToGlobal(m_hooked->rect().bottomLeft());
+    menu->popup(at);
+    event->accept();
 }
 
 QMenu *TFillComboBox::createEditMenu(QWidget *parent) {

@@ -51,8 +51,10 @@ protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    void showEditMenu(QContextMenuEvent *event);
     void hookLineEdit();
     void noteKey(const QKeyEvent *event);
     void onTextEdited();

@@ -1,6 +1,7 @@
 #include "data/OptionsCommands.h"
 
 #include "controls/CalcEdit.h"
+#include "data/OrvetError.h"
 #include "data/TDM1.h"
 #include "forms/DialogHost.h"
 #include "forms/TOptions_F.h"
@@ -43,6 +44,18 @@ void OptionsCommands::Options_Main_CloseExecute() {
     TOptions_F *f = m_dm.Options_F();
     if (!f)
         return;
+    // The file's code page holds Cyrillic but not every character; one it
+    // cannot hold would come back as another, so the Ok is refused first.
+    for (int i : TextIndexes) {
+        QLineEdit *field = f->textField(i);
+        if (const QString c = IniFile::unwritable(field->text()); !c.isEmpty()) {
+            field->setFocus(Qt::OtherFocusReason);
+            field->setSelection(int(field->text().indexOf(c)), int(c.size()));
+            throw OrvetError(QStringLiteral("Поле «%1»: символ «%2» нельзя сохранить в файле настроек "
+                                            "(кодировка Windows-1251). Замените или удалите его")
+                                 .arg(field->accessibleName(), c));
+        }
+    }
     StoredValues &values = m_dm.FS1();
     for (int i = StoredValues::Organizaciya; i < StoredValues::Count; ++i) {
         switch (i) {

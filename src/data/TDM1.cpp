@@ -72,6 +72,22 @@ FieldList TDM1::tripTypeFields() {
 }
 
 void TDM1::DataModuleCreate() {
+    try {
+        openTables();
+    } catch (const OrvetError &) {
+        // The stored values are the user's whatever became of the tables:
+        // the settings dialog would otherwise show the defaults, and its Ok
+        // would write them over the saved ones.
+        ActionList::guarded([this] { m_values.readAll(); });
+        throw;
+    }
+    m_values.readAll();
+    // A missing template is written beside the tables; one that is there is
+    // the user's and stays as it is.
+    PrintCommand::installDefaultTemplate(m_db.directory());
+}
+
+void TDM1::openTables() {
     const QList<Table *> all = tables();
     for (Table *t : all)
         if (!t->exists())
@@ -96,10 +112,6 @@ void TDM1::DataModuleCreate() {
     // Opening rolled back whatever a crash left; a super-journal it left
     // that no journal names would otherwise stay for good.
     SuperJournal::removeStale(m_db, m_orvet->fileName());
-    m_values.readAll();
-    // A missing template is written beside the tables; one that is there is
-    // the user's and stays as it is.
-    PrintCommand::installDefaultTemplate(m_db.directory());
 }
 
 void TDM1::setForms(TOrvet_New_F *editor, TOptions_F *options, TChesk_New_F *chesk, TPoezd_New_F *poezd,

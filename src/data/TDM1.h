@@ -87,6 +87,7 @@ signals:
 
 private:
     void createActions();
+    void openTables();
     void makeForms();
     void FillExecExecute();
 

@@ -40,14 +40,18 @@ qint64 WaybillStore::store(TDM1 &dm, TOrvet_New_F &editor, std::optional<qint64>
                                                editor.Edit2->currentText(), editor.CalcEdit1->value(),
                                                editor.CalcEdit2->value(), rubles, editor.CalcEdit4->value()});
 
-    // Empty numbers are stored as 0 and empty texts as "".
+    // Empty numbers are stored as 0 and empty texts as "": a day off's trip
+    // and times are texts with nothing in them, not missing values.
     const MemoryData &rows = *editor.MemoryData1;
+    const auto text = [&rows](int r, int field) {
+        const QString t = rows.stringAt(r, field);
+        return t.isNull() ? QStringLiteral("") : t;
+    };
     Table &days = dm.OrvetSost();
     const ControlsHold<Table> hold(days);
     for (int r = 0; r < rows.recordCount(); ++r)
-        days.insertRecord({QVariant(), id, rows.stringAt(r, MemoryData::Chislo),
-                           rows.stringAt(r, MemoryData::Poezdka), rows.stringAt(r, MemoryData::VROUT),
-                           rows.stringAt(r, MemoryData::VRIN), rows.floatAt(r, MemoryData::ProbOut),
+        days.insertRecord({QVariant(), id, text(r, MemoryData::Chislo), text(r, MemoryData::Poezdka),
+                           text(r, MemoryData::VROUT), text(r, MemoryData::VRIN), rows.floatAt(r, MemoryData::ProbOut),
                            rows.floatAt(r, MemoryData::ProbIN), rows.floatAt(r, MemoryData::Prob),
                            rows.floatAt(r, MemoryData::Rashod)});
     transaction.commit();

@@ -1,5 +1,6 @@
 #include "forms/DayGrid.h"
 
+#include "controls/FontScale.h"
 #include "data/MemoryData.h"
 
 #include <QApplication>
@@ -56,7 +57,7 @@ DayGrid::DayGrid(QWidget *parent) : QTableView(parent) {
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->hide();
-    horizontalHeader()->setDefaultSectionSize(DefaultColumnWidth);
+    horizontalHeader()->setDefaultSectionSize(FontScale::x(DefaultColumnWidth));
     horizontalHeader()->setMinimumSectionSize(8);
     setItemDelegate(new ClippingDelegate(this));
     setStyleSheet(QStringLiteral("QTableView::item { border-bottom: 1px solid palette(midlight); }"));
@@ -88,7 +89,7 @@ void DayGrid::setUpColumns() {
                                           {MemoryData::Prob, 40},
                                           {MemoryData::Rashod, 40}};
     for (const auto &[column, width] : widths)
-        setColumnWidth(column, width);
+        setColumnWidth(column, FontScale::x(width));
 }
 
 void DayGrid::followRows() {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "forms/DesktopDialog.h"
 
 class CalcEdit;
 class DateEdit;
@@ -9,7 +9,7 @@ class TDM1;
 
 // The receipt dialog: date, litres and rubles of one fuel purchase. Ok is
 // reported by okClicked only; the caller keeps its own accepted flag.
-class TChesk_New_F : public QDialog {
+class TChesk_New_F : public DesktopDialog {
     Q_OBJECT
 public:
     explicit TChesk_New_F(TDM1 *dm, QWidget *parent = nullptr);

@@ -27,7 +27,7 @@ CalcEdit *numberEdit(QWidget *parent, const QString &name) {
 }
 } // namespace
 
-TOptions_F::TOptions_F(TDM1 *dm, QWidget *parent) : QDialog(parent), m_dm(dm) {
+TOptions_F::TOptions_F(TDM1 *dm, QWidget *parent) : DesktopDialog(parent), m_dm(dm) {
     setObjectName(QStringLiteral("Options_F"));
     setWindowTitle(QStringLiteral("Настройки"));
     buildControls();
@@ -38,7 +38,6 @@ TOptions_F::TOptions_F(TDM1 *dm, QWidget *parent) : QDialog(parent), m_dm(dm) {
         connect(BitBtn1, &QPushButton::clicked, ok, &QAction::trigger);
         connect(ok, &QAction::changed, BitBtn1, [this, ok] { BitBtn1->setEnabled(ok->isEnabled()); });
     }
-    CheckBox1->setFocus(Qt::OtherFocusReason);
 }
 
 void TOptions_F::buildControls() {

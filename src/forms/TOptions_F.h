@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "forms/DesktopDialog.h"
 
 class CalcEdit;
 class QCheckBox;
@@ -10,7 +10,7 @@ class TDM1;
 
 // The settings dialog: the eleven stored values. Its Ok button runs the
 // action Options_Main_Close; there is no cancel button, and Esc does nothing.
-class TOptions_F : public QDialog {
+class TOptions_F : public DesktopDialog {
     Q_OBJECT
 public:
     explicit TOptions_F(TDM1 *dm, QWidget *parent = nullptr);

@@ -15,12 +15,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 
 const QString TOrvet_New_Day_N_F::Caption = QStringLiteral("Редактирование дня в путевом листе...");
 
-TOrvet_New_Day_N_F::TOrvet_New_Day_N_F(TDM1 *dm, QWidget *parent) : QDialog(parent), m_dm(dm) {
+TOrvet_New_Day_N_F::TOrvet_New_Day_N_F(TDM1 *dm, QWidget *parent) : DesktopDialog(parent), m_dm(dm) {
     setObjectName(QStringLiteral("Orvet_New_Day_N_F"));
     setWindowTitle(Caption);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -107,12 +106,8 @@ void TOrvet_New_Day_N_F::layOut() {
         setTabOrder(order[i - 1], order[i]);
 }
 
-void TOrvet_New_Day_N_F::showEvent(QShowEvent *event) {
-    // Centred on the desktop, not on the editor.
-    if (const QScreen *s = screen())
-        move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
-    QDialog::showEvent(event);
-}
+// The trip is what the user came to change.
+QWidget *TOrvet_New_Day_N_F::firstControl() const { return FillComboBox1; }
 
 void TOrvet_New_Day_N_F::showStoredFuel(double litres) {
     CalcEdit2->setValue(litres);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "forms/DesktopDialog.h"
 #include <optional>
 
 class CalcEdit;
@@ -16,7 +16,7 @@ class TimeEdit;
 // editor. While a distance is typed it shows that day's fuel and return
 // reading. OK closes with the result Accepted, Cancel with Rejected; the
 // day edit command fills the controls and writes them back.
-class TOrvet_New_Day_N_F : public QDialog {
+class TOrvet_New_Day_N_F : public DesktopDialog {
     Q_OBJECT
 public:
     explicit TOrvet_New_Day_N_F(TDM1 *dm, QWidget *parent = nullptr);
@@ -47,7 +47,7 @@ public:
     QPushButton *BitBtn2 = nullptr;         // Cancel, pressed by Esc
 
 protected:
-    void showEvent(QShowEvent *event) override;
+    QWidget *firstControl() const override;
 
 private:
     void buildControls();

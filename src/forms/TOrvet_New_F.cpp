@@ -1,6 +1,7 @@
 #include "forms/TOrvet_New_F.h"
 
 #include "controls/CalcEdit.h"
+#include "controls/FontScale.h"
 #include "data/ActionList.h"
 #include "data/MemoryData.h"
 #include "data/OrvetError.h"
@@ -17,7 +18,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 #include <QVBoxLayout>
 
@@ -34,7 +34,7 @@ QLabel *caption(const QString &text, QWidget *buddy) {
 }
 } // namespace
 
-TOrvet_New_F::TOrvet_New_F(TDM1 *dm, QWidget *parent) : QDialog(parent), m_dm(dm) {
+TOrvet_New_F::TOrvet_New_F(TDM1 *dm, QWidget *parent) : DesktopDialog(parent), m_dm(dm) {
     setObjectName(QStringLiteral("Orvet_New_F"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setSizeGripEnabled(true);
@@ -54,8 +54,15 @@ TOrvet_New_F::TOrvet_New_F(TDM1 *dm, QWidget *parent) : QDialog(parent), m_dm(dm
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
-    setMinimumSize(571, 312);
-    resize(571, 372);
+    // Enter is Ok whatever has the focus: the one default button, made so
+    // once it belongs to the dialog, and no other button takes that role
+    // when it gets the focus.
+    BitBtn1->setDefault(true);
+    for (QPushButton *b : {BitBtn2, BitBtn3, BitBtn4, BitBtn5, BitBtn6})
+        b->setAutoDefault(false);
+
+    setMinimumSize(FontScale::size({571, 312}));
+    resize(FontScale::size({571, 372}));
 
     m_placement = std::make_unique<WindowPlacement>(this, QStringLiteral("Orvet_New_F"));
     if (m_dm)
@@ -81,7 +88,7 @@ CalcEdit *TOrvet_New_F::numberBox(const QString &name) {
 
 QWidget *TOrvet_New_F::buildHeader() {
     auto *band = new QWidget;
-    band->setFixedHeight(HeaderHeight);
+    band->setFixedHeight(FontScale::y(HeaderHeight));
     auto *row = new QHBoxLayout(band);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(4);
@@ -89,17 +96,17 @@ QWidget *TOrvet_New_F::buildHeader() {
     GroupBox1 = new QGroupBox(QStringLiteral("Путевой лист"));
     Edit1 = new QLineEdit;
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setFixedWidth(70);
+    Edit1->setFixedWidth(FontScale::x(70));
     Edit2 = new QComboBox;
     Edit2->setObjectName(QStringLiteral("Edit2"));
     Edit2->addItems(monthNames());
     Edit2->setEditable(false);
     Edit2->setEnabled(false);
-    Edit2->setFixedWidth(100);
+    Edit2->setFixedWidth(FontScale::x(100));
     Edit3 = new QLineEdit;
     Edit3->setObjectName(QStringLiteral("Edit3"));
     Edit3->setEnabled(false);
-    Edit3->setFixedWidth(50);
+    Edit3->setFixedWidth(FontScale::x(50));
     CalcEdit1 = numberBox(QStringLiteral("CalcEdit1"));
     CalcEdit2 = numberBox(QStringLiteral("CalcEdit2"));
 
@@ -123,12 +130,11 @@ QWidget *TOrvet_New_F::buildHeader() {
     row->addWidget(GroupBox1, 1);
 
     auto *column = new QWidget;
-    column->setFixedWidth(RightColumnWidth);
+    column->setFixedWidth(FontScale::x(RightColumnWidth));
     auto *buttons = new QVBoxLayout(column);
     buttons->setContentsMargins(2, 8, 2, 4);
     BitBtn1 = new QPushButton(QStringLiteral("&Ok"));
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setDefault(true);
     BitBtn2 = new QPushButton(QStringLiteral("&Cancel"));
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     buttons->addWidget(BitBtn1);
@@ -149,7 +155,7 @@ QAction *TOrvet_New_F::dmAction(const QString &name) const {
 
 QPushButton *TOrvet_New_F::actionButton(const QString &actionName, int width) {
     auto *b = new QPushButton;
-    b->setFixedWidth(width);
+    b->setFixedWidth(FontScale::x(width));
     b->setIconSize(QSize(20, 20));
     QAction *a = dmAction(actionName);
     if (!a)
@@ -179,7 +185,7 @@ QWidget *TOrvet_New_F::buildDays() {
     connect(DBGrid1, &DayGrid::dblClick, this, [this] { DBGrid1DblClick(); });
 
     auto *strip = new QWidget;
-    strip->setFixedHeight(StripHeight);
+    strip->setFixedHeight(FontScale::y(StripHeight));
     auto *row = new QHBoxLayout(strip);
     row->setContentsMargins(0, 3, 0, 3);
     row->setSpacing(4);
@@ -226,17 +232,17 @@ QWidget *TOrvet_New_F::buildDays() {
 
 QWidget *TOrvet_New_F::buildTotals() {
     GroupBox3 = new QGroupBox(QStringLiteral("Итог"));
-    GroupBox3->setFixedHeight(TotalsHeight);
+    GroupBox3->setFixedHeight(FontScale::y(TotalsHeight));
     CalcEdit3 = numberBox(QStringLiteral("CalcEdit3"));
     CalcEdit4 = numberBox(QStringLiteral("CalcEdit4"));
-    CalcEdit3->setFixedWidth(150);
-    CalcEdit4->setFixedWidth(120);
+    CalcEdit3->setFixedWidth(FontScale::x(150));
+    CalcEdit4->setFixedWidth(FontScale::x(120));
     Label9 = new QLabel;
     Label9->setObjectName(QStringLiteral("Label9"));
     QFont bold = Label9->font();
     bold.setBold(true);
     Label9->setFont(bold);
-    Label9->setFixedWidth(90);
+    Label9->setFixedWidth(FontScale::x(90));
 
     auto *grid = new QGridLayout(GroupBox3);
     grid->setContentsMargins(8, 0, 8, 4);
@@ -286,19 +292,15 @@ void TOrvet_New_F::DBGrid1DblClick() {
         a->trigger();
 }
 
-void TOrvet_New_F::showEvent(QShowEvent *event) {
-    // Centred on the desktop unless a saved placement says otherwise.
-    if (const QScreen *s = screen()) {
-        const QRect area = s->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+// Centred on the desktop unless a saved placement says otherwise.
+void TOrvet_New_F::placeBeforeShow() {
+    centreOnDesktop();
     ActionList::guarded([this] { m_placement->restore(); });
-    QDialog::showEvent(event);
 }
 
 void TOrvet_New_F::done(int result) {
     ActionList::guarded([this] { m_placement->save(); });
     // The callers go by the confirmed flag alone; the modal result is always Cancel.
     Q_UNUSED(result);
-    QDialog::done(QDialog::Rejected);
+    DesktopDialog::done(QDialog::Rejected);
 }

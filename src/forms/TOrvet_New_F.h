@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "forms/DesktopDialog.h"
 #include <memory>
 
 class CalcEdit;
@@ -18,7 +18,7 @@ class WindowPlacement;
 // The waybill editor: header, day grid and totals of the one waybill being
 // composed. It holds no document logic; the data module's commands fill it,
 // work on its rows and store what it holds after Ok.
-class TOrvet_New_F : public QDialog {
+class TOrvet_New_F : public DesktopDialog {
     Q_OBJECT
 public:
     explicit TOrvet_New_F(TDM1 *dm, QWidget *parent = nullptr);
@@ -66,7 +66,7 @@ public slots:
     void done(int result) override;
 
 protected:
-    void showEvent(QShowEvent *event) override;
+    void placeBeforeShow() override;
 
 private:
     QWidget *buildHeader();

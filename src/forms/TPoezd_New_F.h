@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "forms/DesktopDialog.h"
 
 class CalcEdit;
 class QLineEdit;
@@ -10,7 +10,7 @@ class TimeEdit;
 
 // The trip type dialog: name, departure and return time, distance. Ok is
 // reported by okClicked only; the caller keeps its own accepted flag.
-class TPoezd_New_F : public QDialog {
+class TPoezd_New_F : public DesktopDialog {
     Q_OBJECT
 public:
     explicit TPoezd_New_F(TDM1 *dm, QWidget *parent = nullptr);

@@ -31,16 +31,38 @@ QString IniFile::defaultPath() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Orvet.ini");
 }
 
+// A file that is there but cannot be read is reported once; its values
+// are then taken as absent for the rest of the run, and no write may
+// replace it with only the keys the program knows about.
 QStringList IniFile::readLines(bool *exists) const {
     QFile f(m_path);
+    // A folder in the file's place holds no settings; writing there fails.
+    const bool there = QFileInfo(m_path).isFile();
     if (exists)
-        *exists = f.exists();
-    if (!f.open(QIODevice::ReadOnly))
+        *exists = there;
+    if (!there || m_unreadable)
         return {};
-    QStringDecoder decoder(Codepage);
-    if (!decoder.isValid())
-        throw OrvetError(QStringLiteral("Кодировка Windows-1251 недоступна"));
-    const QString text = decoder.decode(f.readAll());
+    QByteArray bytes;
+    if (f.open(QIODevice::ReadOnly))
+        bytes = f.readAll();
+    if (!f.isOpen() || f.error() != QFileDevice::NoError) {
+        m_unreadable = true;
+        throw OrvetError(QStringLiteral("Не удалось прочитать файл настроек %1: %2. Сохранённые настройки "
+                                        "не загружены, и до выхода из программы файл не будет перезаписан.")
+                             .arg(QDir::toNativeSeparators(m_path), f.errorString()));
+    }
+    // Saved by an editor that marks its UTF-8: the mark must not hide the
+    // first section, and the text is read as what it is.
+    static const QByteArray Utf8Mark("\xEF\xBB\xBF");
+    QString text;
+    if (bytes.startsWith(Utf8Mark)) {
+        text = QString::fromUtf8(bytes.mid(Utf8Mark.size()));
+    } else {
+        QStringDecoder decoder(Codepage);
+        if (!decoder.isValid())
+            throw OrvetError(QStringLiteral("Кодировка Windows-1251 недоступна"));
+        text = decoder.decode(bytes);
+    }
     QStringList lines = text.split(QLatin1Char('\n'));
     for (QString &l : lines)
         if (l.endsWith(QLatin1Char('\r')))
@@ -48,6 +70,22 @@ QStringList IniFile::readLines(bool *exists) const {
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
+}
+
+QString IniFile::unwritable(const QString &text) {
+    QStringEncoder encoder(Codepage);
+    QStringDecoder decoder(Codepage);
+    if (!encoder.isValid() || !decoder.isValid())
+        return QString();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString one = text.mid(i, length);
+        const QString back = decoder.decode(encoder.encode(one));
+        if (back != one)
+            return one;
+        i += length - 1;
+    }
+    return QString();
 }
 
 QString IniFile::unquoted(const QString &value) {
@@ -84,20 +122,27 @@ QString IniFile::readString(const QString &section, const QString &key, const QS
     return defaultValue;
 }
 
-int IniFile::readInteger(const QString &section, const QString &key, int defaultValue) const {
-    const QString text = readString(section, key, QString()).trimmed();
-    if (text.isEmpty())
-        return defaultValue;
-    bool ok = false;
-    int v = 0;
+int IniFile::toInteger(const QString &value, bool *ok) {
+    const QString text = value.trimmed();
     if (text.size() > 2 && text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-        v = int(text.mid(2).toUInt(&ok, 16));
-    else
-        v = text.toInt(&ok, 10);
+        return int(text.mid(2).toUInt(ok, 16));
+    return text.toInt(ok, 10);
+}
+
+int IniFile::readInteger(const QString &section, const QString &key, int defaultValue) const {
+    bool ok = false;
+    const int v = toInteger(readString(section, key, QString()), &ok);
     return ok ? v : defaultValue;
 }
 
 void IniFile::writeStrings(const QString &section, const Entries &entries) {
+    if (m_unreadable)
+        throw OrvetError(QStringLiteral("Файл настроек %1 не удалось прочитать, поэтому изменения в него не "
+                                        "записаны: иначе сохранённые в нём настройки были бы потеряны.")
+                             .arg(QDir::toNativeSeparators(m_path)));
+    for (const auto &[key, value] : entries)
+        if (const QString c = unwritable(value); !c.isEmpty())
+            throw OrvetError(QStringLiteral("Символ «%1» нельзя сохранить в файле настроек (%2)").arg(c, key));
     bool existed = false;
     QStringList lines = readLines(&existed);
     // Find the section and its last line.

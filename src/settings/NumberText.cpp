@@ -12,13 +12,21 @@ QString NumberText::general(double value) {
     return s;
 }
 
+// The settings file moves between sessions with other locales, so a decimal
+// comma and a decimal point are both read whatever the locale writes.
 double NumberText::parse(const QString &text, bool *ok) {
-    const QString t = text.trimmed();
+    QString t = text.trimmed();
     QLocale locale;
+    locale.setNumberOptions(QLocale::RejectGroupSeparator);
     bool good = false;
     double v = locale.toDouble(t, &good);
-    if (!good)
-        v = QLocale::c().toDouble(t, &good);
+    if (!good && t.count(QLatin1Char(',')) == 1 && !t.contains(QLatin1Char('.')))
+        t.replace(QLatin1Char(','), QLatin1Char('.'));
+    if (!good) {
+        QLocale c = QLocale::c();
+        c.setNumberOptions(QLocale::RejectGroupSeparator);
+        v = c.toDouble(t, &good);
+    }
     if (ok)
         *ok = good;
     return good ? v : 0.0;

@@ -8,6 +8,7 @@
 class NumberText {
 public:
     static QString general(double value);
-    // Reads the locale's form, and the C form as a fallback.
+    // Reads the locale's form, and a decimal comma or point in any locale.
+    // Digit grouping is refused: "8,500" must not become eight thousand.
     static double parse(const QString &text, bool *ok);
 };

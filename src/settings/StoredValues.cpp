@@ -50,8 +50,6 @@ double StoredValues::toNumber(const QVariant &v) {
         break;
     }
     const QString t = v.toString().trimmed();
-    if (t.isEmpty())
-        return 0.0; // an emptied key reads as nothing stored
     bool ok = false;
     const double d = NumberText::parse(t, &ok);
     if (!ok)
@@ -67,7 +65,7 @@ bool StoredValues::toFlag(const QVariant &v) {
     const QString t = v.toString().trimmed();
     if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
         return true;
-    if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0 || t.isEmpty())
+    if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
         return false;
     return toNumber(t) != 0;
 }

@@ -25,6 +25,22 @@ QList<int> fourNumbers(const QString &text, const QList<int> &defaults) {
 }
 
 QString joinFour(int a, int b, int c, int d) { return QStringLiteral("%1,%2,%3,%4").arg(a).arg(b).arg(c).arg(d); }
+
+// A window whose title bar was left above the desktop or beyond its edges
+// (a screen since removed, an older file) comes back where it can be reached:
+// its top on the desktop and a strip of it inside.
+QRect onScreen(QRect r) {
+    const QScreen *s = QGuiApplication::screenAt(r.center());
+    if (!s)
+        s = QGuiApplication::primaryScreen();
+    if (!s)
+        return r;
+    constexpr int Reach = 40;
+    const QRect area = s->availableVirtualGeometry();
+    r.moveTop(qBound(area.top(), r.top(), qMax(area.top(), area.bottom() - Reach)));
+    r.moveLeft(qBound(area.left() - r.width() + Reach, r.left(), qMax(area.left(), area.right() - Reach)));
+    return r;
+}
 } // namespace
 
 WindowPlacement::WindowPlacement(QWidget *window, const QString &section, bool mainWindow)
@@ -56,14 +72,14 @@ void WindowPlacement::restore() {
     QString norm = m_ini->readString(m_section, QStringLiteral("NormPos") + suffix, QString());
     if (norm.isEmpty())
         norm = m_ini->readString(m_section, QStringLiteral("NormPos"), QString());
-    const QRect g(m_window->pos(), m_window->size());
+    const QRect g = m_window->geometry();
     if (!norm.isEmpty() &&
         m_ini->readInteger(m_section, QStringLiteral("PixelsPerInch"), pixelsPerInch()) == pixelsPerInch()) {
         const QList<int> r = fourNumbers(norm, {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
         if (r[2] > r[0]) {
             const QSize min = m_window->minimumSize();
-            m_window->move(r[0], r[1]);
-            m_window->resize(qMax(r[2] - r[0], min.width()), qMax(r[3] - r[1], min.height()));
+            const QSize size(qMax(r[2] - r[0], min.width()), qMax(r[3] - r[1], min.height()));
+            m_window->setGeometry(onScreen(QRect(QPoint(r[0], r[1]), size)));
         }
     }
     switch (m_ini->readInteger(m_section, QStringLiteral("ShowCmd"), 0)) {
@@ -80,22 +96,25 @@ void WindowPlacement::restore() {
         break;
     }
     for (const Property &p : std::as_const(m_properties)) {
-        const QString t = m_ini->readString(m_section, p.key, QString::number(p.get())).trimmed();
         bool ok = false;
-        const int v = t.toInt(&ok);
+        const int v = IniFile::toInteger(m_ini->readString(m_section, p.key, QString::number(p.get())), &ok);
         p.set(ok ? v : 0);
     }
 }
 
 void WindowPlacement::save() {
-    if (!m_restored || m_saved || !m_ini)
+    // A file that could not be read was reported when it was; the placement
+    // is not worth a second message at every close.
+    if (!m_restored || m_saved || !m_ini || m_ini->unreadable())
         return;
     m_saved = true;
     const Qt::WindowStates st = m_window->windowState();
     const int showCmd = st.testFlag(Qt::WindowMinimized) ? 2 : st.testFlag(Qt::WindowMaximized) ? 3 : 1;
+    // The client area, as restore() puts it back: a frame corner with the
+    // client's size would move the window by its title bar at every start.
     const QRect n = (st & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))
                         ? m_window->normalGeometry()
-                        : QRect(m_window->pos(), m_window->size());
+                        : m_window->geometry();
     const QString suffix = resolutionSuffix();
     const QString minMax = joinFour(-1, -1, -1, -1);
     const QString norm = joinFour(n.left(), n.top(), n.left() + n.width(), n.top() + n.height());

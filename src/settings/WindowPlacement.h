@@ -23,7 +23,9 @@ public:
     void setIniFile(IniFile *ini) { m_ini = ini; }
     void addProperty(const QString &key, std::function<int()> get, std::function<void(int)> set);
 
-    // Call before the window is first painted at each show.
+    // Call at each show before the window reaches the screen: the saved
+    // client rectangle is set while no frame is known, so that it lands on
+    // the same pixel with and without a window manager.
     void restore();
     // Call when the window closes; writes nothing for a window never restored.
     // Throws OrvetError when the file cannot be written.

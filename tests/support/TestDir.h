@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QApplication>
+#include <QFont>
 #include <QLocale>
 #include <QString>
 #include <QTemporaryDir>
@@ -13,3 +15,11 @@ struct TestDir {
 };
 
 inline void pinRussianLocale() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
+
+// A font no larger than the one the windows were drawn for, so that every
+// drawn pixel size stands as drawn; the system's wider font grows them.
+inline void useSmallFont() {
+    QFont f = QApplication::font();
+    f.setPixelSize(9);
+    QApplication::setFont(f);
+}
