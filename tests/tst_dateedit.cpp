@@ -14,6 +14,8 @@ private slots:
     void settingDateIsReported();
     void readOnlyRefusesTypingAndCalendar();
     void writableOpensCalendar();
+    void typedAsPeopleWriteIt_data();
+    void typedAsPeopleWriteIt();
 
 private:
     static void showAndFocus(QWidget &window, DateEdit *edit);
@@ -64,6 +66,30 @@ void TestDateEdit::writableOpensCalendar() {
     showAndFocus(window, edit);
     QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() - 6, edit->height() / 2));
     QTRY_VERIFY(edit->calendarWidget()->isVisible());
+}
+
+void TestDateEdit::typedAsPeopleWriteIt_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QDate>("date");
+    QTest::newRow("two digits, dots") << "01.11.2026" << QDate(2026, 11, 1);
+    QTest::newRow("day of two digits") << "15.10.2025" << QDate(2025, 10, 15);
+    QTest::newRow("one digit each") << "5.3.2026" << QDate(2026, 3, 5);
+    QTest::newRow("one digit that could go on") << "1.1.2026" << QDate(2026, 1, 1);
+    QTest::newRow("no dots") << "05032026" << QDate(2026, 3, 5);
+    QTest::newRow("commas") << "7,4,2025" << QDate(2025, 4, 7);
+}
+
+// A day or month that moves on by itself, then the dot the user types.
+void TestDateEdit::typedAsPeopleWriteIt() {
+    QFETCH(QString, typed);
+    QFETCH(QDate, date);
+    QWidget window;
+    auto *edit = new DateEdit(QDate(2026, 12, 8), &window);
+    showAndFocus(window, edit);
+    edit->setSelectedSection(QDateTimeEdit::DaySection);
+    QTest::keyClicks(edit, typed);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(edit->date(), date);
 }
 
 QTEST_MAIN(TestDateEdit)

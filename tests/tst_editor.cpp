@@ -7,6 +7,7 @@
 #include "TestDir.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
@@ -64,6 +65,8 @@ private slots:
     void gridFollowsRows();
     void commandButtonsAndMenu();
     void okEnterEscAndCloseBox();
+    void enterIsOkWhateverHasTheFocus_data();
+    void enterIsOkWhateverHasTheFocus();
     void placementKeptInSettings();
 };
 
@@ -225,6 +228,40 @@ void TestEditor::okEnterEscAndCloseBox() {
     QVERIFY(QTest::qWaitForWindowExposed(&e));
     e.BitBtn1->click();
     QVERIFY(confirmed);
+}
+
+void TestEditor::enterIsOkWhateverHasTheFocus_data() {
+    QTest::addColumn<int>("tabs");     // Tab presses from the number
+    QTest::addColumn<bool>("clicked"); // then a click on the first command button
+    QTest::newRow("Tab across Ok and Cancel into the grid") << 5 << false;
+    QTest::newRow("on Cancel") << 4 << false;
+    QTest::newRow("after a click on a command button") << 0 << true;
+}
+
+// Every opening: a button that once had the focus must not take Enter over.
+void TestEditor::enterIsOkWhateverHasTheFocus() {
+    QFETCH(int, tabs);
+    QFETCH(bool, clicked);
+    Fixture f;
+    TOrvet_New_F &e = *f.editor;
+    bool &confirmed = f.dm->editorState().confirmed;
+    int *marks = f.count(QStringLiteral("New_Orvet_Mark_HDay"));
+    for (int opening = 0; opening < 2; ++opening) {
+        confirmed = false;
+        e.show();
+        QVERIFY(QTest::qWaitForWindowActive(&e));
+        QCOMPARE(QApplication::focusWidget(), e.Edit1); // the first of the tab order, every time
+        for (int t = 0; t < tabs; ++t)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        if (tabs == 5)
+            QCOMPARE(QApplication::focusWidget(), e.DBGrid1);
+        if (clicked)
+            QTest::mouseClick(e.BitBtn3, Qt::LeftButton);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(confirmed);
+        QVERIFY(!e.isVisible());
+    }
+    QCOMPARE(*marks, clicked ? 2 : 0);
 }
 
 void TestEditor::placementKeptInSettings() {

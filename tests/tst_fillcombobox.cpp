@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -27,6 +28,8 @@ private slots:
     void pasteByKeyIsTyping();
     void editRequestsSuppress();
     void contextMenuUsesSuppressingRequests();
+    void keyboardMenuIsTheSameMenu_data();
+    void keyboardMenuIsTheSameMenu();
     void plainWhenListOnlyOrAutoFillOff();
     void emptyListOrTextLeftAlone();
     void cyrillicIgnoresCase();
@@ -197,6 +200,33 @@ void TestFillComboBox::contextMenuUsesSuppressingRequests() {
     QVERIFY(del && del->isEnabled());
     del->trigger();
     QCOMPARE(m_combo->currentText(), QString());
+}
+
+// The menu key and Shift+F10 address the combo box itself, not its edit
+// field: the same Russian menu comes up, and its Paste is not completed.
+void TestFillComboBox::keyboardMenuIsTheSameMenu_data() {
+    QTest::addColumn<bool>("menuKey"); // else Shift+F10
+    QTest::newRow("menu key") << true;
+    QTest::newRow("Shift+F10") << false;
+}
+
+void TestFillComboBox::keyboardMenuIsTheSameMenu() {
+    QFETCH(bool, menuKey);
+    QApplication::clipboard()->setText("b");
+    if (menuKey) { // what the window system makes of the key
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(4, 4), m_combo->mapToGlobal(QPoint(4, 4)));
+        QApplication::sendEvent(m_combo, &key);
+    } else {
+        QTest::keyClick(m_combo, Qt::Key_F10, Qt::ShiftModifier);
+    }
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    QAction *paste = menu->findChild<QAction *>("edit-paste");
+    QVERIFY(paste);
+    QCOMPARE(paste->text(), QStringLiteral("Вставить"));
+    paste->trigger();
+    menu->close();
+    QCOMPARE(m_combo->currentText(), QString("b"));
 }
 
 void TestFillComboBox::plainWhenListOnlyOrAutoFillOff() {

@@ -1,17 +1,25 @@
 #include "ScriptedDialogHost.h"
 #include "TestDir.h"
 
+#include "app/AppForms.h"
 #include "app/TMainForm.h"
+#include "app/ToolkitTexts.h"
 #include "controls/DBGrid.h"
 #include "controls/UpDown.h"
 #include "data/MemoryData.h"
 #include "data/TDM1.h"
 #include "forms/DayGrid.h"
+#include "forms/TChesk_New_F.h"
+#include "forms/TOptions_F.h"
+#include "forms/TOrvet_New_Day_N_F.h"
 #include "forms/TOrvet_New_F.h"
+#include "forms/TPoezd_New_F.h"
 
 #include <QDateEdit>
 #include <QFile>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
 #include <QSplitter>
@@ -248,6 +256,29 @@ private slots:
             QVERIFY2(editor.DBGrid1->fontMetrics().horizontalAdvance(text) + 4 <= editor.DBGrid1->columnWidth(column),
                      qPrintable(text));
         }
+        f.form.close();
+    }
+
+    // Dialogs open in the middle of the desktop, wherever the main window is,
+    // and the toolkit's own buttons speak Russian.
+    void dialogsCentredOnTheDesktop() {
+        Fixture f;
+        QVERIFY(ToolkitTexts::install());
+        AppForms forms(f.dm, &f.form);
+        forms.make();
+        f.form.setGeometry(0, 0, 700, 450);
+        f.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+        const QPoint middle = f.form.screen()->availableGeometry().center();
+        for (QDialog *d : std::initializer_list<QDialog *>{f.dm.Options_F(), f.dm.Chesk_New_F(), f.dm.Poezd_New_F(),
+                                                           f.dm.Orvet_New_Day_N_F(), f.dm.Orvet_New_F()}) {
+            d->show();
+            QVERIFY(QTest::qWaitForWindowExposed(d));
+            QVERIFY2((d->geometry().center() - middle).manhattanLength() <= 2, qPrintable(d->objectName()));
+            d->close();
+        }
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("t"), QStringLiteral("x"), QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Отмена"));
         f.form.close();
     }
 

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -85,6 +86,9 @@ private slots:
     void unconvertibleStoredValueShowsNoDialog_data();
     void unconvertibleStoredValueShowsNoDialog();
     void refusedWriteKeepsDialogOpen();
+    void charactersTheFileCannotHoldAreRefused();
+    void storedValuesReadWhenATableFails();
+    void unreadableFileIsNeverWritten();
     void tabOrderAndLabels();
 };
 
@@ -212,6 +216,8 @@ void TestOptions::unconvertibleStoredValueShowsNoDialog_data() {
     QTest::newRow("norm") << QStringLiteral("Rashodna100km=восемь");
     QTest::newRow("winter") << QStringLiteral("Winter=да");
     QTest::newRow("start") << QStringLiteral("StartoviyProbeg=12 000 км");
+    QTest::newRow("empty norm") << QStringLiteral("Rashodna100km=");
+    QTest::newRow("empty winter") << QStringLiteral("Winter=");
 }
 
 void TestOptions::unconvertibleStoredValueShowsNoDialog() {
@@ -246,6 +252,75 @@ void TestOptions::refusedWriteKeepsDialogOpen() {
     QCOMPARE(fx.dm.FS1().number(StoredValues::StartoviyProbeg), 500.0);
 }
 
+void TestOptions::charactersTheFileCannotHoldAreRefused() {
+    Fixture fx;
+    fx.writeIni(QStringLiteral("[DataM]\nAdress=г. Москва\n"));
+    const QString before = fx.readIni();
+    ScriptedDialogHost host;
+    bool stayedOpen = false;
+    host.expectDialog(script([&](TOptions_F *f) {
+        f->show();
+        f->Edit1->setText(QStringLiteral("ООО «Ромашка» №1"));
+        f->Edit2->setText(QStringLiteral("г. Москва 😀"));
+        f->BitBtn1->click();
+        stayedOpen = f->isVisible();
+        f->close();
+    }));
+    fx.dm.execute(QStringLiteral("Options_Main"));
+    QVERIFY(stayedOpen);
+    QCOMPARE(host.errors, QStringList{QStringLiteral("Поле «Адрес»: символ «😀» нельзя сохранить в файле настроек "
+                                                     "(кодировка Windows-1251). Замените или удалите его.")});
+    QCOMPARE(fx.dm.FS1().text(StoredValues::Organizaciya), QString()); // nothing taken over
+    QCOMPARE(fx.readIni(), before);
+}
+
+// A table that fails to open does not keep the saved settings from being
+// read, so the settings dialog's Ok cannot write defaults over them.
+void TestOptions::storedValuesReadWhenATableFails() {
+    QTemporaryDir tmp;
+    QFile table(tmp.filePath(QStringLiteral("LPoezd.db")));
+    QVERIFY(table.open(QIODevice::WriteOnly));
+    table.write("not a table at all");
+    table.close();
+    QFile ini(tmp.filePath(QStringLiteral("Orvet.ini")));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write(QStringEncoder("windows-1251").encode(QStringLiteral("[DataM]\r\nOrganizaciya=ООО Ромашка\r\n"
+                                                                   "Rashodna100km=9,5\r\n")));
+    ini.close();
+    ScriptedDialogHost host;
+    TDM1 dm(tmp.path(), ini.fileName());
+    QCOMPARE(host.errors.size(), 1);
+    QVERIFY2(host.errors.first().contains(QStringLiteral("LPoezd.db")), qPrintable(host.errors.first()));
+    QCOMPARE(dm.FS1().text(StoredValues::Organizaciya), QStringLiteral("ООО Ромашка"));
+    QCOMPARE(dm.FS1().number(StoredValues::Rashodna100km), 9.5);
+}
+
+// A settings file that is there but cannot be read is reported at the
+// start; the dialog's Ok then refuses to replace it with what it shows.
+void TestOptions::unreadableFileIsNeverWritten() {
+    QTemporaryDir tmp;
+    const QString ini = tmp.filePath(QStringLiteral("Orvet.ini"));
+    QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), ini)); // every read of it fails
+    ScriptedDialogHost host;
+    TDM1 dm(tmp.path(), ini);
+    TOptions_F form(&dm);
+    dm.setForms(nullptr, &form, nullptr, nullptr, nullptr);
+    QCOMPARE(host.errors.size(), 1);
+    QVERIFY(host.errors.first().startsWith(QStringLiteral("Не удалось прочитать файл настроек ")));
+    bool stayedOpen = false;
+    host.expectDialog(script([&](TOptions_F *f) {
+        f->show();
+        f->BitBtn1->click();
+        stayedOpen = f->isVisible();
+        f->close();
+    }));
+    dm.execute(QStringLiteral("Options_Main"));
+    QVERIFY(stayedOpen);
+    QCOMPARE(host.errors.size(), 2);
+    QVERIFY2(host.errors.last().startsWith(QStringLiteral("Файл настроек ")), qPrintable(host.errors.last()));
+    QVERIFY(QFileInfo(ini).isSymLink());
+}
+
 void TestOptions::tabOrderAndLabels() {
     Fixture fx;
     TOptions_F &f = fx.form;
@@ -259,6 +334,11 @@ void TestOptions::tabOrderAndLabels() {
     }
     QCOMPARE(order, (QStringList{"CheckBox1", "Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6",
                                  "CalcEdit1", "CalcEdit2", "Edit8", "Edit7", "BitBtn1", "CheckBox1"}));
+    // Opened again, it starts from the first control, not where it was left.
+    f.Edit2->setFocus(Qt::TabFocusReason);
+    f.close();
+    showActive(&f);
+    QCOMPARE(QApplication::focusWidget(), f.CheckBox1);
 
     // Each label names its field and stands at its left on the same row.
     const QList<QLabel *> labels = f.findChildren<QLabel *>();

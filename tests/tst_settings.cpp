@@ -6,6 +6,7 @@
 #include "settings/WindowPlacement.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QTest>
 #include <QWidget>
@@ -187,6 +188,80 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(OrvetError, v.flag(StoredValues::Winter));
     }
 
+    // What the program writes under one locale reads under any other, and
+    // an emptied number or flag is no number or flag.
+    void storedNumbersInAnyLocale_data() {
+        QTest::addColumn<QLocale>("locale");
+        QTest::newRow("ru_RU") << QLocale(QLocale::Russian, QLocale::Russia);
+        QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates);
+        QTest::newRow("C") << QLocale::c();
+    }
+
+    void storedNumbersInAnyLocale() {
+        QFETCH(QLocale, locale);
+        TestDir d;
+        writeBytes(d.ini(), "[DataM]\nRashodna100km=8,5\nStartoviyProbeg=12345.6\nWinter=-1\n");
+        QLocale::setDefault(locale);
+        IniFile ini(d.ini());
+        StoredValues v(&ini);
+        v.readAll();
+        QCOMPARE(v.number(StoredValues::Rashodna100km), 8.5);
+        QCOMPARE(v.number(StoredValues::StartoviyProbeg), 12345.6);
+        QVERIFY(v.flag(StoredValues::Winter));
+        v.setValue(StoredValues::Rashodna100km, QStringLiteral("8,500")); // never a thousands separator
+        QCOMPARE(v.number(StoredValues::Rashodna100km), 8.5);
+        for (int i : {int(StoredValues::Rashodna100km), int(StoredValues::Winter)}) {
+            v.setValue(i, QStringLiteral(" "));
+            QVERIFY_THROWS_EXCEPTION(OrvetError, i == StoredValues::Winter ? v.flag(i) : v.number(i));
+        }
+        pinRussianLocale();
+    }
+
+    // A file saved by an editor that marks its UTF-8 reads as UTF-8, and
+    // the mark does not hide the section after it.
+    void utf8MarkDoesNotHideTheFirstSection() {
+        TestDir d;
+        writeBytes(d.ini(), "\xEF\xBB\xBF[DataM]\r\nVoditel=" + QStringLiteral("Иванов").toUtf8() + "\r\n");
+        IniFile ini(d.ini());
+        QCOMPARE(ini.readString(QStringLiteral("DataM"), QStringLiteral("Voditel"), QString()), QStringLiteral("Иванов"));
+        ini.writeString(QStringLiteral("DataM"), QStringLiteral("GlavBuh"), QStringLiteral("Сидорова"));
+        QCOMPARE(text(d.ini()), QStringLiteral("[DataM]\r\nVoditel=Иванов\r\nGlavBuh=Сидорова\r\n"));
+    }
+
+    void charactersTheCodePageCannotHold() {
+        QCOMPARE(IniFile::unwritable(QStringLiteral("ООО «Ромашка» №5 — ёлка €")), QString());
+        QCOMPARE(IniFile::unwritable(QStringLiteral("ООО 😀 漢")), QStringLiteral("😀"));
+        QCOMPARE(IniFile::unwritable(QStringLiteral("Ω")), QStringLiteral("Ω"));
+        TestDir d;
+        IniFile ini(d.ini());
+        QVERIFY_THROWS_EXCEPTION(OrvetError, ini.writeString(QStringLiteral("DataM"), QStringLiteral("A"),
+                                                             QStringLiteral("漢")));
+        QVERIFY(!QFile::exists(d.ini()));
+    }
+
+    // A file that is there but cannot be read (here: every read of it
+    // fails) is reported once, read as empty after that, and never replaced.
+    void unreadableFileIsReportedOnceAndNeverWritten() {
+        TestDir d;
+        QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), d.ini()));
+        IniFile ini(d.ini());
+        try {
+            ini.readString(QStringLiteral("DataM"), QStringLiteral("A"), QString());
+            QFAIL("read");
+        } catch (const OrvetError &e) {
+            QVERIFY2(e.message().startsWith(QStringLiteral("Не удалось прочитать файл настроек ")), qPrintable(e.message()));
+        }
+        QVERIFY(ini.unreadable());
+        QCOMPARE(ini.readString(QStringLiteral("DataM"), QStringLiteral("A"), QStringLiteral("d")), QStringLiteral("d"));
+        QVERIFY_THROWS_EXCEPTION(OrvetError, ini.writeString(QStringLiteral("DataM"), QStringLiteral("A"), QStringLiteral("1")));
+        QWidget w;
+        WindowPlacement p(&w, QStringLiteral("MainF"));
+        p.setIniFile(&ini);
+        p.restore();
+        p.save(); // reported already: silently nothing
+        QVERIFY(QFileInfo(d.ini()).isSymLink());
+    }
+
     void placementRoundTrip() {
         TestDir d;
         IniFile ini(d.ini());
@@ -229,18 +304,21 @@ private slots:
 
     void placementAtOtherDpiRestoresOnlyStateAndPanes() {
         TestDir d;
-        writeBytes(d.ini(), "[MainF]\nPixelsPerInch=1\nNormPos=10,10,500,500\nShowCmd=1\nPanel1_Width=abc\n");
+        writeBytes(d.ini(), "[MainF]\nPixelsPerInch=1\nNormPos=10,10,500,500\nShowCmd=1\nPanel1_Width=abc\n"
+                            "GroupBox1_Height=0x12C\n");
         IniFile ini(d.ini());
-        int pane = 240;
+        int pane = 240, group = 209;
         QWidget w;
         w.move(5, 5);
         w.resize(300, 200);
         WindowPlacement p(&w, QStringLiteral("MainF"), true);
         p.setIniFile(&ini);
         p.addProperty(QStringLiteral("Panel1_Width"), [&] { return pane; }, [&](int v) { pane = v; });
+        p.addProperty(QStringLiteral("GroupBox1_Height"), [&] { return group; }, [&](int v) { group = v; });
         p.restore();
         QCOMPARE(w.size(), QSize(300, 200));
         QCOMPARE(pane, 0); // not an integer
+        QCOMPARE(group, 300);
     }
 };
 

@@ -1,13 +1,12 @@
 #include "app/AppForms.h"
 #include "app/LeanStyle.h"
 #include "app/TMainForm.h"
+#include "app/ToolkitTexts.h"
 #include "controls/BakedIcon.h"
 #include "data/TDM1.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QTimer>
-#include <QTranslator>
 #include <cstdlib>
 
 int main(int argc, char *argv[]) {
@@ -16,12 +15,7 @@ int main(int argc, char *argv[]) {
     QApplication::setApplicationName(QStringLiteral("orvet"));
     QApplication::setApplicationDisplayName(QStringLiteral("Путевые листы"));
     QApplication::setWindowIcon(BakedIcon::icon(QStringLiteral("orvet")));
-    // The program speaks Russian, so the toolkit's own dialogs and buttons
-    // (files, printing, message boxes) do too, whatever the session's locale.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    ToolkitTexts::install();
 
     // Created in this order, hidden; the data module opens the tables and
     // reads the settings while it is created. The dialogs come with the

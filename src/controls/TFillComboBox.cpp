@@ -6,12 +6,22 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QShortcut>
 
 TFillComboBox::TFillComboBox(QWidget *parent) : QComboBox(parent) {
     // The owner fills the list; Enter must not add to it.
     setInsertPolicy(QComboBox::NoInsert);
     setEditable(true);
     connect(this, &QComboBox::activated, this, &TFillComboBox::onActivated);
+    // Shift+F10 is the menu key of keyboards without one; the toolkit does
+    // not treat it so by itself.
+    auto *menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this, nullptr, nullptr,
+                                  Qt::WidgetWithChildrenShortcut);
+    connect(menuKey, &QShortcut::activated, this, [this] {
+        const QPoint below(0, height());
+        QContextMenuEvent key(QContextMenuEvent::Keyboard, below, mapToGlobal(below));
+        contextMenuEvent(&key);
+    });
 }
 
 void TFillComboBox::setEditable(bool editable) {
