@@ -41,6 +41,7 @@ void ReferenceCommands::Enter_cheskExecute() {
     if (!f)
         return;
     f->setWindowTitle(QStringLiteral("Введение нового чека"));
+    f->DateEdit1->setFocus(Qt::OtherFocusReason);
     f->DateEdit1->setDate(QDate::currentDate());
     f->CalcEdit1->setValue(0);
     f->CalcEdit2->setValue(0);
@@ -69,6 +70,7 @@ void ReferenceCommands::NamePoezd_newExecute() {
     if (!f)
         return;
     f->setWindowTitle(QStringLiteral("Новый тип поездки"));
+    f->Edit1->setFocus(Qt::OtherFocusReason);
     f->Edit1->clear();
     f->MaskEdit1->setText(QStringLiteral("09:00"));
     f->MaskEdit2->setText(QStringLiteral("18:00"));
