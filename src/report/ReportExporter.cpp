@@ -195,19 +195,20 @@ double leftMargin(const PreparedReport &report) {
 }
 } // namespace
 
+std::optional<ReportExporter::Format> ReportExporter::formatOf(const QString &fileName) {
+    static const QHash<QString, Format> bySuffix = {
+        {QStringLiteral("frp"), Format::Prepared}, {QStringLiteral("txt"), Format::Text},
+        {QStringLiteral("csv"), Format::Csv},      {QStringLiteral("htm"), Format::Html},
+        {QStringLiteral("html"), Format::Html},    {QStringLiteral("rtf"), Format::Rtf},
+        {QStringLiteral("pdf"), Format::Pdf}};
+    const auto found = bySuffix.constFind(QFileInfo(fileName).suffix().toLower());
+    if (found == bySuffix.cend())
+        return std::nullopt;
+    return *found;
+}
+
 ReportExporter::Format ReportExporter::formatForFileName(const QString &fileName) {
-    const QString suffix = QFileInfo(fileName).suffix().toLower();
-    if (suffix == QLatin1String("txt"))
-        return Format::Text;
-    if (suffix == QLatin1String("csv"))
-        return Format::Csv;
-    if (suffix == QLatin1String("htm") || suffix == QLatin1String("html"))
-        return Format::Html;
-    if (suffix == QLatin1String("rtf"))
-        return Format::Rtf;
-    if (suffix == QLatin1String("pdf"))
-        return Format::Pdf;
-    return Format::Prepared;
+    return formatOf(fileName).value_or(Format::Prepared);
 }
 
 void ReportExporter::exportFile(const PreparedReport &report, const QString &fileName, Format format) {
