@@ -4,6 +4,7 @@
 #include "forms/DialogHost.h"
 #include "report/ReportFileDialog.h"
 #include "report/ReportPageView.h"
+#include "report/ReportPrinter.h"
 #include "report/ReportRenderer.h"
 
 #include <QHBoxLayout>
@@ -210,14 +211,13 @@ void ReportPreview::onSave() {
 
 void ReportPreview::onPrint() {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
+    ReportPrinter::prepare(printer);
     printer.setDocName(m_report.title());
     QPrintDialog dialog(&printer, this);
     dialog.setMinMax(1, qMax(1, m_report.pageCount()));
     if (DialogHost::instance().execDialog(&dialog) != QDialog::Accepted)
         return;
-    printer.setPageOrientation(QPageLayout::Portrait);
+    ReportPrinter::accept(printer);
     try {
         printTo(printer);
     } catch (const OrvetError &e) {
