@@ -204,6 +204,24 @@ private slots:
             rows.contains(QStringList({"Организация:", "ООО «Ромашка»", "", "", "", "УТВЕРЖДАЮ", "", ""})));
     }
 
+    // Days running onto a second page: the header printed on both is one row.
+    void csvHeaderRowOnceOverPages() {
+        SampleWaybill sample;
+        for (int day = 32; day <= 50; ++day)
+            sample.frd2.appendRow({day, 1, QString::number(day), {}, {}, {}, 0.0, 0.0, 0.0, 0.0});
+        const PreparedReport report = sample.prepare();
+        QCOMPARE(report.pageCount(), 2);
+        const QList<QStringList> rows = readCsv(exported(report, QStringLiteral("two.csv")), ';');
+        qsizetype headers = 0, days = 0;
+        for (const QStringList &row : rows) {
+            QCOMPARE(row.size(), 8);
+            headers += row.first() == QStringLiteral("Число") ? 1 : 0;
+            days += QRegularExpression(QStringLiteral("^\\d\\d$")).match(row.first()).hasMatch() ? 1 : 0;
+        }
+        QCOMPARE(headers, 1);
+        QCOMPARE(days, 50);
+    }
+
     // Where numbers have a decimal point the separator is a comma, and a
     // field holding one is quoted; quotes are doubled.
     void csvSeparatorFollowsTheLocale() {

@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QSet>
 #include <QStringList>
+#include <algorithm>
 
 namespace {
 constexpr double Tolerance = 0.5; // mm
@@ -57,14 +58,20 @@ QList<Column> columnsOf(const QList<Line> &lines) {
         return columns;
     }
     QList<double> lefts;
+    double right = 0.0;
     for (const Line &line : lines) {
-        for (const ReportItem *cell : line.cells)
+        for (const ReportItem *cell : line.cells) {
             lefts.append(cell->rect.left());
+            right = qMax(right, cell->rect.right());
+        }
     }
     std::sort(lefts.begin(), lefts.end());
     for (const double left : lefts) {
-        if (columns.isEmpty() || left > columns.last().left + Tolerance)
-            columns.append({left, left});
+        if (columns.isEmpty() || left > columns.last().left + Tolerance) {
+            if (!columns.isEmpty())
+                columns.last().right = left;
+            columns.append({left, right});
+        }
     }
     return columns;
 }

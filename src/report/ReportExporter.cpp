@@ -14,7 +14,6 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QStringDecoder>
-#include <algorithm>
 
 namespace {
 QString textLine(const ReportLine &row) {
@@ -117,7 +116,7 @@ QString htmlShapes(const ReportPage &page, const QSizeF &size) {
         .arg(mm(size.width()), mm(size.height()), shapes);
 }
 
-// What a reader without Unicode shows in place of a \\uN: the character in
+// What a reader without Unicode shows in place of a \uN: the character in
 // the declared code page, else "?". Readers skip it as one character; a
 // literal one ("?") made some take the digits after it for part of it.
 QString rtfFallback(QChar c) {

@@ -90,8 +90,8 @@ ReportRenderer::TextFit ReportRenderer::fitText(const ReportItem &item) {
     const int own = itemFont(item).pixelSize();
     if (fits(own, item.wrap))
         return asWritten;
-    if (!item.wrap) {
-        const double width = QFontMetricsF(itemFont(item)).horizontalAdvance(item.text);
+    const double width = QFontMetricsF(itemFont(item)).horizontalAdvance(item.text);
+    if (!item.wrap && width > box.width()) {
         int oneLine = qMax(1, int(own * box.width() / width));
         // Advances do not scale exactly: a pixel or two less may be needed.
         for (int tries = 0; tries < 3 && oneLine > 1 && !fits(oneLine, false); ++tries)
