@@ -146,12 +146,20 @@ void TestOptions::okWritesAllElevenValuesInIndexOrder() {
 
 void TestOptions::openFillsControlsAfreshFromStoredValues() {
     Fixture fx;
-    fx.writeIni(QStringLiteral("[DataM]\nOrganizaciya=Автобаза\nGosNomer=А123ВС\nRashodna100km=9,25\n"
-                               "Winter=-1\nStartoviyProbeg=45000\nGlavBuh=Сидоров\n"));
+    // An address longer than the field takes (written by hand, or by an
+    // older version) is shown whole, so Ok cannot cut it.
+    const QString address = QStringLiteral("г. Тверь, ").repeated(40).trimmed();
+    fx.writeIni(
+        QStringLiteral("[DataM]\nOrganizaciya=Автобаза\nAdress=%1\nGosNomer=А123ВС\nRashodna100km=9,25\n"
+                       "Winter=-1\nStartoviyProbeg=45000\nGlavBuh=Сидоров\n")
+            .arg(address));
     ScriptedDialogHost host;
-    host.expectDialog(script([](TOptions_F *f) {
+    host.expectDialog(script([&](TOptions_F *f) {
         QCOMPARE(f->Edit1->text(), QStringLiteral("Автобаза"));
-        QCOMPARE(f->Edit2->text(), QString());
+        QCOMPARE(f->Edit2->text(), address);
+        // What is typed stops where the printed form would no longer show it whole.
+        f->Edit3->setText(QStringLiteral("Lada Granta ").repeated(10));
+        QCOMPARE(f->Edit3->text().size(), TOptions_F::maxLength(StoredValues::MarkaAvto));
         QCOMPARE(f->Edit4->text(), QStringLiteral("А123ВС"));
         QCOMPARE(f->CalcEdit1->value(), 9.25);
         QVERIFY(f->CheckBox1->isChecked());

@@ -1,4 +1,6 @@
+#include "ExternalReader.h"
 #include "data/OrvetError.h"
+#include "forms/TOptions_F.h"
 #include "report/ListDataSource.h"
 #include "report/ReportEngine.h"
 #include "report/ReportExporter.h"
@@ -7,10 +9,13 @@
 #include <QDate>
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
 #include <QLocale>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
 
 namespace {
 const QStringList Frd1Fields = {"ID",    "DATE",  "NUMBL",  "YEAR",   "MOUNTH",
@@ -45,15 +50,26 @@ struct SampleWaybill {
         frd1.appendRow({1, QDate(2024, 12, 1), "12", "2024", "Декабрь", 45210.0, odometer, 5634.5, litres});
     }
 
-    static void answer(const QString &name, QVariant &value) {
-        static const QHash<QString, QString> values = {
-            {"Org", "ООО «Ромашка»"},          {"OrgAdress", "г. Тверь, ул. Советская, д. 1"},
-            {"MarkAuto", "ВАЗ-21074"},         {"GosNumberAuto", "А123ВС 69"},
-            {"Voditel", "Петров П.П."},        {"Buhgalter", "Сидорова А.В."},
-            {"Utverjdau", "Иванов И.И."},      {"LitrNa100", "9,57"},
-            {"DateAKT", "31 декабря 2024 г."}, {"Proveril", "Главный бухгалтер"}};
-        if (values.contains(name))
-            value = values.value(name);
+    QHash<QString, QString> values = {
+        {"Org", "ООО «Ромашка»"},          {"OrgAdress", "г. Тверь, ул. Советская, д. 1"},
+        {"MarkAuto", "ВАЗ-21074"},         {"GosNumberAuto", "А123ВС 69"},
+        {"Voditel", "Петров П.П."},        {"Buhgalter", "Сидорова А.В."},
+        {"Utverjdau", "Иванов И.И."},      {"LitrNa100", "9,57"},
+        {"DateAKT", "31 декабря 2024 г."}, {"Proveril", "Главный бухгалтер"}};
+
+    // Every text field of the settings filled up to its limit, in capitals:
+    // the widest text a clerk can get onto the form.
+    void useLongestSettings() {
+        const QList<QPair<QString, int>> fields = {{"Org", 0},           {"OrgAdress", 1}, {"MarkAuto", 2},
+                                                   {"GosNumberAuto", 3}, {"Voditel", 4},   {"Utverjdau", 5},
+                                                   {"Buhgalter", 9},     {"Proveril", 10}};
+        const QString words = QStringLiteral("МЕЖРАЙОННОЕ ОБЪЕДИНЕНИЕ «ЖИЛИЩНО-КОММУНАЛЬНОЕ ХОЗЯЙСТВО» ");
+        for (const auto &[name, index] : fields) {
+            QString text;
+            while (text.size() < TOptions_F::maxLength(index))
+                text += words;
+            values[name] = text.left(TOptions_F::maxLength(index)).trimmed();
+        }
     }
 
     PreparedReport prepare() {
@@ -62,7 +78,10 @@ struct SampleWaybill {
         engine.setTitle(QStringLiteral("Путевой лист № 12"));
         engine.registerDataSource(&frd1);
         engine.registerDataSource(&frd2);
-        engine.setVariableHandler(&SampleWaybill::answer);
+        engine.setVariableHandler([this](const QString &name, QVariant &value) {
+            if (values.contains(name))
+                value = values.value(name);
+        });
         return engine.prepare();
     }
 };
@@ -72,6 +91,27 @@ QByteArray expected(const QString &name) {
     if (!file.open(QIODevice::ReadOnly))
         qWarning("missing expected file %s", qPrintable(name));
     return file.readAll();
+}
+
+// The report written into a file of that name in a folder that lives as
+// long as the test run.
+QString exported(const PreparedReport &report, const QString &name) {
+    static QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    ReportExporter::exportFile(report, path, ReportExporter::formatForFileName(path));
+    return path;
+}
+
+QList<QStringList> readCsv(const QString &path, char separator) {
+    const QJsonObject csv =
+        ExternalReader::python(QStringLiteral("csv"), path, {QString(QLatin1Char(separator))});
+    if (!csv.value(QStringLiteral("bom")).toBool())
+        QTest::qFail("no byte order mark: a spreadsheet would not know the text is UTF-8", __FILE__,
+                     __LINE__);
+    QList<QStringList> rows;
+    for (const QJsonValue &row : csv.value(QStringLiteral("rows")).toArray())
+        rows.append(row.toVariant().toStringList());
+    return rows;
 }
 
 PreparedReport oneText(const QString &text) {
@@ -119,7 +159,6 @@ private slots:
     void exportsMatchReviewedFiles_data() {
         QTest::addColumn<QString>("file");
         QTest::newRow("txt") << "waybill.txt";
-        QTest::newRow("csv") << "waybill.csv";
         QTest::newRow("htm") << "waybill.htm";
         QTest::newRow("rtf") << "waybill.rtf";
     }
@@ -141,25 +180,104 @@ private slots:
         QCOMPARE(QString::fromUtf8(actual), QString::fromUtf8(expected(file)));
     }
 
-    void csvRowsAreOnePerLineAndQuoted() {
-        const QStringList lines = QString::fromUtf8(ReportExporter::toCsv(m_report)).split(QLatin1Char('\n'));
+    // Read back by Python's csv as a spreadsheet would: one header row over
+    // the eight day columns, every row as wide, totals under their columns.
+    void csvIsTheDayTable() {
+        const QList<QStringList> rows = readCsv(exported(m_report, QStringLiteral("w.csv")), ';');
+        QCOMPARE(rows, readCsv(QFINDTESTDATA("data/report/waybill.csv"), ';'));
+        for (const QStringList &row : rows)
+            QCOMPARE(row.size(), 8);
+        const qsizetype header =
+            std::find_if(rows.cbegin(), rows.cend(),
+                         [](const QStringList &r) { return r.first() == QStringLiteral("Число"); }) -
+            rows.cbegin();
+        QCOMPARE(rows.value(header), QStringList({"Число", "Маршрут (цель поездки)", "Время выезда",
+                                                  "Время возвращения", "Показания спидометра, км: при выезде",
+                                                  "Показания спидометра, км: при возвращении", "Пробег, км",
+                                                  "Расход топлива, л"}));
+        QCOMPARE(rows.value(header + 4), QStringList({"04", "Банк, отделение № 8603", "09:00", "18:00",
+                                                      "45270,5", "45297,8", "27,3", "2,61"}));
+        QCOMPARE(rows.value(header + 7), QStringList({"07", "", "", "", "45375,3", "45375,3", "", ""}));
+        QCOMPARE(rows.value(header + 32),
+                 QStringList({"Итого за месяц:", "", "", "", "", "", "674,5", "64,54"}));
         QVERIFY(
-            lines.contains(QStringLiteral("04,\"Банк, отделение № 8603\",09:00,18:00,\"45270,5\",\"45297,8\","
-                                          "\"27,3\",\"2,61\"")));
-        QVERIFY(lines.contains(QStringLiteral("07,,,,\"45375,3\",\"45375,3\",,"))); // a day off: blank distance and fuel
-        const QString quoted =
-            QString::fromUtf8(ReportExporter::toCsv(oneText(QStringLiteral("a \"b\"\nc"))));
-        QCOMPARE(quoted, QStringLiteral("\"a \"\"b\"\" c\"\n"));
+            rows.contains(QStringList({"Организация:", "ООО «Ромашка»", "", "", "", "УТВЕРЖДАЮ", "", ""})));
     }
 
-    void rtfIsAsciiWithUnicodeEscapes() {
+    // Days running onto a second page: the header printed on both is one row.
+    void csvHeaderRowOnceOverPages() {
+        SampleWaybill sample;
+        for (int day = 32; day <= 50; ++day)
+            sample.frd2.appendRow({day, 1, QString::number(day), {}, {}, {}, 0.0, 0.0, 0.0, 0.0});
+        const PreparedReport report = sample.prepare();
+        QCOMPARE(report.pageCount(), 2);
+        const QList<QStringList> rows = readCsv(exported(report, QStringLiteral("two.csv")), ';');
+        qsizetype headers = 0, days = 0;
+        for (const QStringList &row : rows) {
+            QCOMPARE(row.size(), 8);
+            headers += row.first() == QStringLiteral("Число") ? 1 : 0;
+            days += QRegularExpression(QStringLiteral("^\\d\\d$")).match(row.first()).hasMatch() ? 1 : 0;
+        }
+        QCOMPARE(headers, 1);
+        QCOMPARE(days, 50);
+    }
+
+    // Where numbers have a decimal point the separator is a comma, and a
+    // field holding one is quoted; quotes are doubled.
+    void csvSeparatorFollowsTheLocale() {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        SampleWaybill sample;
+        PreparedReport report = sample.prepare();
+        report.pages().first().items.first().text = QStringLiteral("Организация: \"Ромашка\"");
+        const QString path = exported(report, QStringLiteral("en.csv"));
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        const QList<QStringList> rows = readCsv(path, ',');
+        QVERIFY(rows.contains(QStringList(
+            {"04", "Банк, отделение № 8603", "09:00", "18:00", "45270.5", "45297.8", "27.3", "2.61"})));
+        QCOMPARE(rows.first().first(), QStringLiteral("Организация: \"Ромашка\""));
+    }
+
+    // unrtf, which gives up on a \uN with a literal fallback, reads every
+    // letter; the file stays 7-bit.
+    void rtfReadsWholeInOtherReaders() {
         const QByteArray rtf = ReportExporter::toRtf(m_report);
         QVERIFY(rtf.startsWith("{\\rtf1"));
         for (const char c : rtf)
             QVERIFY(uchar(c) < 0x80);
-        // "Итого" and a brace that must not close a group.
-        QVERIFY(rtf.contains("\\u1048?\\u1090?\\u1086?\\u1075?\\u1086?"));
+        QVERIFY(rtf.contains("\\u1048\\'c8\\u1090\\'f2\\u1086\\'ee\\u1075\\'e3\\u1086\\'ee")); // "Итого"
         QVERIFY(ReportExporter::toRtf(oneText(QStringLiteral("{x}\\"))).contains("\\{x\\}\\\\"));
+        const QString text = ExternalReader::python(QStringLiteral("rtf"), exported(m_report, "w.rtf"))
+                                 .value(QStringLiteral("text"))
+                                 .toString();
+        for (const char *expected : {"А123ВС 69", "ВАЗ-21074", "Банк, отделение № 8603", "Итого за месяц:",
+                                     "«____» ________________ 2024 г.", "31 декабря 2024 г."})
+            QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
+    }
+
+    // html5lib's view of the page with the longest settings: every text
+    // whole in its element, nothing that hides an overflow, no text below
+    // 6 pt, and an A4 portrait sheet for a browser's print.
+    void htmlShowsEveryTextWholeOnA4() {
+        SampleWaybill sample;
+        sample.useLongestSettings();
+        const PreparedReport report = sample.prepare();
+        const QJsonObject html = ExternalReader::python(QStringLiteral("html"), exported(report, "w.htm"));
+        const QString css = html.value(QStringLiteral("css")).toString();
+        QVERIFY2(css.contains(QStringLiteral("@page{size:A4 portrait")), qPrintable(css));
+        QVERIFY(!css.contains(QStringLiteral("overflow")));
+        QHash<QString, QString> styles;
+        for (const QJsonValue &t : html.value(QStringLiteral("texts")).toArray())
+            styles.insert(t[QStringLiteral("text")].toString(), t[QStringLiteral("style")].toString());
+        static const QRegularExpression size(QStringLiteral("font-size:([0-9.]+)pt"));
+        for (const ReportItem &item : report.pages().first().items) {
+            if (item.kind != ReportItem::Kind::Text || item.text.isEmpty())
+                continue;
+            QVERIFY2(styles.contains(item.text), qPrintable(item.text));
+            const QString style = styles.value(item.text);
+            QVERIFY2(size.match(style).captured(1).toDouble() >= 6.0, qPrintable(style));
+            QVERIFY(!style.contains(QStringLiteral("overflow:")));
+        }
+        QVERIFY(styles.value(sample.values.value("Org")).contains(QStringLiteral("white-space:pre-wrap")));
     }
 
     void htmlEscapesEveryText() {
@@ -171,6 +289,48 @@ private slots:
         QVERIFY(!html.contains(QStringLiteral("src=")));
         QVERIFY(!html.contains(QStringLiteral("href=")));
         QVERIFY(!html.contains(QStringLiteral("url(")));
+    }
+
+    // Read back by pdftotext: every word at least 6 pt and inside the box of
+    // the text it belongs to (a word across a box edge is cut on paper),
+    // with the longest values the settings dialog takes.
+    void pdfTextIsLegibleAndInsideItsBoxes() {
+        SampleWaybill sample;
+        sample.useLongestSettings();
+        const PreparedReport report = sample.prepare();
+        QCOMPARE(report.pageCount(), 1);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("w.pdf"));
+        ReportExporter::exportFile(report, path, ReportExporter::Format::Pdf);
+        const QByteArray xhtml = ExternalReader::run(QStringLiteral("pdftotext"), {"-bbox", path, "-"});
+        QXmlStreamReader xml(xhtml);
+        const double ptPerMm = 72.0 / 25.4;
+        QHash<const ReportItem *, QStringList> found;
+        int words = 0;
+        while (xml.readNextStartElement() || !xml.atEnd()) {
+            if (!xml.isStartElement() || xml.name() != QLatin1String("word"))
+                continue;
+            const auto a = xml.attributes();
+            const QRectF box(QPointF(a.value("xMin").toDouble(), a.value("yMin").toDouble()),
+                             QPointF(a.value("xMax").toDouble(), a.value("yMax").toDouble()));
+            const QString word = xml.readElementText();
+            ++words;
+            // DejaVu Sans: a line is 1.164 times the font size.
+            QVERIFY2(box.height() / 1.164 >= 5.95, qPrintable(word));
+            const ReportItem *owner = nullptr;
+            for (const ReportItem &item : report.pages().first().items) {
+                const QRectF r(item.rect.topLeft() * ptPerMm, item.rect.size() * ptPerMm);
+                if (item.kind == ReportItem::Kind::Text && item.text.contains(word) &&
+                    r.adjusted(-0.3, -0.3, 0.3, 0.3).contains(box))
+                    owner = &item;
+            }
+            QVERIFY2(owner, qPrintable(word));
+            found[owner].append(word);
+        }
+        QVERIFY(words > 300);
+        // Whole, in order; a line may break after a hyphen.
+        for (const ReportItem &item : report.pages().first().items)
+            QCOMPARE(found.value(&item).join(QString()), item.text.simplified().remove(' '));
     }
 
     void pdfIsOneA4Page() {

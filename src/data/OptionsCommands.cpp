@@ -31,7 +31,7 @@ void OptionsCommands::Options_MainExecute() {
     const bool winter = values.flag(StoredValues::Winter);
     const double start = values.number(StoredValues::StartoviyProbeg);
     for (int i : TextIndexes)
-        f->textField(i)->setText(values.text(i));
+        f->setFieldText(i, values.text(i));
     f->CalcEdit1->setValue(norm);
     f->CheckBox1->setChecked(winter);
     f->CalcEdit2->setValue(start);

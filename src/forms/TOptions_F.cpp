@@ -54,6 +54,10 @@ void TOptions_F::buildControls() {
     CalcEdit2 = numberEdit(this, QStringLiteral("CalcEdit2"));
     Edit7 = textEdit(this, QStringLiteral("Edit7"));
     Edit8 = textEdit(this, QStringLiteral("Edit8"));
+    for (int i = 0; i <= 10; ++i) {
+        if (QLineEdit *field = textField(i))
+            field->setMaxLength(maxLength(i));
+    }
     BitBtn1 = new QPushButton(QStringLiteral("&Ok"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setAccessibleName(QStringLiteral("Ok"));
@@ -118,6 +122,31 @@ QLineEdit *TOptions_F::textField(int index) const {
     default:
         return nullptr;
     }
+}
+
+int TOptions_F::maxLength(int index) {
+    switch (index) {
+    case 0: // organisation and address: three lines of the form's heading
+    case 1:
+        return 150;
+    case 2:
+        return 40;
+    case 3:
+        return 20;
+    case 4:
+    case 5:
+    case 9:
+    case 10:
+        return 50;
+    default:
+        return 0;
+    }
+}
+
+void TOptions_F::setFieldText(int index, const QString &text) {
+    QLineEdit *field = textField(index);
+    field->setMaxLength(qMax(maxLength(index), int(text.size())));
+    field->setText(text);
 }
 
 // Without a cancel button Esc has nothing to press; only Ok or the close box end the dialog.

@@ -17,6 +17,12 @@ public:
 
     // The text field of a stored value (indexes 0 to 5, 9 and 10), else nullptr.
     QLineEdit *textField(int index) const;
+    // The longest text a field takes: what the printed form shows whole at
+    // a legible size. 0 for an index without a text field.
+    static int maxLength(int index);
+    // Fills a text field. A longer value already stored (by hand, or by an
+    // older version) is shown whole, so that Ok does not cut it.
+    void setFieldText(int index, const QString &text);
 
     QLineEdit *Edit1 = nullptr;     // 0 Organizaciya
     QLineEdit *Edit2 = nullptr;     // 1 Adress

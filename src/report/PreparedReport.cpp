@@ -52,6 +52,8 @@ QJsonObject itemToJson(const ReportItem &item) {
     o.insert(QLatin1String("shrink"), item.shrink);
     o.insert(QLatin1String("align"), int(item.alignment));
     o.insert(QLatin1String("frames"), item.frames);
+    if (item.columnHeader)
+        o.insert(QLatin1String("header"), true);
     return o;
 }
 
@@ -111,6 +113,8 @@ public:
         const int align = int(number("align", 0, 0xFFFF));
         item.alignment = Qt::Alignment(align) & (Qt::AlignHorizontal_Mask | Qt::AlignVertical_Mask);
         item.frames = int(number("frames", 0, ReportItem::FrameAll));
+        // Reports saved before column headers were marked have no such key.
+        item.columnHeader = m_o.contains(QLatin1String("header")) && flag("header");
         return item;
     }
 

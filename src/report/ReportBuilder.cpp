@@ -202,6 +202,7 @@ void ReportBuilder::place(const ReportBand &band, double y) {
     for (const ReportTemplateItem &entry : band.items) {
         ReportItem item = entry.item;
         item.band = m_band;
+        item.columnHeader = band.type == ReportBandType::ColumnHeader;
         if (item.kind == ReportItem::Kind::Line)
             item.line.translate(offset);
         else

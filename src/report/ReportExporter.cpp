@@ -1,69 +1,26 @@
 #include "report/ReportExporter.h"
 
 #include "data/OrvetError.h"
+#include "report/ReportCsv.h"
+#include "report/ReportLines.h"
 #include "report/ReportRenderer.h"
 
 #include <QFileInfo>
+#include <QHash>
+#include <QLocale>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
-#include <algorithm>
+#include <QStringDecoder>
 
 namespace {
-// Text items that sit on one line of one printed band, left to right.
-struct ExportRow {
-    QList<const ReportItem *> cells;
-};
-
-QList<ExportRow> exportRows(const ReportPage &page) {
-    QList<const ReportItem *> items;
-    for (const ReportItem &item : page.items) {
-        if (item.kind == ReportItem::Kind::Text)
-            items.append(&item);
-    }
-    std::stable_sort(items.begin(), items.end(), [](const ReportItem *a, const ReportItem *b) {
-        if (a->band != b->band)
-            return a->band < b->band;
-        if (qAbs(a->rect.top() - b->rect.top()) > 0.5)
-            return a->rect.top() < b->rect.top();
-        return a->rect.left() < b->rect.left();
-    });
-    QList<ExportRow> rows;
-    const ReportItem *rowStart = nullptr;
-    for (const ReportItem *item : items) {
-        if (!rowStart || rowStart->band != item->band ||
-            qAbs(rowStart->rect.top() - item->rect.top()) > 0.5) {
-            rows.append(ExportRow());
-            rowStart = item;
-        }
-        rows.last().cells.append(item);
-    }
-    rows.erase(std::remove_if(rows.begin(), rows.end(),
-                              [](const ExportRow &row) {
-                                  return std::all_of(
-                                      row.cells.cbegin(), row.cells.cend(),
-                                      [](const ReportItem *c) { return c->text.trimmed().isEmpty(); });
-                              }),
-               rows.end());
-    return rows;
-}
-
-QString oneLine(const QString &text) {
-    QString s = text;
-    s.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    s.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    s.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    s.replace(QLatin1Char('\t'), QLatin1Char(' '));
-    return s.trimmed();
-}
-
-QString textLine(const ExportRow &row) {
+QString textLine(const ReportLine &row) {
     QString line;
     const double w = ReportExporter::TextCharWidth;
     for (const ReportItem *cell : row.cells) {
-        const QString text = oneLine(cell->text);
+        const QString text = ReportLines::oneLine(cell->text);
         if (text.isEmpty())
             continue;
         const qsizetype column = qMax<qsizetype>(0, qRound(cell->rect.left() / w));
@@ -82,15 +39,6 @@ QString textLine(const ExportRow &row) {
     return line;
 }
 
-QString csvField(const QString &text) {
-    QString s = oneLine(text);
-    if (s.contains(QLatin1Char(',')) || s.contains(QLatin1Char('"')) || s.contains(QLatin1Char(';'))) {
-        s.replace(QLatin1Char('"'), QLatin1String("\"\""));
-        s = QLatin1Char('"') + s + QLatin1Char('"');
-    }
-    return s;
-}
-
 QString html(const QString &text) {
     QString s = text.toHtmlEscaped();
     s.replace(QLatin1Char('\''), QLatin1String("&#39;"));
@@ -102,9 +50,11 @@ QString mm(double v) {
 }
 
 QString htmlText(const ReportItem &item) {
+    // Set as on paper, so that a browser shows the whole text too.
+    const ReportRenderer::TextFit fit = ReportRenderer::fitText(item);
     QString style = QStringLiteral("left:%1mm;top:%2mm;width:%3mm;height:%4mm;font-size:%5pt;")
                         .arg(mm(item.rect.left()), mm(item.rect.top()), mm(item.rect.width()),
-                             mm(item.rect.height()), QString::number(item.fontSize));
+                             mm(item.rect.height()), QString::number(fit.fontSize, 'f', 2));
     if (item.bold)
         style += QLatin1String("font-weight:bold;");
     if (item.italic)
@@ -132,10 +82,17 @@ QString htmlText(const ReportItem &item) {
     style += a & Qt::AlignRight     ? QLatin1String("justify-content:flex-end;text-align:right;")
              : a & Qt::AlignHCenter ? QLatin1String("justify-content:center;text-align:center;")
                                     : QLatin1String("justify-content:flex-start;");
-    if (item.wrap)
+    if (fit.wrap)
         style += QLatin1String("white-space:pre-wrap;");
     return QStringLiteral("<div class=\"t\" style=\"%1\"><span>%2</span></div>\n")
         .arg(style, html(item.text));
+}
+
+// The sheet a browser prints on.
+QString cssPageSize(const QSizeF &size) {
+    if (QPageSize(size, QPageSize::Millimeter, {}, QPageSize::ExactMatch).id() == QPageSize::A4)
+        return QStringLiteral("A4 portrait");
+    return QStringLiteral("%1mm %2mm").arg(mm(size.width()), mm(size.height()));
 }
 
 QString htmlShapes(const ReportPage &page, const QSizeF &size) {
@@ -159,6 +116,25 @@ QString htmlShapes(const ReportPage &page, const QSizeF &size) {
         .arg(mm(size.width()), mm(size.height()), shapes);
 }
 
+// What a reader without Unicode shows in place of a \uN: the character in
+// the declared code page, else "?". Readers skip it as one character; a
+// literal one ("?") made some take the digits after it for part of it.
+QString rtfFallback(QChar c) {
+    static const QHash<ushort, uchar> codePage = [] {
+        QHash<ushort, uchar> table;
+        QStringDecoder decode("windows-1251");
+        for (int byte = 0x80; decode.isValid() && byte < 0x100; ++byte) {
+            const QString decoded = decode(QByteArray(1, char(byte)));
+            if (decoded.size() == 1 && decoded.at(0) != QChar::ReplacementCharacter)
+                table.insert(decoded.at(0).unicode(), uchar(byte));
+        }
+        return table;
+    }();
+    const auto byte = codePage.constFind(c.unicode());
+    return byte == codePage.cend() ? QStringLiteral("?")
+                                   : QStringLiteral("\\'%1").arg(*byte, 2, 16, QLatin1Char('0'));
+}
+
 QString rtf(const QString &text) {
     QString out;
     for (const QChar c : text) {
@@ -172,7 +148,7 @@ QString rtf(const QString &text) {
         else if (u < 0x80)
             out += c;
         else // RTF wants a signed 16-bit number; surrogate pairs go as two.
-            out += QStringLiteral("\\u%1?").arg(int(qint16(u)));
+            out += QStringLiteral("\\u%1").arg(int(qint16(u))) + rtfFallback(c);
     }
     return out;
 }
@@ -181,7 +157,7 @@ int twips(double millimetres) {
     return qRound(millimetres * 1440.0 / 25.4);
 }
 
-QString rtfRow(const ExportRow &row, double leftMargin) {
+QString rtfRow(const ReportLine &row, double leftMargin) {
     QString stops, body;
     for (const ReportItem *cell : row.cells) {
         const double left = cell->rect.left() - leftMargin + ReportRenderer::TextPadding;
@@ -195,7 +171,7 @@ QString rtfRow(const ExportRow &row, double leftMargin) {
         body += QStringLiteral("\\tab\\fs%1%2 %3%4")
                     .arg(qRound(cell->fontSize * 2))
                     .arg(cell->bold ? QLatin1String("\\b") : QLatin1String("\\b0"))
-                    .arg(rtf(oneLine(cell->text)))
+                    .arg(rtf(ReportLines::oneLine(cell->text)))
                     .arg(cell->bold ? QLatin1String("\\b0 ") : QString());
     }
     return QLatin1String("\\pard\\plain\\f0") + stops + QLatin1Char(' ') + body + QLatin1String("\\par\n");
@@ -218,19 +194,20 @@ double leftMargin(const PreparedReport &report) {
 }
 } // namespace
 
+std::optional<ReportExporter::Format> ReportExporter::formatOf(const QString &fileName) {
+    static const QHash<QString, Format> bySuffix = {
+        {QStringLiteral("frp"), Format::Prepared}, {QStringLiteral("txt"), Format::Text},
+        {QStringLiteral("csv"), Format::Csv},      {QStringLiteral("htm"), Format::Html},
+        {QStringLiteral("html"), Format::Html},    {QStringLiteral("rtf"), Format::Rtf},
+        {QStringLiteral("pdf"), Format::Pdf}};
+    const auto found = bySuffix.constFind(QFileInfo(fileName).suffix().toLower());
+    if (found == bySuffix.cend())
+        return std::nullopt;
+    return *found;
+}
+
 ReportExporter::Format ReportExporter::formatForFileName(const QString &fileName) {
-    const QString suffix = QFileInfo(fileName).suffix().toLower();
-    if (suffix == QLatin1String("txt"))
-        return Format::Text;
-    if (suffix == QLatin1String("csv"))
-        return Format::Csv;
-    if (suffix == QLatin1String("htm") || suffix == QLatin1String("html"))
-        return Format::Html;
-    if (suffix == QLatin1String("rtf"))
-        return Format::Rtf;
-    if (suffix == QLatin1String("pdf"))
-        return Format::Pdf;
-    return Format::Prepared;
+    return formatOf(fileName).value_or(Format::Prepared);
 }
 
 void ReportExporter::exportFile(const PreparedReport &report, const QString &fileName, Format format) {
@@ -262,7 +239,7 @@ QByteArray ReportExporter::toText(const PreparedReport &report) {
     for (int p = 0; p < report.pageCount(); ++p) {
         if (p > 0)
             out += QLatin1Char('\f');
-        for (ExportRow row : exportRows(report.pages().at(p))) {
+        for (ReportLine row : ReportLines::of(report.pages().at(p))) {
             QList<ReportItem> shifted;
             for (const ReportItem *cell : row.cells) {
                 shifted.append(*cell);
@@ -277,16 +254,7 @@ QByteArray ReportExporter::toText(const PreparedReport &report) {
 }
 
 QByteArray ReportExporter::toCsv(const PreparedReport &report) {
-    QString out;
-    for (const ReportPage &page : report.pages()) {
-        for (const ExportRow &row : exportRows(page)) {
-            QStringList fields;
-            for (const ReportItem *cell : row.cells)
-                fields.append(csvField(cell->text));
-            out += fields.join(QLatin1Char(',')) + QLatin1Char('\n');
-        }
-    }
-    return out.toUtf8();
+    return ReportCsv::write(report, ReportCsv::separatorFor(QLocale()));
 }
 
 QByteArray ReportExporter::toHtml(const PreparedReport &report) {
@@ -294,13 +262,15 @@ QByteArray ReportExporter::toHtml(const PreparedReport &report) {
     QString out =
         QStringLiteral(
             "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">\n<title>%1</title>\n"
-            "<style>\nbody{background:#888;margin:0;padding:8px;font-family:\"DejaVu Sans\",Arial,"
-            "sans-serif}\n.page{position:relative;width:%2mm;height:%3mm;margin:0 auto 8px;"
-            "background:#fff;overflow:hidden}\n.t{position:absolute;box-sizing:border-box;display:flex;"
-            "padding:0 %4mm;overflow:hidden;white-space:nowrap;line-height:1.1}\n"
-            ".s{position:absolute;left:0;top:0}\n@media print{body{background:none;padding:0}"
-            ".page{margin:0;page-break-after:always}}\n</style>\n</head>\n<body>\n")
-            .arg(html(report.title()), mm(size.width()), mm(size.height()), mm(ReportRenderer::TextPadding));
+            "<style>\n@page{size:%5;margin:0}\n"
+            "body{background:#888;margin:0;padding:8px;font-family:\"DejaVu Sans\",Arial,sans-serif}\n"
+            ".page{position:relative;width:%2mm;height:%3mm;margin:0 auto 8px;background:#fff}\n"
+            ".t{position:absolute;box-sizing:border-box;display:flex;padding:0 %4mm;white-space:nowrap;"
+            "line-height:1.1}\n.s{position:absolute;left:0;top:0}\n"
+            "@media print{body{background:none;padding:0}.page{margin:0;break-after:page}"
+            ".page:last-child{break-after:auto}}\n</style>\n</head>\n<body>\n")
+            .arg(html(report.title()), mm(size.width()), mm(size.height()), mm(ReportRenderer::TextPadding),
+                 cssPageSize(size));
     for (const ReportPage &page : report.pages()) {
         out += QLatin1String("<div class=\"page\">\n");
         out += htmlShapes(page, size);
@@ -327,7 +297,7 @@ QByteArray ReportExporter::toRtf(const PreparedReport &report) {
     for (int p = 0; p < report.pageCount(); ++p) {
         if (p > 0)
             out += QLatin1String("\\page\n");
-        for (const ExportRow &row : exportRows(report.pages().at(p)))
+        for (const ReportLine &row : ReportLines::of(report.pages().at(p)))
             out += rtfRow(row, margin);
     }
     out += QLatin1String("}\n");

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 // Writes a prepared report in the formats the preview offers. Text, CSV,
 // HTML and RTF are built in memory first (tests compare them byte for
@@ -12,7 +13,10 @@ class ReportExporter {
 public:
     enum class Format { Prepared, Text, Csv, Html, Rtf, Pdf };
 
-    // By the file's extension; Prepared for anything unknown.
+    // By the file's extension, any letter case; nothing for an extension
+    // the program does not write.
+    static std::optional<Format> formatOf(const QString &fileName);
+    // The same, Prepared for anything unknown.
     static Format formatForFileName(const QString &fileName);
     // Throws OrvetError when the file cannot be written.
     static void exportFile(const PreparedReport &report, const QString &fileName, Format format);

@@ -27,6 +27,9 @@ struct ReportItem {
     // Which printed band this item belongs to, counted over the report;
     // exports put the items of one band together.
     int band = -1;
+    // Printed in the column header of a data band: the CSV export makes one
+    // row of it that names the table's columns.
+    bool columnHeader = false;
 
     bool operator==(const ReportItem &other) const = default;
 };

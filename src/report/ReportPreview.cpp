@@ -2,11 +2,11 @@
 
 #include "data/OrvetError.h"
 #include "forms/DialogHost.h"
+#include "report/ReportFileDialog.h"
 #include "report/ReportPageView.h"
+#include "report/ReportPrinter.h"
 #include "report/ReportRenderer.h"
 
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenu>
@@ -22,30 +22,10 @@
 
 namespace {
 constexpr double ZoomStep = 1.25;
-
-const struct {
-    const char *filter;
-    const char *suffix;
-    ReportExporter::Format format;
-} SaveFormats[] = {
-    {"Подготовленный отчёт (*.frp)", "frp", ReportExporter::Format::Prepared},
-    {"Текстовый файл (*.txt)", "txt", ReportExporter::Format::Text},
-    {"Файл CSV (*.csv)", "csv", ReportExporter::Format::Csv},
-    {"Файл HTML (*.htm)", "htm", ReportExporter::Format::Html},
-    {"Документ RTF (*.rtf)", "rtf", ReportExporter::Format::Rtf},
-    {"Документ PDF (*.pdf)", "pdf", ReportExporter::Format::Pdf},
-};
 } // namespace
 
 QString ReportPreview::captionFor(const QString &title) {
     return title + QStringLiteral(" - ") + QStringLiteral("Предварительный просмотр");
-}
-
-QString ReportPreview::saveFilters() {
-    QStringList filters;
-    for (const auto &f : SaveFormats)
-        filters.append(QString::fromUtf8(f.filter));
-    return filters.join(QLatin1String(";;"));
 }
 
 ReportPreview::ReportPreview(const PreparedReport &report, QWidget *parent)
@@ -208,33 +188,22 @@ void ReportPreview::printTo(QPrinter &printer) const {
 }
 
 void ReportPreview::onOpen() {
-    const QString fileName = QFileDialog::getOpenFileName(this, QStringLiteral("Открыть"), QString(),
-                                                          QString::fromUtf8(SaveFormats[0].filter));
-    if (fileName.isEmpty())
+    ReportFileDialog dialog(ReportFileDialog::Purpose::Open, this);
+    if (DialogHost::instance().execDialog(&dialog) != QDialog::Accepted)
         return;
     try {
-        openFile(fileName);
+        openFile(dialog.fileName());
     } catch (const OrvetError &e) {
         DialogHost::instance().showError(e.message());
     }
 }
 
 void ReportPreview::onSave() {
-    QString selected;
-    QString fileName =
-        QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить"), QString(), saveFilters(), &selected);
-    if (fileName.isEmpty())
+    ReportFileDialog dialog(ReportFileDialog::Purpose::Save, this);
+    if (DialogHost::instance().execDialog(&dialog) != QDialog::Accepted)
         return;
-    ReportExporter::Format format = ReportExporter::Format::Prepared;
-    for (const auto &f : SaveFormats) {
-        if (selected == QString::fromUtf8(f.filter)) {
-            format = f.format;
-            if (QFileInfo(fileName).suffix().isEmpty())
-                fileName += QLatin1Char('.') + QLatin1String(f.suffix);
-        }
-    }
     try {
-        saveToFile(fileName, format);
+        saveToFile(dialog.fileName(), dialog.format());
     } catch (const OrvetError &e) {
         DialogHost::instance().showError(e.message());
     }
@@ -242,14 +211,13 @@ void ReportPreview::onSave() {
 
 void ReportPreview::onPrint() {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
+    ReportPrinter::prepare(printer);
     printer.setDocName(m_report.title());
     QPrintDialog dialog(&printer, this);
     dialog.setMinMax(1, qMax(1, m_report.pageCount()));
     if (DialogHost::instance().execDialog(&dialog) != QDialog::Accepted)
         return;
-    printer.setPageOrientation(QPageLayout::Portrait);
+    ReportPrinter::accept(printer);
     try {
         printTo(printer);
     } catch (const OrvetError &e) {
@@ -277,8 +245,9 @@ void ReportPreview::onHelp() {
         QStringLiteral("Предварительный просмотр отчёта.\n\n"
                        "Масштаб: увеличить, уменьшить, по ширине страницы или страница целиком.\n"
                        "Открыть: показать ранее сохранённый отчёт (*.frp).\n"
-                       "Сохранить: сохранить отчёт (*.frp) или выгрузить его в текст (*.txt), "
-                       "CSV (*.csv), HTML (*.htm), RTF (*.rtf) или PDF (*.pdf).\n"
+                       "Сохранить: выгрузить отчёт в PDF (*.pdf), HTML (*.htm), RTF (*.rtf), "
+                       "CSV (*.csv) или текст (*.txt) либо сохранить его (*.frp). Формат задаёт "
+                       "расширение имени файла; имя без него получает расширение типа из списка.\n"
                        "Печать: напечатать отчёт на выбранном принтере.\n"
                        "Найти: ввести текст и нажать Enter; повторное нажатие ищет дальше."));
 }

@@ -42,8 +42,6 @@ public:
     // Paints every page on a printer already set up.
     void printTo(QPrinter &printer) const;
 
-    static QString saveFilters();
-
 private:
     QToolButton *addButton(const QString &objectName, const QString &text, int icon);
     void buildZoomMenu(QToolButton *button);

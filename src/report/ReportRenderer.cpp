@@ -41,23 +41,25 @@ void drawFrames(QPainter &painter, const ReportItem &item, const QRectF &r) {
         painter.drawLine(r.bottomLeft(), r.bottomRight());
 }
 
+// The text's box inside its cell, at the working scale.
+QRectF textBox(const QRectF &cell) {
+    const double pad = ReportRenderer::TextPadding * ReportRenderer::UnitsPerMm;
+    return cell.adjusted(pad, 0, -pad, 0);
+}
+
+int textFlags(const ReportItem &item, bool wrap) {
+    return int(item.alignment) | (wrap ? int(Qt::TextWordWrap) : 0);
+}
+
 void drawText(QPainter &painter, const ReportItem &item, const QRectF &r) {
     if (item.text.isEmpty())
         return;
-    QFont font = ReportRenderer::itemFont(item);
-    const double pad = ReportRenderer::TextPadding * ReportRenderer::UnitsPerMm;
-    const QRectF box = r.adjusted(pad, 0, -pad, 0);
-    if (item.shrink && !item.wrap && box.width() > 0) {
-        const double width = QFontMetricsF(font).horizontalAdvance(item.text);
-        if (width > box.width())
-            font.setPixelSize(qMax(1, int(font.pixelSize() * box.width() / width)));
-    }
-    painter.setFont(font);
+    const ReportRenderer::TextFit fit = ReportRenderer::fitText(item);
+    ReportItem sized = item;
+    sized.fontSize = fit.fontSize;
+    painter.setFont(ReportRenderer::itemFont(sized));
     painter.setPen(Qt::black);
-    int flags = int(item.alignment);
-    if (item.wrap)
-        flags |= Qt::TextWordWrap;
-    painter.drawText(box, flags, item.text);
+    painter.drawText(textBox(r), textFlags(item, fit.wrap), item.text);
 }
 } // namespace
 
@@ -70,6 +72,39 @@ QFont ReportRenderer::itemFont(const ReportItem &item) {
     font.setItalic(item.italic);
     font.setHintingPreference(QFont::PreferNoHinting);
     return font;
+}
+
+ReportRenderer::TextFit ReportRenderer::fitText(const ReportItem &item) {
+    const TextFit asWritten{item.fontSize, item.wrap};
+    const QRectF box = textBox(scaled(item.rect));
+    if (!item.shrink || item.text.isEmpty() || box.width() <= 0 || box.height() <= 0)
+        return asWritten;
+    // Searched in whole font pixels, the steps itemFont() can draw.
+    const double pointsPerPixel = 72.0 / 25.4 / UnitsPerMm;
+    auto fits = [&](int pixels, bool wrap) {
+        QFont font = itemFont(item);
+        font.setPixelSize(pixels);
+        const QRectF needed = QFontMetricsF(font).boundingRect(box, textFlags(item, wrap), item.text);
+        return needed.width() <= box.width() && needed.height() <= box.height();
+    };
+    const int own = itemFont(item).pixelSize();
+    if (fits(own, item.wrap))
+        return asWritten;
+    const double width = QFontMetricsF(itemFont(item)).horizontalAdvance(item.text);
+    if (!item.wrap && width > box.width()) {
+        int oneLine = qMax(1, int(own * box.width() / width));
+        // Advances do not scale exactly: a pixel or two less may be needed.
+        for (int tries = 0; tries < 3 && oneLine > 1 && !fits(oneLine, false); ++tries)
+            --oneLine;
+        if (oneLine * pointsPerPixel >= qMin(item.fontSize, MinShrinkSize) - 0.01 && fits(oneLine, false))
+            return {oneLine * pointsPerPixel, false};
+    }
+    int low = 1, high = own; // low fits, or nothing does; high does not
+    while (high - low > 1) {
+        const int mid = (low + high) / 2;
+        (fits(mid, true) ? low : high) = mid;
+    }
+    return {low * pointsPerPixel, true};
 }
 
 void ReportRenderer::renderPage(QPainter &painter, const ReportPage &page, const QSizeF &pageSize,
