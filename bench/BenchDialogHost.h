@@ -1,6 +1,6 @@
 #pragma once
 
-#include "forms/DialogHost.h"
+#include "core/DialogHost.h"
 
 #include <QStringList>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "DirectStore.h"
 
-#include "data/MemoryData.h"
+#include "core/MemoryData.h"
 #include "forms/TOrvet_New_F.h"
 
 #include <QComboBox>

@@ -1,9 +1,9 @@
 // How long the fitting of a month takes against the random draws it cannot
 // avoid: the worst case runs all 151 steps with 401 draws each.
-#include "data/MemoryData.h"
-#include "data/MonthGenerator.h"
+#include "core/MemoryData.h"
 #include "data/TDM1.h"
-#include "data/WaybillRecalc.h"
+#include "data/waybill/MonthGenerator.h"
+#include "data/waybill/WaybillRecalc.h"
 #include "forms/TOrvet_New_F.h"
 
 #include <QApplication>

@@ -11,11 +11,11 @@
 #include "app/AppForms.h"
 #include "app/LeanStyle.h"
 #include "app/TMainForm.h"
-#include "data/Database.h"
-#include "data/MemoryData.h"
+#include "core/MemoryData.h"
+#include "data/table/Database.h"
+#include "data/table/TableFileCheck.h"
 #include "data/TDM1.h"
-#include "data/TableFileCheck.h"
-#include "data/WaybillStore.h"
+#include "data/waybill/WaybillStore.h"
 #include "forms/TOrvet_New_F.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 // The filter parser over any text. A text it accepts must become SQL that
 // SQLite prepares on the real table, with one bound value per parameter:
 // nothing of the text may reach SQL but through a parameter.
-#include "data/FilterParser.h"
-#include "data/OrvetError.h"
+#include "core/OrvetError.h"
+#include "data/table/FilterParser.h"
 #include "data/TDM1.h"
 
 #include <QLocale>

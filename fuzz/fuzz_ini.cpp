@@ -1,7 +1,7 @@
 // The settings file reader and writer over any bytes in the file.
 // Whatever the file holds, reading never fails, and what is written is
 // read back as written while every other key keeps what it read before.
-#include "data/OrvetError.h"
+#include "core/OrvetError.h"
 #include "settings/IniFile.h"
 
 #include <QFile>

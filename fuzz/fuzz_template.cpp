@@ -1,7 +1,7 @@
 // The report template parser over any bytes, and for every template it
 // accepts, the report filled from a small waybill and exported as text,
 // comma-separated values and HTML.
-#include "data/OrvetError.h"
+#include "core/OrvetError.h"
 #include "report/ListDataSource.h"
 #include "report/ReportEngine.h"
 #include "report/ReportExporter.h"

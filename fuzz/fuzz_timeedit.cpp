@@ -2,7 +2,7 @@
 // always shows five characters with the colon in the middle, keeps only
 // ASCII digits of what it is given, and reads back what it shows.
 #include "controls/TimeEdit.h"
-#include "forms/DialogHost.h"
+#include "core/DialogHost.h"
 
 #include <QApplication>
 #include <QTest>

@@ -6,8 +6,8 @@
 
 #include "app/TMainForm.h"
 #include "controls/CalcEdit.h"
-#include "controls/DBGrid.h"
 #include "controls/DateEdit.h"
+#include "controls/DBGrid.h"
 #include "controls/TimeEdit.h"
 #include "controls/UpDown.h"
 #include "data/TDM1.h"

@@ -7,7 +7,7 @@
 #include "ScriptedDialogHost.h"
 #include "TestDir.h"
 
-#include "data/OrvetError.h"
+#include "core/OrvetError.h"
 #include "data/TDM1.h"
 #include "forms/TOrvet_New_F.h"
 

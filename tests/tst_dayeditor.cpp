@@ -4,7 +4,7 @@
 #include "controls/CalcEdit.h"
 #include "controls/TFillComboBox.h"
 #include "controls/TimeEdit.h"
-#include "data/MemoryData.h"
+#include "core/MemoryData.h"
 #include "data/TDM1.h"
 #include "forms/DayGrid.h"
 #include "forms/TOrvet_New_Day_N_F.h"

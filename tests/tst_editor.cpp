@@ -1,6 +1,6 @@
 // The waybill editor window: its controls, grid, buttons and keys.
 #include "controls/CalcEdit.h"
-#include "data/MemoryData.h"
+#include "core/MemoryData.h"
 #include "data/TDM1.h"
 #include "forms/DayGrid.h"
 #include "forms/TOrvet_New_F.h"

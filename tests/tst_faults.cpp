@@ -7,7 +7,7 @@
 #include "TestDir.h"
 
 #include "app/TMainForm.h"
-#include "data/PrintCommand.h"
+#include "data/commands/PrintCommand.h"
 #include "data/TDM1.h"
 #include "forms/TOptions_F.h"
 #include "forms/TOrvet_New_F.h"

@@ -4,11 +4,11 @@
 #include "ScriptedDialogHost.h"
 #include "TestDir.h"
 
-#include "data/Database.h"
-#include "data/OrvetError.h"
+#include "core/OrvetError.h"
+#include "data/table/Database.h"
+#include "data/table/Table.h"
+#include "data/table/TableFileCheck.h"
 #include "data/TDM1.h"
-#include "data/Table.h"
-#include "data/TableFileCheck.h"
 
 #include <QFile>
 #include <QFileInfo>

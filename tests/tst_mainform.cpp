@@ -6,7 +6,7 @@
 #include "app/ToolkitTexts.h"
 #include "controls/DBGrid.h"
 #include "controls/UpDown.h"
-#include "data/MemoryData.h"
+#include "core/MemoryData.h"
 #include "data/TDM1.h"
 #include "forms/DayGrid.h"
 #include "forms/TChesk_New_F.h"

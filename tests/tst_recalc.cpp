@@ -1,12 +1,12 @@
 // The recalculation of the editor's month: trip draws, sums, chains, the
 // fitting and marking days.
-#include "ScriptedDialogHost.h"
 #include "controls/CalcEdit.h"
-#include "data/MemoryData.h"
-#include "data/OrvetError.h"
+#include "core/MemoryData.h"
+#include "core/OrvetError.h"
 #include "data/TDM1.h"
-#include "data/WaybillRecalc.h"
+#include "data/waybill/WaybillRecalc.h"
 #include "forms/TOrvet_New_F.h"
+#include "ScriptedDialogHost.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "ScriptedDialogHost.h"
 
 #include "controls/CalcEdit.h"
-#include "controls/DBGrid.h"
 #include "controls/DateEdit.h"
+#include "controls/DBGrid.h"
 #include "controls/TimeEdit.h"
 #include "data/TDM1.h"
 #include "forms/TChesk_New_F.h"

@@ -2,8 +2,8 @@
 #include "TestDir.h"
 
 #include "controls/CalcEdit.h"
-#include "data/MemoryData.h"
-#include "data/ReopenCommands.h"
+#include "core/MemoryData.h"
+#include "data/commands/ReopenCommands.h"
 #include "data/TDM1.h"
 #include "forms/TOrvet_New_Day_N_F.h"
 #include "forms/TOrvet_New_F.h"

@@ -1,4 +1,4 @@
-#include "data/OrvetError.h"
+#include "core/OrvetError.h"
 #include "report/ListDataSource.h"
 #include "report/ReportEngine.h"
 #include "report/ReportFormatter.h"

@@ -1,5 +1,5 @@
+#include "core/OrvetError.h"
 #include "ExternalReader.h"
-#include "data/OrvetError.h"
 #include "forms/TOptions_F.h"
 #include "report/ListDataSource.h"
 #include "report/ReportEngine.h"

@@ -1,8 +1,8 @@
-#include "ScriptedDialogHost.h"
-#include "data/OrvetError.h"
+#include "core/OrvetError.h"
 #include "report/ListDataSource.h"
 #include "report/ReportEngine.h"
 #include "report/ReportPreview.h"
+#include "ScriptedDialogHost.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

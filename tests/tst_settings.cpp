@@ -1,6 +1,6 @@
 #include "TestDir.h"
 
-#include "data/OrvetError.h"
+#include "core/OrvetError.h"
 #include "settings/IniFile.h"
 #include "settings/StoredValues.h"
 #include "settings/WindowPlacement.h"

@@ -1,5 +1,6 @@
 #include "ScriptedDialogHost.h"
 #include "TestDir.h"
+#include "core/ErrorBoundary.h"
 
 #include "data/TDM1.h"
 
@@ -118,7 +119,7 @@ private slots:
         QCOMPARE(QFileInfo(d.file(QStringLiteral("Chesks.db"))).size(), qint64(57 + 2000)); // untouched
         // A closed table reads as empty and refuses writes with a clear message.
         QVERIFY(dm.Chesks().isEmpty());
-        QVERIFY(!ActionList::guarded([&] { dm.Chesks().insertRecord({{}, QDate(2024, 1, 1), 1, 1}); }));
+        QVERIFY(!ErrorBoundary::guarded([&] { dm.Chesks().insertRecord({{}, QDate(2024, 1, 1), 1, 1}); }));
         QVERIFY(host.errors.last().contains(QStringLiteral("Chesks.db")));
     }
 

@@ -1,9 +1,9 @@
 #include "ReferenceTables.h"
 
-#include "data/Database.h"
-#include "data/OrvetError.h"
+#include "core/OrvetError.h"
+#include "data/table/Database.h"
+#include "data/table/Table.h"
 #include "data/TDM1.h"
-#include "data/Table.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

@@ -1,8 +1,8 @@
 #include "ReferenceTables.h"
 
-#include "data/Database.h"
+#include "data/table/Database.h"
+#include "data/table/Table.h"
 #include "data/TDM1.h"
-#include "data/Table.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

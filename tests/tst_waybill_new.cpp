@@ -1,13 +1,13 @@
 // The new waybill command from its checks to the stored rows.
-#include "ScriptedDialogHost.h"
 #include "controls/CalcEdit.h"
-#include "data/MemoryData.h"
-#include "data/OrvetError.h"
+#include "core/MemoryData.h"
+#include "core/OrvetError.h"
+#include "data/commands/WaybillCommands.h"
 #include "data/TDM1.h"
-#include "data/WaybillCommands.h"
-#include "data/WaybillRecalc.h"
-#include "data/WaybillStore.h"
+#include "data/waybill/WaybillRecalc.h"
+#include "data/waybill/WaybillStore.h"
 #include "forms/TOrvet_New_F.h"
+#include "ScriptedDialogHost.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,11 +1,11 @@
 // The rules of a new waybill that need no window: the number of the next
 // waybill, the generated month, and the in-memory day rows.
-#include "data/MemoryData.h"
-#include "data/MonthGenerator.h"
-#include "data/OrvetError.h"
-#include "data/Random.h"
-#include "data/TripTypeList.h"
-#include "data/WaybillNumber.h"
+#include "core/MemoryData.h"
+#include "core/OrvetError.h"
+#include "data/waybill/MonthGenerator.h"
+#include "data/waybill/Random.h"
+#include "data/waybill/TripTypeList.h"
+#include "data/waybill/WaybillNumber.h"
 
 #include <QAbstractItemModelTester>
 #include <QLocale>

@@ -1,11 +1,12 @@
 #include "app/TMainForm.h"
 
-#include "controls/DBGrid.h"
 #include "controls/DateEdit.h"
+#include "controls/DBGrid.h"
 #include "controls/FontScale.h"
 #include "controls/UpDown.h"
+#include "core/DateText.h"
+#include "core/ErrorBoundary.h"
 #include "data/ActionList.h"
-#include "data/DateText.h"
 #include "data/TDM1.h"
 #include "settings/WindowPlacement.h"
 
@@ -413,7 +414,7 @@ void TMainForm::onFocusWindowChanged() {
 void TMainForm::setVisible(bool visible) {
     if (visible && !m_placementRestored) {
         m_placementRestored = true;
-        ActionList::guarded([this] { m_placement->restore(); });
+        ErrorBoundary::guarded([this] { m_placement->restore(); });
     }
     QMainWindow::setVisible(visible);
 }
@@ -432,6 +433,6 @@ void TMainForm::showEvent(QShowEvent *event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent *event) {
-    ActionList::guarded([this] { m_placement->save(); });
+    ErrorBoundary::guarded([this] { m_placement->save(); });
     event->accept();
 }

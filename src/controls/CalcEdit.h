@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls/NumberFormat.h"
+#include "core/NumberFormat.h"
 
 #include <QLineEdit>
 

@@ -2,7 +2,7 @@
 
 #include "controls/FontScale.h"
 #include "controls/GridDelegate.h"
-#include "data/Table.h"
+#include "data/table/Table.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

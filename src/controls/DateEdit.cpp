@@ -1,6 +1,6 @@
 #include "controls/DateEdit.h"
 
-#include "data/DateText.h"
+#include "core/DateText.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

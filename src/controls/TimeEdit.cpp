@@ -1,6 +1,6 @@
 #include "controls/TimeEdit.h"
 
-#include "forms/DialogHost.h"
+#include "core/DialogHost.h"
 
 #include <QApplication>
 #include <QFocusEvent>

@@ -1,8 +1,8 @@
 #include "data/ActionList.h"
 
 #include "controls/BakedIcon.h"
-#include "data/OrvetError.h"
-#include "forms/DialogHost.h"
+#include "core/ErrorBoundary.h"
+#include "core/OrvetError.h"
 
 QAction *ActionList::add(const QString &name, const QString &category, const QString &caption, int imageIndex,
                          std::function<void()> handler) {
@@ -15,7 +15,7 @@ QAction *ActionList::add(const QString &name, const QString &category, const QSt
     connect(a, &QAction::triggered, this, [this, name] {
         const std::function<void()> handler = m_handlers.value(name);
         if (handler)
-            guarded(handler);
+            ErrorBoundary::guarded(handler);
     });
     m_byName.insert(name, a);
     m_handlers.insert(name, std::move(handler));
@@ -41,18 +41,3 @@ QIcon ActionList::image(int index) {
     return BakedIcon::icon(QString::number(index));
 }
 
-bool ActionList::guarded(const std::function<void()> &code) {
-    QString text;
-    try {
-        code();
-        return true;
-    } catch (const OrvetError &e) {
-        text = e.message();
-    } catch (const std::bad_alloc &) {
-        text = QStringLiteral("Out of memory");
-    } catch (const std::exception &e) {
-        text = QString::fromLocal8Bit(e.what());
-    }
-    DialogHost::instance().showError(text);
-    return false;
-}

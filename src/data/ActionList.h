@@ -24,10 +24,6 @@ public:
     static QIcon image(int index);
     static constexpr int ImageCount = 11;
 
-    // Runs code, showing whatever it throws in the general error display.
-    // Returns false when it failed.
-    static bool guarded(const std::function<void()> &code);
-
 private:
     QHash<QString, QAction *> m_byName;
     QHash<QString, std::function<void()>> m_handlers;

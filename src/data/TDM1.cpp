@@ -1,15 +1,16 @@
 #include "data/TDM1.h"
 
-#include "data/DateText.h"
-#include "data/DayEditCommand.h"
-#include "data/ReopenCommands.h"
-#include "data/OptionsCommands.h"
-#include "data/OrvetError.h"
-#include "data/PrintCommand.h"
-#include "data/ReferenceCommands.h"
-#include "data/SuperJournal.h"
-#include "data/TableFileCheck.h"
-#include "data/WaybillCommands.h"
+#include "core/DateText.h"
+#include "core/ErrorBoundary.h"
+#include "core/OrvetError.h"
+#include "data/commands/DayEditCommand.h"
+#include "data/commands/OptionsCommands.h"
+#include "data/commands/PrintCommand.h"
+#include "data/commands/ReferenceCommands.h"
+#include "data/commands/ReopenCommands.h"
+#include "data/commands/WaybillCommands.h"
+#include "data/table/SuperJournal.h"
+#include "data/table/TableFileCheck.h"
 
 #include <utility>
 
@@ -31,7 +32,7 @@ TDM1::TDM1(const QString &directory, const QString &iniPath, QObject *parent)
     m_printCommand = std::make_unique<PrintCommand>(*this);
     m_reopenCommands = std::make_unique<ReopenCommands>(*this);
     m_dayEditCommand = std::make_unique<DayEditCommand>(*this);
-    ActionList::guarded([this] { DataModuleCreate(); });
+    ErrorBoundary::guarded([this] { DataModuleCreate(); });
 }
 
 TDM1::~TDM1() {
@@ -78,7 +79,7 @@ void TDM1::DataModuleCreate() {
         // The stored values are the user's whatever became of the tables:
         // the settings dialog would otherwise show the defaults, and its Ok
         // would write them over the saved ones.
-        ActionList::guarded([this] { m_values.readAll(); });
+        ErrorBoundary::guarded([this] { m_values.readAll(); });
         throw;
     }
     m_values.readAll();

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "data/ActionList.h"
-#include "data/Database.h"
-#include "data/EditorState.h"
-#include "data/Random.h"
-#include "data/Table.h"
+#include "data/table/Database.h"
+#include "data/table/Table.h"
+#include "data/waybill/EditorState.h"
+#include "data/waybill/Random.h"
 #include "settings/IniFile.h"
 #include "settings/StoredValues.h"
 

@@ -1,7 +1,7 @@
 #include "forms/DayGrid.h"
 
 #include "controls/FontScale.h"
-#include "data/MemoryData.h"
+#include "core/MemoryData.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -3,13 +3,14 @@
 #include "controls/CalcEdit.h"
 #include "controls/TFillComboBox.h"
 #include "controls/TimeEdit.h"
+#include "core/ErrorBoundary.h"
+#include "core/NumberText.h"
+#include "core/OrvetError.h"
 #include "data/ActionList.h"
-#include "data/OrvetError.h"
 #include "data/TDM1.h"
-#include "data/WaybillRecalc.h"
+#include "data/waybill/WaybillRecalc.h"
 #include "forms/DesignedGeometry.h"
 #include "forms/DialogButtons.h"
-#include "settings/NumberText.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -116,8 +117,8 @@ void TOrvet_New_Day_N_F::showStoredFuel(double litres) {
 
 void TOrvet_New_Day_N_F::CalcEdit1Change() {
     // The fuel is shown even when the return reading cannot be worked out.
-    ActionList::guarded([this] { showFuel(); });
-    ActionList::guarded([this] { showReturnReading(); });
+    ErrorBoundary::guarded([this] { showFuel(); });
+    ErrorBoundary::guarded([this] { showReturnReading(); });
 }
 
 void TOrvet_New_Day_N_F::showFuel() {

@@ -2,9 +2,10 @@
 
 #include "controls/CalcEdit.h"
 #include "controls/FontScale.h"
+#include "core/ErrorBoundary.h"
+#include "core/MemoryData.h"
+#include "core/OrvetError.h"
 #include "data/ActionList.h"
-#include "data/MemoryData.h"
-#include "data/OrvetError.h"
 #include "data/TDM1.h"
 #include "forms/DayGrid.h"
 #include "settings/WindowPlacement.h"
@@ -295,11 +296,11 @@ void TOrvet_New_F::DBGrid1DblClick() {
 // Centred on the desktop unless a saved placement says otherwise.
 void TOrvet_New_F::placeBeforeShow() {
     centreOnDesktop();
-    ActionList::guarded([this] { m_placement->restore(); });
+    ErrorBoundary::guarded([this] { m_placement->restore(); });
 }
 
 void TOrvet_New_F::done(int result) {
-    ActionList::guarded([this] { m_placement->save(); });
+    ErrorBoundary::guarded([this] { m_placement->save(); });
     // The callers go by the confirmed flag alone; the modal result is always Cancel.
     Q_UNUSED(result);
     DesktopDialog::done(QDialog::Rejected);

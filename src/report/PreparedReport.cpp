@@ -1,6 +1,6 @@
 #include "report/PreparedReport.h"
 
-#include "data/OrvetError.h"
+#include "core/OrvetError.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -1,6 +1,6 @@
 #include "report/ReportBuilder.h"
 
-#include "data/OrvetError.h"
+#include "core/OrvetError.h"
 #include "report/ReportDataSource.h"
 #include "report/ReportFormatter.h"
 

@@ -1,7 +1,7 @@
 #include "report/ReportEngine.h"
 
-#include "data/OrvetError.h"
-#include "forms/DialogHost.h"
+#include "core/DialogHost.h"
+#include "core/OrvetError.h"
 #include "report/ReportBuilder.h"
 #include "report/ReportDataSource.h"
 #include "report/ReportPreview.h"

@@ -1,6 +1,6 @@
 #include "report/ReportExporter.h"
 
-#include "data/OrvetError.h"
+#include "core/OrvetError.h"
 #include "report/ReportCsv.h"
 #include "report/ReportLines.h"
 #include "report/ReportRenderer.h"

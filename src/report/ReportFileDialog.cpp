@@ -1,6 +1,6 @@
 #include "report/ReportFileDialog.h"
 
-#include "forms/DialogHost.h"
+#include "core/DialogHost.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "report/ReportFormatter.h"
 
-#include "data/DateText.h"
+#include "core/DateText.h"
 
 #include <QDate>
 #include <QDateTime>

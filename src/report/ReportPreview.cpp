@@ -1,7 +1,7 @@
 #include "report/ReportPreview.h"
 
-#include "data/OrvetError.h"
-#include "forms/DialogHost.h"
+#include "core/DialogHost.h"
+#include "core/OrvetError.h"
 #include "report/ReportFileDialog.h"
 #include "report/ReportPageView.h"
 #include "report/ReportPrinter.h"

@@ -1,6 +1,6 @@
 #include "report/ReportTemplateParser.h"
 
-#include "data/OrvetError.h"
+#include "core/OrvetError.h"
 
 #include <QRegularExpression>
 #include <QStringDecoder>

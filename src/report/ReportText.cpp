@@ -1,6 +1,6 @@
 #include "report/ReportText.h"
 
-#include "data/OrvetError.h"
+#include "core/OrvetError.h"
 
 #include <QRegularExpression>
 

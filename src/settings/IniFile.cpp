@@ -1,6 +1,6 @@
 #include "settings/IniFile.h"
 
-#include "data/OrvetError.h"
+#include "core/OrvetError.h"
 
 #include <QDir>
 #include <QFile>

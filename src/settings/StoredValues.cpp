@@ -1,8 +1,8 @@
 #include "settings/StoredValues.h"
 
-#include "data/OrvetError.h"
+#include "core/NumberText.h"
+#include "core/OrvetError.h"
 #include "settings/IniFile.h"
-#include "settings/NumberText.h"
 
 namespace {
 const char *const Names[StoredValues::Count] = {"Organizaciya", "Adress",       "MarkaAvto",     "GosNomer",

@@ -13,8 +13,8 @@
 #include "ScriptedDialogHost.h"
 #include "TestDir.h"
 
-#include "data/OrvetError.h"
-#include "data/PrintCommand.h"
+#include "core/OrvetError.h"
+#include "data/commands/PrintCommand.h"
 #include "data/TDM1.h"
 #include "forms/TOrvet_New_Day_N_F.h"
 #include "forms/TOrvet_New_F.h"

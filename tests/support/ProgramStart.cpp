@@ -1,6 +1,6 @@
 #include "ProgramStart.h"
 
-#include "data/Table.h"
+#include "data/table/Table.h"
 
 #include <QCoreApplication>
 #include <QDir>

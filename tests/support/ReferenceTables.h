@@ -1,9 +1,9 @@
 #pragma once
 
-#include "TestDir.h"
-#include "data/Database.h"
+#include "data/table/Database.h"
+#include "data/table/Table.h"
 #include "data/TDM1.h"
-#include "data/Table.h"
+#include "TestDir.h"
 
 // The receipt and trip type tables, made and opened in a fresh folder.
 struct ReferenceTables {

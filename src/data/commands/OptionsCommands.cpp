@@ -1,0 +1,78 @@
+#include "data/commands/OptionsCommands.h"
+
+#include "controls/CalcEdit.h"
+#include "core/DialogHost.h"
+#include "core/OrvetError.h"
+#include "data/TDM1.h"
+#include "forms/TOptions_F.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+namespace {
+const int TextIndexes[] = {StoredValues::Organizaciya, StoredValues::Adress,  StoredValues::MarkaAvto,
+                           StoredValues::GosNomer,     StoredValues::Voditel, StoredValues::Utvejdaushiy,
+                           StoredValues::GlavBuh,      StoredValues::Proveril};
+} // namespace
+
+OptionsCommands::OptionsCommands(TDM1 &dm) : m_dm(dm) {
+    m_dm.actions().setHandler(QStringLiteral("Options_Main"), [this] { Options_MainExecute(); });
+    m_dm.actions().setHandler(QStringLiteral("Options_Main_Close"), [this] { Options_Main_CloseExecute(); });
+}
+
+void OptionsCommands::Options_MainExecute() {
+    TOptions_F *f = m_dm.Options_F();
+    if (!f)
+        return;
+    const StoredValues &values = m_dm.FS1();
+    f->setWindowTitle(QStringLiteral("Настройки"));
+    // A number or flag typed into the file by hand fails here, before the dialog shows.
+    const double norm = values.number(StoredValues::Rashodna100km);
+    const bool winter = values.flag(StoredValues::Winter);
+    const double start = values.number(StoredValues::StartoviyProbeg);
+    for (int i : TextIndexes)
+        f->setFieldText(i, values.text(i));
+    f->CalcEdit1->setValue(norm);
+    f->CheckBox1->setChecked(winter);
+    f->CalcEdit2->setValue(start);
+    DialogHost::instance().execDialog(f);
+}
+
+// A refused write leaves the dialog open with the new values already held
+// in memory; the action's error display reports it.
+void OptionsCommands::Options_Main_CloseExecute() {
+    TOptions_F *f = m_dm.Options_F();
+    if (!f)
+        return;
+    // The file's code page holds Cyrillic but not every character; one it
+    // cannot hold would come back as another, so the Ok is refused first.
+    for (int i : TextIndexes) {
+        QLineEdit *field = f->textField(i);
+        if (const QString c = IniFile::unwritable(field->text()); !c.isEmpty()) {
+            field->setFocus(Qt::OtherFocusReason);
+            field->setSelection(int(field->text().indexOf(c)), int(c.size()));
+            throw OrvetError(QStringLiteral("Поле «%1»: символ «%2» нельзя сохранить в файле настроек "
+                                            "(кодировка Windows-1251). Замените или удалите его")
+                                 .arg(field->accessibleName(), c));
+        }
+    }
+    StoredValues &values = m_dm.FS1();
+    for (int i = StoredValues::Organizaciya; i < StoredValues::Count; ++i) {
+        switch (i) {
+        case StoredValues::Rashodna100km:
+            values.setValue(i, f->CalcEdit1->value());
+            break;
+        case StoredValues::Winter:
+            values.setValue(i, f->CheckBox1->isChecked());
+            break;
+        case StoredValues::StartoviyProbeg:
+            values.setValue(i, f->CalcEdit2->value());
+            break;
+        default:
+            values.setValue(i, f->textField(i)->text());
+            break;
+        }
+    }
+    values.writeAll();
+    f->accept();
+}

@@ -1,0 +1,74 @@
+#include "data/commands/PrintCommand.h"
+
+#include "core/NumberText.h"
+#include "data/TDM1.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QSaveFile>
+
+PrintCommand::PrintCommand(TDM1 &dm)
+    : m_dm(dm), m_frd1(QStringLiteral("FRD1"), dm.Orvet()), m_frd2(QStringLiteral("FRD2"), dm.OrvetSost()) {
+    m_fr1.registerDataSource(&m_frd1);
+    m_fr1.registerDataSource(&m_frd2);
+    m_fr1.setVariableHandler([this](const QString &name, QVariant &value) { FR1GetValue(name, value); });
+    dm.actions().setHandler(QStringLiteral("Orvet_Print"), [this] { Orvet_PrintExecute(); });
+}
+
+void PrintCommand::Orvet_PrintExecute() {
+    Table &orvet = m_dm.Orvet();
+    if (orvet.isEmpty())
+        return;
+    Table &days = m_dm.OrvetSost();
+    days.setFilter(QStringLiteral("IDJOIN=") + QString::number(orvet.value(QStringLiteral("ID")).toLongLong()));
+    days.setFiltered(true);
+    days.first();
+    m_fr1.loadFromFile(TemplateFile);
+    // Pages are laid out portrait; the preview sets the printer to portrait
+    // before it prints. No printer on the system is no reason not to preview.
+    m_fr1.setTitle(QStringLiteral("Путевой лист № ") + orvet.asString(QStringLiteral("NUMBL")));
+    m_fr1.showReport();
+}
+
+void PrintCommand::FR1GetValue(const QString &name, QVariant &value) const {
+    static const QList<QPair<QString, int>> stored{
+        {QStringLiteral("Org"), StoredValues::Organizaciya},   {QStringLiteral("OrgAdress"), StoredValues::Adress},
+        {QStringLiteral("MarkAuto"), StoredValues::MarkaAvto}, {QStringLiteral("GosNumberAuto"), StoredValues::GosNomer},
+        {QStringLiteral("Voditel"), StoredValues::Voditel},    {QStringLiteral("Buhgalter"), StoredValues::GlavBuh},
+        {QStringLiteral("Utverjdau"), StoredValues::Utvejdaushiy}, {QStringLiteral("Proveril"), StoredValues::Proveril}};
+    for (const auto &[var, index] : stored)
+        if (name == var) {
+            value = m_dm.FS1().value(index);
+            return;
+        }
+    if (name == QLatin1String("LitrNa100")) {
+        const StoredValues &v = m_dm.FS1();
+        value = NumberText::general(v.norm() * v.winterFactor());
+    } else if (name == QLatin1String("DateAKT")) {
+        value = dateAkt(m_dm.Orvet().asDate(QStringLiteral("DATE")));
+    }
+}
+
+QString PrintCommand::dateAkt(const QDate &firstDay) {
+    const QDate last = firstDay.addMonths(1).addDays(-1);
+    return QStringLiteral("%1 %2 %3 г.")
+        .arg(last.day())
+        .arg(QLocale().monthName(last.month(), QLocale::LongFormat))
+        .arg(last.year());
+}
+
+void PrintCommand::installDefaultTemplate(const QString &directory) {
+    const QString path = QDir(directory).absoluteFilePath(TemplateFile);
+    if (QFile::exists(path))
+        return;
+    QFile bundled(QStringLiteral(":/") + TemplateFile);
+    if (bundled.open(QIODevice::ReadOnly)) {
+        // Whole or not at all: a torn template would count as the user's
+        // from then on and never be written again.
+        const QByteArray bytes = bundled.readAll();
+        QSaveFile out(path);
+        if (out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.flush())
+            out.commit();
+    }
+}

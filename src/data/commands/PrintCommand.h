@@ -1,0 +1,38 @@
+#pragma once
+
+#include "data/table/TableDataSource.h"
+#include "report/ReportEngine.h"
+
+#include <QDate>
+#include <QString>
+#include <QVariant>
+
+class TDM1;
+
+// The printed waybill: the selected waybill and its day rows handed to the
+// report engine with the template file of the working directory.
+class PrintCommand {
+public:
+    static inline const QString TemplateFile = QStringLiteral("Orvet_Main.frf");
+
+    explicit PrintCommand(TDM1 &dm);
+
+    ReportEngine &FR1() { return m_fr1; }
+
+    void Orvet_PrintExecute();
+    // Answers the ten variables the template may use; any other name is
+    // left unassigned for the engine.
+    void FR1GetValue(const QString &name, QVariant &value) const;
+
+    // "31 декабря 2005 г.": the last day of the month of `firstDay`.
+    static QString dateAkt(const QDate &firstDay);
+    // Writes the bundled template into `directory` when no file of that
+    // name is there; an existing file is never touched.
+    static void installDefaultTemplate(const QString &directory);
+
+private:
+    TDM1 &m_dm;
+    ReportEngine m_fr1;
+    TableDataSource m_frd1;
+    TableDataSource m_frd2;
+};

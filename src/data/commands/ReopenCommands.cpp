@@ -1,0 +1,124 @@
+#include "data/commands/ReopenCommands.h"
+
+#include "controls/CalcEdit.h"
+#include "core/ControlsHold.h"
+#include "core/DialogHost.h"
+#include "core/MemoryData.h"
+#include "core/NumberText.h"
+#include "core/OrvetError.h"
+#include "data/TDM1.h"
+#include "data/waybill/WaybillRecalc.h"
+#include "data/waybill/WaybillStore.h"
+#include "forms/TOrvet_New_F.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+const QString ReopenCommands::EditCaption = QStringLiteral("Редактирование Путевого листа ");
+const QString ReopenCommands::DeleteQuestion = QStringLiteral("Вы действительно отите удалить путевой лист?");
+
+ReopenCommands::ReopenCommands(TDM1 &dm) : m_dm(dm) {
+    ActionList &a = dm.actions();
+    a.setHandler(QStringLiteral("New_Orvet_Edit"), [this] { New_Orvet_EditExecute(); });
+    a.setHandler(QStringLiteral("New_Orvet_Del"), [this] { New_Orvet_DelExecute(); });
+}
+
+TOrvet_New_F &ReopenCommands::editor() const {
+    TOrvet_New_F *e = m_dm.Orvet_New_F();
+    if (!e)
+        throw OrvetError(QStringLiteral("Окно путевого листа не создано"));
+    return *e;
+}
+
+void ReopenCommands::New_Orvet_EditExecute() {
+    if (m_dm.Orvet().isEmpty())
+        return;
+    TOrvet_New_F &ed = editor();
+    ed.setWindowTitle(EditCaption);
+    const qint64 id = fillHeader(ed);
+    fillDays(ed, id);
+    fillTotals(ed);
+
+    EditorState &state = m_dm.editorState();
+    state.confirmed = false;
+    DialogHost::instance().execDialog(&ed);
+    if (!state.confirmed)
+        return;
+    // The old header and rows go and the new ones come in one transaction:
+    // a failure half-way leaves the stored waybill as it was.
+    WaybillStore::store(m_dm, ed, id);
+}
+
+qint64 ReopenCommands::fillHeader(TOrvet_New_F &ed) {
+    EditorState &state = m_dm.editorState();
+    Table &waybills = m_dm.Orvet();
+    state.startReading = waybills.asFloat(QStringLiteral("PROBB"));
+    ed.Edit1->setText(waybills.asString(QStringLiteral("NUMBL")));
+    {
+        Table &trips = m_dm.LPoezd();
+        const ControlsHold<Table> hold(trips);
+        state.tripTypeCount = trips.recordCount();
+    }
+    const QDate date = waybills.asDate(QStringLiteral("DATE"));
+    if (!date.isValid())
+        throw OrvetError(QStringLiteral("Неверная дата путевого листа"));
+    ed.setMonth(date.month());
+    ed.Edit3->setText(waybills.asString(QStringLiteral("YEAR")));
+    state.daysInMonth = date.daysInMonth();
+    return waybills.value(QStringLiteral("ID")).toLongLong();
+}
+
+void ReopenCommands::loadDay(MemoryData &rows, const Table &days, const Table &trips) {
+    const QString trip = days.asString(QStringLiteral("CEL"));
+    const double distance = days.asFloat(QStringLiteral("PROB"));
+    if (trip.isEmpty() && distance == 0) {
+        rows.insertRecord({-1, days.asString(QStringLiteral("CHISLO")), QString(), QString(), QString()});
+        return;
+    }
+    // Exact name, letter case included; the first of several of that name.
+    const QVariant found =
+        trip.isEmpty() ? QVariant() : trips.lookup(QStringLiteral("NAME"), trip, QStringLiteral("ID"));
+    rows.insertRecord({found.isNull() ? 0 : found.toInt(), days.asString(QStringLiteral("CHISLO")), trip,
+                       days.asString(QStringLiteral("VROUT")), days.asString(QStringLiteral("VRIN")),
+                       days.value(QStringLiteral("SPROBS")), days.value(QStringLiteral("SPROBE")), distance,
+                       days.value(QStringLiteral("RASHOD"))});
+}
+
+void ReopenCommands::fillDays(TOrvet_New_F &ed, qint64 id) {
+    MemoryData &rows = *ed.MemoryData1;
+    const ControlsHold<MemoryData> holdRows(rows);
+    rows.clear();
+    Table &days = m_dm.OrvetSost();
+    const ControlsHold<Table> holdDays(days);
+    days.setFilter(QStringLiteral("IDJOIN=") + QString::number(id));
+    days.setFiltered(true);
+    const Table &trips = m_dm.LPoezd();
+    for (days.first(); !days.eof(); days.next())
+        loadDay(rows, days, trips);
+    rows.sortByChislo();
+}
+
+void ReopenCommands::fillTotals(TOrvet_New_F &ed) {
+    WaybillRecalc sums(m_dm, ed, TripTypeList());
+    ed.CalcEdit3->setValue(sums.OrvetSummKM());
+    ed.CalcEdit4->setValue(sums.OrvetSummL());
+    ed.Label9->setText(NumberText::general(sums.CheskSummL()));
+    const double start = m_dm.editorState().startReading;
+    ed.CalcEdit1->setValue(start);
+    // The end box follows the days, whatever end reading was stored.
+    ed.CalcEdit2->setValue(ed.CalcEdit3->value() + start);
+}
+
+void ReopenCommands::New_Orvet_DelExecute() {
+    Table &waybills = m_dm.Orvet();
+    if (waybills.isEmpty())
+        return;
+    if (!DialogHost::instance().confirm(DeleteQuestion))
+        return;
+    const qint64 id = waybills.value(QStringLiteral("ID")).toLongLong();
+    // Rows and header go together or not at all; the list then stands on
+    // the waybill after the deleted one (or the new last one).
+    Transaction transaction(m_dm.database());
+    WaybillStore::remove(m_dm, id);
+    transaction.commit();
+}

@@ -1,0 +1,131 @@
+#include "data/table/Database.h"
+
+#include "core/OrvetError.h"
+#include "data/table/Table.h"
+
+#include <QFileInfo>
+#include <QSqlError>
+#include <QUuid>
+
+Database::Database(const QString &directory)
+    : m_dir(directory.isEmpty() ? QDir::current() : QDir(directory)),
+      m_connectionName(QStringLiteral("orvet-") + QUuid::createUuid().toString(QUuid::WithoutBraces)) {}
+
+Database::~Database() {
+    for (Table *t : std::as_const(m_tables))
+        t->detachDatabase();
+    if (m_db.isValid()) {
+        m_db.close();
+        m_db = QSqlDatabase();
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+void Database::failWith(const QString &what, const QString &detail) const {
+    throw OrvetError(detail.isEmpty() ? what : what + QStringLiteral(": ") + detail);
+}
+
+void Database::ensureOpen(const QString &mainFile) {
+    if (m_db.isValid() && m_db.isOpen())
+        return;
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+    if (!m_db.isValid())
+        failWith(QStringLiteral("Драйвер SQLite недоступен"), QString());
+    m_db.setDatabaseName(pathOf(mainFile));
+    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+    if (!m_db.open())
+        failWith(QStringLiteral("Не удалось открыть файл %1").arg(mainFile), m_db.lastError().text());
+    m_mainFile = mainFile;
+}
+
+void Database::configure(const QString &schema) {
+    // Rollback journals on every file: only they give one atomic commit
+    // across attached files.
+    exec(QStringLiteral("PRAGMA \"%1\".journal_mode=DELETE").arg(schema));
+    exec(QStringLiteral("PRAGMA \"%1\".synchronous=FULL").arg(schema));
+}
+
+QString Database::schemaFor(const QString &fileName) {
+    if (!m_db.isValid() || !m_db.isOpen()) {
+        ensureOpen(fileName);
+        try {
+            configure(QStringLiteral("main"));
+        } catch (const OrvetError &e) {
+            m_db.close();
+            failWith(QStringLiteral("Файл %1 не является таблицей").arg(fileName), e.message());
+        }
+    }
+    if (fileName == m_mainFile)
+        return QStringLiteral("main");
+    const QString schema = QFileInfo(fileName).completeBaseName();
+    if (!m_attached.contains(schema)) {
+        if (m_inTransaction)
+            failWith(QStringLiteral("Нельзя подключить файл %1 во время записи").arg(fileName), QString());
+        exec(QStringLiteral("ATTACH DATABASE ? AS \"%1\"").arg(schema), {pathOf(fileName)});
+        m_attached.append(schema);
+        try {
+            configure(schema);
+        } catch (const OrvetError &e) {
+            exec(QStringLiteral("DETACH DATABASE \"%1\"").arg(schema));
+            m_attached.removeAll(schema);
+            failWith(QStringLiteral("Файл %1 не является таблицей").arg(fileName), e.message());
+        }
+    }
+    return schema;
+}
+
+QSqlQuery Database::exec(const QString &sql, const QVariantList &binds) {
+    if (!m_db.isValid() || !m_db.isOpen())
+        failWith(QStringLiteral("Таблицы не открыты"), QString());
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        failWith(QStringLiteral("Ошибка базы данных"), q.lastError().text());
+    for (const QVariant &v : binds)
+        q.addBindValue(v);
+    if (!q.exec())
+        failWith(QStringLiteral("Ошибка базы данных"), q.lastError().text());
+    return q;
+}
+
+void Database::begin() {
+    if (m_inTransaction)
+        failWith(QStringLiteral("Запись уже начата"), QString());
+    exec(QStringLiteral("BEGIN IMMEDIATE"));
+    m_inTransaction = true;
+}
+
+void Database::commit() {
+    exec(QStringLiteral("COMMIT"));
+    m_inTransaction = false;
+    // Nothing to read again: every table written in the transaction marked
+    // itself stale as it was written, and what was read meanwhile already
+    // saw the transaction's own rows. Only a rollback takes rows away.
+}
+
+void Database::rollback() {
+    m_inTransaction = false;
+    if (m_db.isValid() && m_db.isOpen()) {
+        QSqlQuery q(m_db);
+        q.exec(QStringLiteral("ROLLBACK")); // fails harmlessly when SQLite already rolled back
+    }
+    for (Table *t : std::as_const(m_tables))
+        t->invalidate();
+}
+
+void Database::registerTable(Table *table) {
+    if (!m_tables.contains(table))
+        m_tables.append(table);
+}
+
+void Database::unregisterTable(Table *table) { m_tables.removeAll(table); }
+
+Transaction::~Transaction() {
+    if (!m_done)
+        m_db.rollback();
+}
+
+void Transaction::commit() {
+    m_db.commit();
+    m_done = true;
+}

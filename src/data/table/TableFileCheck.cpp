@@ -1,0 +1,87 @@
+#include "data/table/TableFileCheck.h"
+
+#include "core/OrvetError.h"
+#include "data/table/Database.h"
+#include "data/table/Table.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlQuery>
+#include <sys/stat.h>
+
+TableFileCheck::TableFileCheck(const QString &directory) : m_dir(directory), m_noted(readNote()) {}
+
+QString TableFileCheck::stampOf(const QString &fileName) const {
+    struct stat st {};
+    const QByteArray path = QFile::encodeName(QDir(m_dir).absoluteFilePath(fileName));
+    if (::stat(path.constData(), &st) != 0)
+        return {};
+    // The change time cannot be set back by a program, so a write followed
+    // by restoring the modification time still shows.
+    return QStringLiteral("%1 %2 %3.%4 %5.%6")
+        .arg(qulonglong(st.st_dev) ^ (qulonglong(st.st_ino) << 1))
+        .arg(qlonglong(st.st_size))
+        .arg(qlonglong(st.st_mtim.tv_sec))
+        .arg(qlonglong(st.st_mtim.tv_nsec))
+        .arg(qlonglong(st.st_ctim.tv_sec))
+        .arg(qlonglong(st.st_ctim.tv_nsec));
+}
+
+QHash<QString, QString> TableFileCheck::readNote() const {
+    QHash<QString, QString> noted;
+    QFile f(QDir(m_dir).absoluteFilePath(noteName()));
+    if (!f.open(QIODevice::ReadOnly))
+        return noted;
+    // "<file>\t<stamp>" a line; anything else is ignored, which only means
+    // a look-over.
+    const QList<QByteArray> lines = f.read(64 * 1024).split('\n');
+    for (const QByteArray &line : lines) {
+        const int tab = int(line.indexOf('\t'));
+        if (tab > 0)
+            noted.insert(QString::fromUtf8(line.left(tab)), QString::fromUtf8(line.mid(tab + 1)));
+    }
+    return noted;
+}
+
+void TableFileCheck::lookOver(Database &db, const QString &file) {
+    QStringList problems;
+    try {
+        QSqlQuery q = db.exec(QStringLiteral("PRAGMA \"%1\".integrity_check(5)").arg(db.schemaFor(file)));
+        while (q.next())
+            problems.append(q.value(0).toString());
+    } catch (const OrvetError &e) {
+        problems = {e.message()};
+    }
+    if (problems != QStringList{QStringLiteral("ok")})
+        throw OrvetError(
+            QStringLiteral("Файл %1 повреждён: %2").arg(file, problems.join(QStringLiteral("; "))));
+}
+
+void TableFileCheck::verify(Database &db, const Table &table) {
+    const QString file = table.fileName();
+    const QString stamp = stampOf(file);
+    m_lookedOver = stamp.isEmpty() || m_noted.value(file) != stamp;
+    if (m_lookedOver)
+        lookOver(db, file);
+}
+
+void TableFileCheck::remember(const QList<Table *> &tables) {
+    QHash<QString, QString> noted;
+    QByteArray text;
+    for (const Table *t : tables) {
+        const QString stamp = t->isOpen() ? stampOf(t->fileName()) : QString();
+        if (stamp.isEmpty())
+            continue;
+        noted.insert(t->fileName(), stamp);
+        text += t->fileName().toUtf8() + '\t' + stamp.toUtf8() + '\n';
+    }
+    if (noted == m_noted)
+        return;
+    // Written in place, without waiting for the disk: a note cut short or
+    // lost only brings a look-over at the next start.
+    QFile f(QDir(m_dir).absoluteFilePath(noteName()));
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(text) == text.size())
+        m_noted = noted;
+    else
+        f.remove();
+}
