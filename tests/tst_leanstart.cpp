@@ -113,7 +113,7 @@ private slots:
     void bakedIcons() {
         QList<QIcon> icons{BakedIcon::icon(QStringLiteral("orvet"))};
         for (int i = 0; i < ActionList::ImageCount; ++i)
-            icons.append(ActionList::image(i));
+            icons.append(ActionList::image(Image(i)));
         for (const QIcon &icon : std::as_const(icons)) {
             QVERIFY(!icon.isNull());
             for (int size : {16, 20, 24, 32, 48, 64, 100}) {
@@ -126,8 +126,8 @@ private slots:
             QVERIFY(normal != disabled);
         }
         QVERIFY(BakedIcon::icon(QStringLiteral("no such icon")).isNull());
-        QVERIFY(ActionList::image(-1).isNull());
-        QVERIFY(ActionList::image(ActionList::ImageCount).isNull());
+        QVERIFY(ActionList::image(Image::None).isNull());
+        QVERIFY(ActionList::image(Image(ActionList::ImageCount)).isNull());
     }
 
     void leanStyleDrawsWhatFusionLoads() {

@@ -1,6 +1,6 @@
+#include "core/ErrorBoundary.h"
 #include "ScriptedDialogHost.h"
 #include "TestDir.h"
-#include "core/ErrorBoundary.h"
 
 #include "data/TDM1.h"
 

@@ -6,6 +6,7 @@
 #include "controls/UpDown.h"
 #include "core/DateText.h"
 #include "core/ErrorBoundary.h"
+#include "core/Names.h"
 #include "data/ActionList.h"
 #include "data/TDM1.h"
 #include "settings/WindowPlacement.h"
@@ -145,7 +146,7 @@ void TMainForm::buildLayout() {
     connect(DateEdit2, &QDateEdit::dateChanged, this, [this] { DateEdit1Change(); });
 }
 
-QToolBar *TMainForm::paneToolBar(const QStringList &actions, const QList<int> &images) {
+QToolBar *TMainForm::paneToolBar(const QStringList &actions, const QList<Image> &images) {
     auto *bar = new QToolBar(this);
     bar->setIconSize(QSize(32, 32));
     bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
@@ -186,17 +187,17 @@ void TMainForm::buildToolBar() {
         gap->setFixedWidth(8);
         m_toolBar->addWidget(gap);
     };
-    addButton(m_dm->action(QStringLiteral("New_Orvet")));
-    addButton(m_dm->action(QStringLiteral("New_Orvet_Edit")));
-    addButton(m_dm->action(QStringLiteral("New_Orvet_Del")));
+    addButton(m_dm->action(Actions::New_Orvet));
+    addButton(m_dm->action(Actions::New_Orvet_Edit));
+    addButton(m_dm->action(Actions::New_Orvet_Del));
     separator();
-    QAction *print = m_dm->action(QStringLiteral("Orvet_Print"));
+    QAction *print = m_dm->action(Actions::Orvet_Print);
     print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P)); // it has no menu item
     addButton(print);
     separator();
-    addButton(m_dm->action(QStringLiteral("Options_Main")));
+    addButton(m_dm->action(Actions::Options_Main));
     separator();
-    auto *exit = new QAction(ActionList::image(8), QStringLiteral("Выход"), this);
+    auto *exit = new QAction(ActionList::image(Image::Exit), QStringLiteral("Выход"), this);
     exit->setObjectName(QStringLiteral("ExitButton"));
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -206,16 +207,17 @@ void TMainForm::buildToolBar() {
 
 void TMainForm::buildMenu() {
     QMenu *work = menuBar()->addMenu(QStringLiteral("Работа"));
-    for (const char *name : {"New_Orvet", "New_Orvet_Edit", "New_Orvet_Del", "", "Enter_chesk", "Delete_chesk",
-                             "", "NamePoezd_new", "NamePoezd_Del"}) {
-        if (!*name)
+    for (const QString &name : {Actions::New_Orvet, Actions::New_Orvet_Edit, Actions::New_Orvet_Del, QString(),
+                                Actions::Enter_chesk, Actions::Delete_chesk, QString(), Actions::NamePoezd_new,
+                                Actions::NamePoezd_Del}) {
+        if (name.isEmpty())
             work->addSeparator();
         else
-            work->addAction(m_dm->action(QString::fromLatin1(name)));
+            work->addAction(m_dm->action(name));
     }
     // A top-level item shows text only, so it gets an action of its own.
-    QAction *options = menuBar()->addAction(m_dm->action(QStringLiteral("Options_Main"))->text());
-    connect(options, &QAction::triggered, this, [this] { m_dm->execute(QStringLiteral("Options_Main")); });
+    QAction *options = menuBar()->addAction(m_dm->action(Actions::Options_Main)->text());
+    connect(options, &QAction::triggered, this, [this] { m_dm->execute(Actions::Options_Main); });
     menuBar()->addAction(QStringLiteral("Версия 2.1"));
     // The menu titles carry no mnemonics, so F10 takes the keyboard to the
     // menu bar as in other desktop programs.
@@ -251,15 +253,15 @@ void TMainForm::setDataModule(TDM1 *dm) {
     m_placement->setIniFile(&dm->iniFile());
     buildToolBar();
     buildMenu();
-    m_cheskBar = paneToolBar({QStringLiteral("Enter_chesk"), QStringLiteral("Delete_chesk")}, {1, 0});
-    m_poezdBar = paneToolBar({QStringLiteral("NamePoezd_new"), QStringLiteral("NamePoezd_Del")}, {2, 0});
+    m_cheskBar = paneToolBar({Actions::Enter_chesk, Actions::Delete_chesk}, {Image::NewReceipt, Image::Delete});
+    m_poezdBar = paneToolBar({Actions::NamePoezd_new, Actions::NamePoezd_Del}, {Image::NewTripType, Image::Delete});
     static_cast<QVBoxLayout *>(GroupBox1->layout())->insertWidget(0, m_cheskBar);
     static_cast<QVBoxLayout *>(GroupBox2->layout())->insertWidget(0, m_poezdBar);
 
     Table &orvet = dm->Orvet();
-    const QStringList wf{QStringLiteral("DATE"),  QStringLiteral("NUMBL"), QStringLiteral("YEAR"),
-                         QStringLiteral("MOUNTH"), QStringLiteral("PROBB"), QStringLiteral("PROBE"),
-                         QStringLiteral("SUMRUB"), QStringLiteral("SUMLITR")};
+    const QStringList wf{Fields::DATE,  Fields::NUMBL, Fields::YEAR,
+                         Fields::MOUNTH, Fields::PROBB, Fields::PROBE,
+                         Fields::SUMRUB, Fields::SUMLITR};
     const QStringList wt{QStringLiteral("Дата"),  QStringLiteral("Номер"), QStringLiteral("Год"),
                          QStringLiteral("Месяц"), QStringLiteral("Пробег на начало"), QStringLiteral("Пробег на конец"),
                          QStringLiteral("Сумма рублей"), QStringLiteral("Сумма литров")};
@@ -269,9 +271,9 @@ void TMainForm::setDataModule(TDM1 *dm) {
     DBGrid1->setColumns(wf, {0, 58, 39, 54, 101, 105, 102, 102});
 
     Table &chesks = dm->Chesks();
-    chesks.setHeaderData(chesks.fieldIndex(QStringLiteral("DATE")), Qt::Horizontal, QStringLiteral("Дата"));
-    chesks.setHeaderData(chesks.fieldIndex(QStringLiteral("LITRS")), Qt::Horizontal, QStringLiteral("Литры"));
-    chesks.setHeaderData(chesks.fieldIndex(QStringLiteral("SUMRUB")), Qt::Horizontal, QStringLiteral("Сумма руб."));
+    chesks.setHeaderData(chesks.fieldIndex(Fields::DATE), Qt::Horizontal, QStringLiteral("Дата"));
+    chesks.setHeaderData(chesks.fieldIndex(Fields::LITRS), Qt::Horizontal, QStringLiteral("Литры"));
+    chesks.setHeaderData(chesks.fieldIndex(Fields::SUMRUB), Qt::Horizontal, QStringLiteral("Сумма руб."));
     if (!chesks.filtered()) {
         // The list shows only the receipts of the period. The filter of the
         // first activation goes on before the grid first reads the table, so
@@ -282,11 +284,11 @@ void TMainForm::setDataModule(TDM1 *dm) {
         chesks.setFiltered(true);
     }
     DBGrid2->setTable(&chesks);
-    DBGrid2->setColumns({QStringLiteral("DATE"), QStringLiteral("LITRS"), QStringLiteral("SUMRUB")}, {});
+    DBGrid2->setColumns({Fields::DATE, Fields::LITRS, Fields::SUMRUB}, {});
     DBGrid2->setTitlesVisible(false);
 
     Table &poezd = dm->LPoezd();
-    const QStringList pf{QStringLiteral("NAME"), QStringLiteral("TOUT"), QStringLiteral("TIN"), QStringLiteral("PROB")};
+    const QStringList pf{Fields::NAME, Fields::TOUT, Fields::TIN, Fields::PROB};
     const QStringList pt{QStringLiteral("Название"), QStringLiteral("Время выезда"), QStringLiteral("Время приезда"),
                          QStringLiteral("Пробег")};
     for (int i = 0; i < pf.size(); ++i)
@@ -372,7 +374,7 @@ void TMainForm::DateEdit1Change() {
     if (m_settingPeriod || !m_dm)
         return;
     m_dm->setPeriod(DateEdit1->date(), DateEdit2->date());
-    m_dm->execute(QStringLiteral("FillExec"));
+    m_dm->execute(Actions::FillExec);
 }
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *event) {
@@ -386,11 +388,11 @@ void TMainForm::handleKey(QObject *source, int key) {
         return;
     const bool insert = key == Qt::Key_Insert;
     if (source == DBGrid2)
-        m_dm->execute(insert ? QStringLiteral("Enter_chesk") : QStringLiteral("Delete_chesk"));
+        m_dm->execute(insert ? Actions::Enter_chesk : Actions::Delete_chesk);
     else if (source == DBGrid3)
-        m_dm->execute(insert ? QStringLiteral("NamePoezd_new") : QStringLiteral("NamePoezd_Del"));
+        m_dm->execute(insert ? Actions::NamePoezd_new : Actions::NamePoezd_Del);
     else if (insert) // the waybill list and the period fields
-        m_dm->execute(QStringLiteral("Enter_chesk"));
+        m_dm->execute(Actions::Enter_chesk);
 }
 
 void TMainForm::onFocusWindowChanged() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Names.h"
+
 #include <QDate>
 #include <QMainWindow>
 #include <memory>
@@ -63,7 +65,7 @@ private:
     void buildToolBar();
     void buildMenu();
     void openMenuBar();
-    QToolBar *paneToolBar(const QStringList &actions, const QList<int> &images);
+    QToolBar *paneToolBar(const QStringList &actions, const QList<Image> &images);
     void DateEdit1Change();
     void handleKey(QObject *source, int key);
     void onFocusWindowChanged();

@@ -1,13 +1,14 @@
 #include "core/MemoryData.h"
 
+#include "core/Names.h"
 #include "core/NumberText.h"
 #include "core/OrvetError.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
-const char *const Names[MemoryData::FieldCount] = {"ID",      "Chislo", "Poezdka", "VROUT",  "VRIN",
-                                                   "ProbOut", "ProbIN", "Prob",    "Rashod", "Change"};
+static_assert(std::size(DayFields::Names) == MemoryData::FieldCount);
 
 // Text fields are cut to their size as the in-memory table would store them.
 int textSize(int field) {
@@ -34,12 +35,12 @@ MemoryData::MemoryData(QObject *parent) : QAbstractTableModel(parent) {
 }
 
 QString MemoryData::fieldName(int field) {
-    return field >= 0 && field < FieldCount ? QString::fromLatin1(Names[field]) : QString();
+    return field >= 0 && field < FieldCount ? DayFields::Names[field] : QString();
 }
 
 int MemoryData::fieldIndex(const QString &name) {
     for (int i = 0; i < FieldCount; ++i)
-        if (name.compare(QLatin1String(Names[i]), Qt::CaseInsensitive) == 0)
+        if (name.compare(DayFields::Names[i], Qt::CaseInsensitive) == 0)
             return i;
     return -1;
 }

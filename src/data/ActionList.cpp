@@ -4,14 +4,14 @@
 #include "core/ErrorBoundary.h"
 #include "core/OrvetError.h"
 
-QAction *ActionList::add(const QString &name, const QString &category, const QString &caption, int imageIndex,
+QAction *ActionList::add(const QString &name, const QString &category, const QString &caption, Image image,
                          std::function<void()> handler) {
     auto *a = new QAction(caption, this);
     a->setObjectName(name);
     a->setProperty("category", category);
-    a->setProperty("imageIndex", imageIndex);
-    if (imageIndex >= 0)
-        a->setIcon(image(imageIndex));
+    a->setProperty("imageIndex", int(image));
+    if (image != Image::None)
+        a->setIcon(ActionList::image(image));
     connect(a, &QAction::triggered, this, [this, name] {
         const std::function<void()> handler = m_handlers.value(name);
         if (handler)
@@ -35,7 +35,8 @@ QAction *ActionList::action(const QString &name) const {
     return a;
 }
 
-QIcon ActionList::image(int index) {
+QIcon ActionList::image(Image image) {
+    const int index = int(image);
     if (index < 0 || index >= ImageCount)
         return QIcon();
     return BakedIcon::icon(QString::number(index));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Names.h"
+
 #include <QAction>
 #include <QHash>
 #include <QIcon>
@@ -13,15 +15,15 @@ class ActionList : public QObject {
 public:
     explicit ActionList(QObject *parent = nullptr) : QObject(parent) {}
 
-    QAction *add(const QString &name, const QString &category, const QString &caption, int imageIndex,
+    QAction *add(const QString &name, const QString &category, const QString &caption, Image image,
                  std::function<void()> handler = {});
     // Binds the execute handler of a registered action (replacing any other).
     void setHandler(const QString &name, std::function<void()> handler);
     QAction *action(const QString &name) const; // throws for an unknown name
     QList<QAction *> all() const { return m_order; }
 
-    // The image of the program's 32x32 image list at that index.
-    static QIcon image(int index);
+    // The picture of the program's 32x32 image list.
+    static QIcon image(Image image);
     static constexpr int ImageCount = 11;
 
 private:

@@ -2,6 +2,7 @@
 
 #include "core/DateText.h"
 #include "core/ErrorBoundary.h"
+#include "core/Names.h"
 #include "core/OrvetError.h"
 #include "data/commands/DayEditCommand.h"
 #include "data/commands/OptionsCommands.h"
@@ -18,13 +19,13 @@ TDM1::TDM1(const QString &directory, const QString &iniPath, QObject *parent)
     : QObject(parent), m_db(directory), m_ini(iniPath.isEmpty() ? IniFile::defaultPath() : iniPath),
       m_values(&m_ini), m_actions(this) {
     setObjectName(QStringLiteral("DM1"));
-    m_orvet = std::make_unique<Table>(m_db, QStringLiteral("Orvet.db"), QStringLiteral("Orvet"), waybillFields());
-    m_orvetSost = std::make_unique<Table>(m_db, QStringLiteral("OrvetSost.db"), QStringLiteral("OrvetSost"),
-                                          dayRowFields());
-    m_chesks = std::make_unique<Table>(m_db, QStringLiteral("Chesks.db"), QStringLiteral("Chesks"), receiptFields());
-    m_lpoezd = std::make_unique<Table>(m_db, QStringLiteral("LPoezd.db"), QStringLiteral("LPoezd"), tripTypeFields());
-    m_orvetSost->setCreateIndexes({QStringLiteral("IDJOIN")});
-    m_chesks->setCreateIndexes({QStringLiteral("DATE")});
+    m_orvet = std::make_unique<Table>(m_db, TableFiles::Orvet, QStringLiteral("Orvet"), waybillFields());
+    m_orvetSost =
+        std::make_unique<Table>(m_db, TableFiles::OrvetSost, QStringLiteral("OrvetSost"), dayRowFields());
+    m_chesks = std::make_unique<Table>(m_db, TableFiles::Chesks, QStringLiteral("Chesks"), receiptFields());
+    m_lpoezd = std::make_unique<Table>(m_db, TableFiles::LPoezd, QStringLiteral("LPoezd"), tripTypeFields());
+    m_orvetSost->setCreateIndexes({Fields::IDJOIN});
+    m_chesks->setCreateIndexes({Fields::DATE});
     createActions();
     m_referenceCommands = std::make_unique<ReferenceCommands>(*this);
     m_optionsCommands = std::make_unique<OptionsCommands>(*this);
@@ -42,34 +43,34 @@ TDM1::~TDM1() {
 }
 
 FieldList TDM1::waybillFields() {
-    return {{QStringLiteral("ID"), FieldType::AutoInc},       {QStringLiteral("DATE"), FieldType::Date},
-            {QStringLiteral("NUMBL"), FieldType::String, 32}, {QStringLiteral("YEAR"), FieldType::String, 32},
-            {QStringLiteral("MOUNTH"), FieldType::String, 32}, {QStringLiteral("PROBB"), FieldType::Float},
-            {QStringLiteral("PROBE"), FieldType::Float},      {QStringLiteral("SUMRUB"), FieldType::Float},
-            {QStringLiteral("SUMLITR"), FieldType::Float}};
+    return {{Fields::ID, FieldType::AutoInc},        {Fields::DATE, FieldType::Date},
+            {Fields::NUMBL, FieldType::String, 32},  {Fields::YEAR, FieldType::String, 32},
+            {Fields::MOUNTH, FieldType::String, 32}, {Fields::PROBB, FieldType::Float},
+            {Fields::PROBE, FieldType::Float},       {Fields::SUMRUB, FieldType::Float},
+            {Fields::SUMLITR, FieldType::Float}};
 }
 
 FieldList TDM1::dayRowFields() {
-    return {{QStringLiteral("ID"), FieldType::AutoInc},       {QStringLiteral("IDJOIN"), FieldType::Integer},
-            {QStringLiteral("CHISLO"), FieldType::String, 16}, {QStringLiteral("CEL"), FieldType::String, 32},
-            {QStringLiteral("VROUT"), FieldType::String, 16}, {QStringLiteral("VRIN"), FieldType::String, 16},
-            {QStringLiteral("SPROBS"), FieldType::Float},     {QStringLiteral("SPROBE"), FieldType::Float},
-            {QStringLiteral("PROB"), FieldType::Float},       {QStringLiteral("RASHOD"), FieldType::Float}};
+    return {{Fields::ID, FieldType::AutoInc},        {Fields::IDJOIN, FieldType::Integer},
+            {Fields::CHISLO, FieldType::String, 16}, {Fields::CEL, FieldType::String, 32},
+            {Fields::VROUT, FieldType::String, 16},  {Fields::VRIN, FieldType::String, 16},
+            {Fields::SPROBS, FieldType::Float},      {Fields::SPROBE, FieldType::Float},
+            {Fields::PROB, FieldType::Float},        {Fields::RASHOD, FieldType::Float}};
 }
 
 FieldList TDM1::receiptFields() {
-    return {{QStringLiteral("ID"), FieldType::AutoInc},
-            {QStringLiteral("DATE"), FieldType::Date},
-            {QStringLiteral("LITRS"), FieldType::Float},
-            {QStringLiteral("SUMRUB"), FieldType::Float}};
+    return {{Fields::ID, FieldType::AutoInc},
+            {Fields::DATE, FieldType::Date},
+            {Fields::LITRS, FieldType::Float},
+            {Fields::SUMRUB, FieldType::Float}};
 }
 
 FieldList TDM1::tripTypeFields() {
-    return {{QStringLiteral("ID"), FieldType::AutoInc},
-            {QStringLiteral("NAME"), FieldType::String, 32},
-            {QStringLiteral("TOUT"), FieldType::String, 16},
-            {QStringLiteral("TIN"), FieldType::String, 16},
-            {QStringLiteral("PROB"), FieldType::Float}};
+    return {{Fields::ID, FieldType::AutoInc},
+            {Fields::NAME, FieldType::String, 32},
+            {Fields::TOUT, FieldType::String, 16},
+            {Fields::TIN, FieldType::String, 16},
+            {Fields::PROB, FieldType::Float}};
 }
 
 void TDM1::DataModuleCreate() {
@@ -150,20 +151,28 @@ void TDM1::createActions() {
                   poezdki = QStringLiteral("Poezdki"), options = QStringLiteral("Options");
     // Commands without a handler do nothing until one is bound.
     const std::function<void()> later;
-    m_actions.add(QStringLiteral("New_Orvet"), orvet, QStringLiteral("Новый путевой лист"), 3, later);
-    m_actions.add(QStringLiteral("New_Orvet_Edit"), orvet, QStringLiteral("Редактировать путевой лист"), 9, later);
-    m_actions.add(QStringLiteral("New_Orvet_Del"), orvet, QStringLiteral("Удалить путевой лист"), 0, later);
-    m_actions.add(QStringLiteral("Orvet_Print"), orvet, QStringLiteral("Печать"), 10, later);
-    m_actions.add(QStringLiteral("New_Orvet_Mark_HDay"), orvet, QStringLiteral("Пометить - как выходной"), 6, later);
-    m_actions.add(QStringLiteral("New_Orvet_Mark_RDay"), orvet, QStringLiteral("Рабочий день"), 7, later);
-    m_actions.add(QStringLiteral("New_Orvet_Recalk_List"), orvet, QStringLiteral("Пересчитать"), 4, later);
-    QAction *day = m_actions.add(QStringLiteral("New_Orvet_Day_Edit"), orvet, QStringLiteral("Редактировать"), 2, later);
+    m_actions.add(Actions::New_Orvet, orvet, QStringLiteral("Новый путевой лист"), Image::NewWaybill, later);
+    m_actions.add(Actions::New_Orvet_Edit, orvet, QStringLiteral("Редактировать путевой лист"),
+                  Image::EditWaybill, later);
+    m_actions.add(Actions::New_Orvet_Del, orvet, QStringLiteral("Удалить путевой лист"), Image::Delete,
+                  later);
+    m_actions.add(Actions::Orvet_Print, orvet, QStringLiteral("Печать"), Image::Print, later);
+    m_actions.add(Actions::New_Orvet_Mark_HDay, orvet, QStringLiteral("Пометить - как выходной"),
+                  Image::DayOff, later);
+    m_actions.add(Actions::New_Orvet_Mark_RDay, orvet, QStringLiteral("Рабочий день"), Image::WorkingDay,
+                  later);
+    m_actions.add(Actions::New_Orvet_Recalk_List, orvet, QStringLiteral("Пересчитать"), Image::Recalculate,
+                  later);
+    QAction *day = m_actions.add(Actions::New_Orvet_Day_Edit, orvet, QStringLiteral("Редактировать"),
+                                 Image::NewTripType, later);
     day->setToolTip(QStringLiteral("Редактировать выбранный день"));
-    m_actions.add(QStringLiteral("Enter_chesk"), chesks, QStringLiteral("Ввести чек"), 1, later);
-    m_actions.add(QStringLiteral("Delete_chesk"), chesks, QStringLiteral("Удалить чек"), 0, later);
-    m_actions.add(QStringLiteral("NamePoezd_new"), poezdki, QStringLiteral("Новый тип поездки"), 2, later);
-    m_actions.add(QStringLiteral("NamePoezd_Del"), poezdki, QStringLiteral("Удалить поездку"), 0, later);
-    m_actions.add(QStringLiteral("Options_Main"), options, QStringLiteral("Настройки"), 5, later);
-    m_actions.add(QStringLiteral("Options_Main_Close"), options, QStringLiteral("&Ok"), -1, later);
-    m_actions.add(QStringLiteral("FillExec"), QString(), QStringLiteral("Фильтр"), -1, [this] { FillExecExecute(); });
+    m_actions.add(Actions::Enter_chesk, chesks, QStringLiteral("Ввести чек"), Image::NewReceipt, later);
+    m_actions.add(Actions::Delete_chesk, chesks, QStringLiteral("Удалить чек"), Image::Delete, later);
+    m_actions.add(Actions::NamePoezd_new, poezdki, QStringLiteral("Новый тип поездки"), Image::NewTripType,
+                  later);
+    m_actions.add(Actions::NamePoezd_Del, poezdki, QStringLiteral("Удалить поездку"), Image::Delete, later);
+    m_actions.add(Actions::Options_Main, options, QStringLiteral("Настройки"), Image::Settings, later);
+    m_actions.add(Actions::Options_Main_Close, options, QStringLiteral("&Ok"), Image::None, later);
+    m_actions.add(Actions::FillExec, QString(), QStringLiteral("Фильтр"), Image::None,
+                  [this] { FillExecExecute(); });
 }

@@ -1,6 +1,7 @@
 #include "forms/TOptions_F.h"
 
 #include "controls/CalcEdit.h"
+#include "core/Names.h"
 #include "data/TDM1.h"
 #include "forms/DesignedGeometry.h"
 
@@ -33,7 +34,7 @@ TOptions_F::TOptions_F(TDM1 *dm, QWidget *parent) : DesktopDialog(parent), m_dm(
     buildControls();
     // Bound to the action, so that the action's handler decides what Ok does.
     if (m_dm) {
-        QAction *ok = m_dm->action(QStringLiteral("Options_Main_Close"));
+        QAction *ok = m_dm->action(Actions::Options_Main_Close);
         BitBtn1->setText(ok->text());
         connect(BitBtn1, &QPushButton::clicked, ok, &QAction::trigger);
         connect(ok, &QAction::changed, BitBtn1, [this, ok] { BitBtn1->setEnabled(ok->isEnabled()); });

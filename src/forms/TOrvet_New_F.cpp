@@ -4,6 +4,7 @@
 #include "controls/FontScale.h"
 #include "core/ErrorBoundary.h"
 #include "core/MemoryData.h"
+#include "core/Names.h"
 #include "core/OrvetError.h"
 #include "data/ActionList.h"
 #include "data/TDM1.h"
@@ -190,10 +191,10 @@ QWidget *TOrvet_New_F::buildDays() {
     auto *row = new QHBoxLayout(strip);
     row->setContentsMargins(0, 3, 0, 3);
     row->setSpacing(4);
-    BitBtn3 = actionButton(QStringLiteral("New_Orvet_Mark_HDay"), 179);
-    BitBtn4 = actionButton(QStringLiteral("New_Orvet_Mark_RDay"), 115);
-    BitBtn5 = actionButton(QStringLiteral("New_Orvet_Recalk_List"), 115);
-    BitBtn6 = actionButton(QStringLiteral("New_Orvet_Day_Edit"), 129);
+    BitBtn3 = actionButton(Actions::New_Orvet_Mark_HDay, 179);
+    BitBtn4 = actionButton(Actions::New_Orvet_Mark_RDay, 115);
+    BitBtn5 = actionButton(Actions::New_Orvet_Recalk_List, 115);
+    BitBtn6 = actionButton(Actions::New_Orvet_Day_Edit, 129);
     BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
     BitBtn4->setObjectName(QStringLiteral("BitBtn4"));
     BitBtn5->setObjectName(QStringLiteral("BitBtn5"));
@@ -206,18 +207,18 @@ QWidget *TOrvet_New_F::buildDays() {
     // The grid's pop-up menu offers the same commands. They also get keys,
     // which work while the editor is the active window.
     if (m_dm) {
-        dmAction(QStringLiteral("New_Orvet_Day_Edit"))->setShortcut(QKeySequence(Qt::Key_F2));
-        dmAction(QStringLiteral("New_Orvet_Recalk_List"))->setShortcut(QKeySequence(Qt::Key_F5));
-        dmAction(QStringLiteral("New_Orvet_Mark_HDay"))->setShortcut(QKeySequence(Qt::Key_F7));
-        dmAction(QStringLiteral("New_Orvet_Mark_RDay"))->setShortcut(QKeySequence(Qt::Key_F8));
+        dmAction(Actions::New_Orvet_Day_Edit)->setShortcut(QKeySequence(Qt::Key_F2));
+        dmAction(Actions::New_Orvet_Recalk_List)->setShortcut(QKeySequence(Qt::Key_F5));
+        dmAction(Actions::New_Orvet_Mark_HDay)->setShortcut(QKeySequence(Qt::Key_F7));
+        dmAction(Actions::New_Orvet_Mark_RDay)->setShortcut(QKeySequence(Qt::Key_F8));
         DBGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
         auto *separator = new QAction(DBGrid1);
         separator->setSeparator(true);
-        DBGrid1->addAction(dmAction(QStringLiteral("New_Orvet_Mark_HDay")));
-        DBGrid1->addAction(dmAction(QStringLiteral("New_Orvet_Mark_RDay")));
-        DBGrid1->addAction(dmAction(QStringLiteral("New_Orvet_Day_Edit")));
+        DBGrid1->addAction(dmAction(Actions::New_Orvet_Mark_HDay));
+        DBGrid1->addAction(dmAction(Actions::New_Orvet_Mark_RDay));
+        DBGrid1->addAction(dmAction(Actions::New_Orvet_Day_Edit));
         DBGrid1->addAction(separator);
-        DBGrid1->addAction(dmAction(QStringLiteral("New_Orvet_Recalk_List")));
+        DBGrid1->addAction(dmAction(Actions::New_Orvet_Recalk_List));
         // The menu key opens the pop-up menu by itself; Shift+F10 does on
         // keyboards without one.
         auto *menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), DBGrid1, nullptr, nullptr,
@@ -289,7 +290,7 @@ void TOrvet_New_F::BitBtn2Click() {
 }
 
 void TOrvet_New_F::DBGrid1DblClick() {
-    if (QAction *a = dmAction(QStringLiteral("New_Orvet_Day_Edit")))
+    if (QAction *a = dmAction(Actions::New_Orvet_Day_Edit))
         a->trigger();
 }
 

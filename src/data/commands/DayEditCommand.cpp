@@ -5,6 +5,7 @@
 #include "controls/TimeEdit.h"
 #include "core/DialogHost.h"
 #include "core/MemoryData.h"
+#include "core/Names.h"
 #include "core/NumberText.h"
 #include "core/OrvetError.h"
 #include "data/TDM1.h"
@@ -25,7 +26,7 @@ QString readingText(const QVariant &v) {
 } // namespace
 
 DayEditCommand::DayEditCommand(TDM1 &dm) : m_dm(dm) {
-    dm.actions().setHandler(QStringLiteral("New_Orvet_Day_Edit"), [this] { New_Orvet_Day_EditExecute(); });
+    dm.actions().setHandler(Actions::New_Orvet_Day_Edit, [this] { New_Orvet_Day_EditExecute(); });
 }
 
 void DayEditCommand::New_Orvet_Day_EditExecute() {
@@ -91,5 +92,5 @@ void DayEditCommand::writeBack(TOrvet_New_Day_N_F &f, MemoryData &rows, double s
     }
     rows.setValue(M::Change, f.CheckBox1->isChecked() ? 1 : 0);
     if (changed)
-        m_dm.execute(QStringLiteral("New_Orvet_Recalk_List"));
+        m_dm.execute(Actions::New_Orvet_Recalk_List);
 }

@@ -2,6 +2,7 @@
 
 #include "controls/CalcEdit.h"
 #include "core/DialogHost.h"
+#include "core/Names.h"
 #include "core/OrvetError.h"
 #include "data/TDM1.h"
 #include "forms/TOptions_F.h"
@@ -16,8 +17,8 @@ const int TextIndexes[] = {StoredValues::Organizaciya, StoredValues::Adress,  St
 } // namespace
 
 OptionsCommands::OptionsCommands(TDM1 &dm) : m_dm(dm) {
-    m_dm.actions().setHandler(QStringLiteral("Options_Main"), [this] { Options_MainExecute(); });
-    m_dm.actions().setHandler(QStringLiteral("Options_Main_Close"), [this] { Options_Main_CloseExecute(); });
+    m_dm.actions().setHandler(Actions::Options_Main, [this] { Options_MainExecute(); });
+    m_dm.actions().setHandler(Actions::Options_Main_Close, [this] { Options_Main_CloseExecute(); });
 }
 
 void OptionsCommands::Options_MainExecute() {

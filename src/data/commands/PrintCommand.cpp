@@ -1,5 +1,6 @@
 #include "data/commands/PrintCommand.h"
 
+#include "core/Names.h"
 #include "core/NumberText.h"
 #include "data/TDM1.h"
 
@@ -13,7 +14,7 @@ PrintCommand::PrintCommand(TDM1 &dm)
     m_fr1.registerDataSource(&m_frd1);
     m_fr1.registerDataSource(&m_frd2);
     m_fr1.setVariableHandler([this](const QString &name, QVariant &value) { FR1GetValue(name, value); });
-    dm.actions().setHandler(QStringLiteral("Orvet_Print"), [this] { Orvet_PrintExecute(); });
+    dm.actions().setHandler(Actions::Orvet_Print, [this] { Orvet_PrintExecute(); });
 }
 
 void PrintCommand::Orvet_PrintExecute() {
@@ -21,13 +22,13 @@ void PrintCommand::Orvet_PrintExecute() {
     if (orvet.isEmpty())
         return;
     Table &days = m_dm.OrvetSost();
-    days.setFilter(QStringLiteral("IDJOIN=") + QString::number(orvet.value(QStringLiteral("ID")).toLongLong()));
+    days.setFilter(QStringLiteral("IDJOIN=") + QString::number(orvet.value(Fields::ID).toLongLong()));
     days.setFiltered(true);
     days.first();
     m_fr1.loadFromFile(TemplateFile);
     // Pages are laid out portrait; the preview sets the printer to portrait
     // before it prints. No printer on the system is no reason not to preview.
-    m_fr1.setTitle(QStringLiteral("Путевой лист № ") + orvet.asString(QStringLiteral("NUMBL")));
+    m_fr1.setTitle(QStringLiteral("Путевой лист № ") + orvet.asString(Fields::NUMBL));
     m_fr1.showReport();
 }
 
@@ -46,7 +47,7 @@ void PrintCommand::FR1GetValue(const QString &name, QVariant &value) const {
         const StoredValues &v = m_dm.FS1();
         value = NumberText::general(v.norm() * v.winterFactor());
     } else if (name == QLatin1String("DateAKT")) {
-        value = dateAkt(m_dm.Orvet().asDate(QStringLiteral("DATE")));
+        value = dateAkt(m_dm.Orvet().asDate(Fields::DATE));
     }
 }
 

@@ -4,6 +4,7 @@
 #include "controls/DateEdit.h"
 #include "controls/TimeEdit.h"
 #include "core/DialogHost.h"
+#include "core/Names.h"
 #include "data/TDM1.h"
 #include "forms/TChesk_New_F.h"
 #include "forms/TPoezd_New_F.h"
@@ -30,10 +31,10 @@ private:
 
 ReferenceCommands::ReferenceCommands(TDM1 &dm) : m_dm(dm) {
     ActionList &actions = m_dm.actions();
-    actions.setHandler(QStringLiteral("Enter_chesk"), [this] { Enter_cheskExecute(); });
-    actions.setHandler(QStringLiteral("Delete_chesk"), [this] { Delete_cheskExecute(); });
-    actions.setHandler(QStringLiteral("NamePoezd_new"), [this] { NamePoezd_newExecute(); });
-    actions.setHandler(QStringLiteral("NamePoezd_Del"), [this] { NamePoezd_DelExecute(); });
+    actions.setHandler(Actions::Enter_chesk, [this] { Enter_cheskExecute(); });
+    actions.setHandler(Actions::Delete_chesk, [this] { Delete_cheskExecute(); });
+    actions.setHandler(Actions::NamePoezd_new, [this] { NamePoezd_newExecute(); });
+    actions.setHandler(Actions::NamePoezd_Del, [this] { NamePoezd_DelExecute(); });
 }
 
 void ReferenceCommands::Enter_cheskExecute() {

@@ -4,6 +4,7 @@
 #include "core/ControlsHold.h"
 #include "core/DialogHost.h"
 #include "core/MemoryData.h"
+#include "core/Names.h"
 #include "core/NumberText.h"
 #include "core/OrvetError.h"
 #include "data/TDM1.h"
@@ -19,8 +20,8 @@ const QString ReopenCommands::DeleteQuestion = QStringLiteral("Вы действ
 
 ReopenCommands::ReopenCommands(TDM1 &dm) : m_dm(dm) {
     ActionList &a = dm.actions();
-    a.setHandler(QStringLiteral("New_Orvet_Edit"), [this] { New_Orvet_EditExecute(); });
-    a.setHandler(QStringLiteral("New_Orvet_Del"), [this] { New_Orvet_DelExecute(); });
+    a.setHandler(Actions::New_Orvet_Edit, [this] { New_Orvet_EditExecute(); });
+    a.setHandler(Actions::New_Orvet_Del, [this] { New_Orvet_DelExecute(); });
 }
 
 TOrvet_New_F &ReopenCommands::editor() const {
@@ -52,36 +53,36 @@ void ReopenCommands::New_Orvet_EditExecute() {
 qint64 ReopenCommands::fillHeader(TOrvet_New_F &ed) {
     EditorState &state = m_dm.editorState();
     Table &waybills = m_dm.Orvet();
-    state.startReading = waybills.asFloat(QStringLiteral("PROBB"));
-    ed.Edit1->setText(waybills.asString(QStringLiteral("NUMBL")));
+    state.startReading = waybills.asFloat(Fields::PROBB);
+    ed.Edit1->setText(waybills.asString(Fields::NUMBL));
     {
         Table &trips = m_dm.LPoezd();
         const ControlsHold<Table> hold(trips);
         state.tripTypeCount = trips.recordCount();
     }
-    const QDate date = waybills.asDate(QStringLiteral("DATE"));
+    const QDate date = waybills.asDate(Fields::DATE);
     if (!date.isValid())
         throw OrvetError(QStringLiteral("Неверная дата путевого листа"));
     ed.setMonth(date.month());
-    ed.Edit3->setText(waybills.asString(QStringLiteral("YEAR")));
+    ed.Edit3->setText(waybills.asString(Fields::YEAR));
     state.daysInMonth = date.daysInMonth();
-    return waybills.value(QStringLiteral("ID")).toLongLong();
+    return waybills.value(Fields::ID).toLongLong();
 }
 
 void ReopenCommands::loadDay(MemoryData &rows, const Table &days, const Table &trips) {
-    const QString trip = days.asString(QStringLiteral("CEL"));
-    const double distance = days.asFloat(QStringLiteral("PROB"));
+    const QString trip = days.asString(Fields::CEL);
+    const double distance = days.asFloat(Fields::PROB);
     if (trip.isEmpty() && distance == 0) {
-        rows.insertRecord({-1, days.asString(QStringLiteral("CHISLO")), QString(), QString(), QString()});
+        rows.insertRecord({-1, days.asString(Fields::CHISLO), QString(), QString(), QString()});
         return;
     }
     // Exact name, letter case included; the first of several of that name.
     const QVariant found =
-        trip.isEmpty() ? QVariant() : trips.lookup(QStringLiteral("NAME"), trip, QStringLiteral("ID"));
-    rows.insertRecord({found.isNull() ? 0 : found.toInt(), days.asString(QStringLiteral("CHISLO")), trip,
-                       days.asString(QStringLiteral("VROUT")), days.asString(QStringLiteral("VRIN")),
-                       days.value(QStringLiteral("SPROBS")), days.value(QStringLiteral("SPROBE")), distance,
-                       days.value(QStringLiteral("RASHOD"))});
+        trip.isEmpty() ? QVariant() : trips.lookup(Fields::NAME, trip, Fields::ID);
+    rows.insertRecord({found.isNull() ? 0 : found.toInt(), days.asString(Fields::CHISLO), trip,
+                       days.asString(Fields::VROUT), days.asString(Fields::VRIN),
+                       days.value(Fields::SPROBS), days.value(Fields::SPROBE), distance,
+                       days.value(Fields::RASHOD)});
 }
 
 void ReopenCommands::fillDays(TOrvet_New_F &ed, qint64 id) {
@@ -115,7 +116,7 @@ void ReopenCommands::New_Orvet_DelExecute() {
         return;
     if (!DialogHost::instance().confirm(DeleteQuestion))
         return;
-    const qint64 id = waybills.value(QStringLiteral("ID")).toLongLong();
+    const qint64 id = waybills.value(Fields::ID).toLongLong();
     // Rows and header go together or not at all; the list then stands on
     // the waybill after the deleted one (or the new last one).
     Transaction transaction(m_dm.database());

@@ -3,6 +3,7 @@
 #include "core/ControlsHold.h"
 #include "core/DialogHost.h"
 #include "core/MemoryData.h"
+#include "core/Names.h"
 #include "core/OrvetError.h"
 #include "data/TDM1.h"
 #include "data/waybill/MonthGenerator.h"
@@ -28,10 +29,10 @@ const QString WaybillCommands::NewCaption = QStringLiteral("Новый Путе�
 
 WaybillCommands::WaybillCommands(TDM1 &dm) : m_dm(dm) {
     ActionList &a = dm.actions();
-    a.setHandler(QStringLiteral("New_Orvet"), [this] { New_OrvetExecute(); });
-    a.setHandler(QStringLiteral("New_Orvet_Recalk_List"), [this] { New_Orvet_Recalk_ListExecute(); });
-    a.setHandler(QStringLiteral("New_Orvet_Mark_HDay"), [this] { New_Orvet_Mark_HDayExecute(); });
-    a.setHandler(QStringLiteral("New_Orvet_Mark_RDay"), [this] { New_Orvet_Mark_RDayExecute(); });
+    a.setHandler(Actions::New_Orvet, [this] { New_OrvetExecute(); });
+    a.setHandler(Actions::New_Orvet_Recalk_List, [this] { New_Orvet_Recalk_ListExecute(); });
+    a.setHandler(Actions::New_Orvet_Mark_HDay, [this] { New_Orvet_Mark_HDayExecute(); });
+    a.setHandler(Actions::New_Orvet_Mark_RDay, [this] { New_Orvet_Mark_RDayExecute(); });
 }
 
 TOrvet_New_F &WaybillCommands::editor() const {
@@ -68,7 +69,7 @@ void WaybillCommands::New_OrvetExecute() {
     }
     const QDate from = m_dm.periodFrom();
     const double litres =
-        WaybillRecalc::receiptSum(m_dm.Chesks(), from, m_dm.periodTo(), QStringLiteral("LITRS"));
+        WaybillRecalc::receiptSum(m_dm.Chesks(), from, m_dm.periodTo(), Fields::LITRS);
     if (!(litres > 0)) {
         host.showMessage(NoReceiptsMessage);
         return;
@@ -80,9 +81,9 @@ void WaybillCommands::New_OrvetExecute() {
     {
         Table &waybills = m_dm.Orvet();
         const ControlsHold<Table> hold(waybills);
-        if (waybills.locate(QStringLiteral("DATE"), from.addMonths(-1))) {
-            state.startReading = waybills.asFloat(QStringLiteral("PROBE"));
-            number = WaybillNumber::next(waybills.asString(QStringLiteral("NUMBL")));
+        if (waybills.locate(Fields::DATE, from.addMonths(-1))) {
+            state.startReading = waybills.asFloat(Fields::PROBE);
+            number = WaybillNumber::next(waybills.asString(Fields::NUMBL));
         } else {
             state.startReading = m_dm.FS1().number(StoredValues::StartoviyProbeg);
         }

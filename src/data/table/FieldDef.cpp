@@ -1,5 +1,7 @@
 #include "data/table/FieldDef.h"
 
+#include "core/Names.h"
+
 QString FieldDef::sqlType() const {
     switch (type) {
     case FieldType::AutoInc:
@@ -7,7 +9,7 @@ QString FieldDef::sqlType() const {
     case FieldType::Integer:
         return QStringLiteral("INTEGER");
     case FieldType::Date:
-        return QStringLiteral("DATE");
+        return Fields::DATE;
     case FieldType::String:
         return QStringLiteral("VARCHAR(%1)").arg(size);
     case FieldType::Float:

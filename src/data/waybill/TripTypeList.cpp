@@ -1,6 +1,7 @@
 #include "data/waybill/TripTypeList.h"
 
 #include "core/ControlsHold.h"
+#include "core/Names.h"
 #include "data/table/Table.h"
 #include "data/waybill/Random.h"
 
@@ -13,11 +14,11 @@ TripTypeList TripTypeList::read(Table &lpoezd) {
     types.reserve(n);
     for (int row = 0; row < n; ++row) {
         TripType t;
-        t.id = lpoezd.valueAt(row, QStringLiteral("ID")).toInt();
-        t.name = lpoezd.valueAt(row, QStringLiteral("NAME")).toString();
-        t.tout = lpoezd.valueAt(row, QStringLiteral("TOUT")).toString();
-        t.tin = lpoezd.valueAt(row, QStringLiteral("TIN")).toString();
-        t.prob = lpoezd.valueAt(row, QStringLiteral("PROB")).toDouble();
+        t.id = lpoezd.valueAt(row, Fields::ID).toInt();
+        t.name = lpoezd.valueAt(row, Fields::NAME).toString();
+        t.tout = lpoezd.valueAt(row, Fields::TOUT).toString();
+        t.tin = lpoezd.valueAt(row, Fields::TIN).toString();
+        t.prob = lpoezd.valueAt(row, Fields::PROB).toDouble();
         types.append(t);
     }
     return TripTypeList(std::move(types));

@@ -3,6 +3,7 @@
 #include "controls/CalcEdit.h"
 #include "core/ControlsHold.h"
 #include "core/MemoryData.h"
+#include "core/Names.h"
 #include "core/NumberText.h"
 #include "core/OrvetError.h"
 #include "data/TDM1.h"
@@ -90,11 +91,11 @@ double WaybillRecalc::receiptSum(Table &chesks, const QDate &from, const QDate &
 }
 
 double WaybillRecalc::CheskSummL() {
-    return receiptSum(m_dm.Chesks(), monthFirst(), monthLast(), QStringLiteral("LITRS"));
+    return receiptSum(m_dm.Chesks(), monthFirst(), monthLast(), Fields::LITRS);
 }
 
 double WaybillRecalc::CheskSumRUB() {
-    return receiptSum(m_dm.Chesks(), monthFirst(), monthLast(), QStringLiteral("SUMRUB"));
+    return receiptSum(m_dm.Chesks(), monthFirst(), monthLast(), Fields::SUMRUB);
 }
 
 void WaybillRecalc::OrvetCheskPPROB() {

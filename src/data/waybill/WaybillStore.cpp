@@ -3,6 +3,7 @@
 #include "controls/CalcEdit.h"
 #include "core/ControlsHold.h"
 #include "core/MemoryData.h"
+#include "core/Names.h"
 #include "data/TDM1.h"
 #include "data/waybill/WaybillRecalc.h"
 #include "forms/TOrvet_New_F.h"
@@ -21,7 +22,7 @@ void WaybillStore::remove(TDM1 &dm, qint64 id) {
     }
     Table &headers = dm.Orvet();
     const ControlsHold<Table> hold(headers);
-    if (headers.locate(QStringLiteral("ID"), id))
+    if (headers.locate(Fields::ID, id))
         headers.deleteCurrent();
 }
 
