@@ -1,6 +1,8 @@
 // How long the fitting of a month takes against the random draws it cannot
 // avoid: the worst case runs all 151 steps with 401 draws each.
+#include "app/AppForms.h"
 #include "core/MemoryData.h"
+#include "core/Names.h"
 #include "data/TDM1.h"
 #include "data/waybill/MonthGenerator.h"
 #include "data/waybill/WaybillRecalc.h"
@@ -22,12 +24,14 @@ constexpr int Days = 31;
 struct Setup {
     QTemporaryDir dir;
     std::unique_ptr<TDM1> dm;
-    std::unique_ptr<TOrvet_New_F> editor;
+    std::unique_ptr<AppForms> forms;
+    TOrvet_New_F *editor = nullptr;
 
     explicit Setup(double litres) {
         dm = std::make_unique<TDM1>(dir.path(), dir.filePath(QStringLiteral("Orvet.ini")));
-        editor = std::make_unique<TOrvet_New_F>(dm.get());
-        dm->setForms(editor.get(), nullptr, nullptr, nullptr, nullptr);
+        forms = std::make_unique<AppForms>(*dm, nullptr);
+        forms->make();
+        editor = dm->Orvet_New_F();
         dm->FS1().setValue(StoredValues::Rashodna100km, 10.0);
         for (int i = 1; i <= TripTypes; ++i)
             dm->LPoezd().insertRecord(
@@ -40,7 +44,7 @@ struct Setup {
         s.tripTypeCount = TripTypes;
         s.startReading = 1000;
     }
-    ~Setup() { dm->setForms(nullptr, nullptr, nullptr, nullptr, nullptr); }
+    ~Setup() { forms.reset(); }
 
     // 31 working days, each longer than any trip type, and a target far
     // beyond them: every step lengthens, no draw fits, nothing ever matches.
@@ -61,9 +65,10 @@ void drawFloor(Random &random, const TripTypeList &trips) {
     }
 }
 
-// As the action runs it: the trip types read once, then the recalculation.
+// As the action runs it: the trip types read once, the recalculation, the
+// totals shown in the editor.
 void recalculate(Setup &s) {
-    WaybillRecalc(*s.dm, *s.editor).recalculate();
+    s.dm->execute(Actions::New_Orvet_Recalk_List);
 }
 
 void BM_DrawFloor(benchmark::State &state) {
@@ -92,7 +97,7 @@ void BM_GenerateAndFit(benchmark::State &state) {
         const TripTypeList trips = TripTypeList::read(s.dm->LPoezd());
         MonthGenerator::generate(*s.editor->MemoryData1, trips, TripTypes, s.dm->random(),
                                  {2024, 1, 1000, 10, 1.0});
-        WaybillRecalc(*s.dm, *s.editor, trips).recalculate();
+        WaybillRecalc(*s.editor->MemoryData1, s.dm->editorState(), trips, s.dm->random()).recalculate(40, {10, 1.0});
     }
 }
 BENCHMARK(BM_GenerateAndFit)->Unit(benchmark::kMillisecond);

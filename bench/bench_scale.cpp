@@ -12,6 +12,7 @@
 #include "app/LeanStyle.h"
 #include "app/TMainForm.h"
 #include "core/MemoryData.h"
+#include "data/commands/WaybillCommands.h"
 #include "data/table/Database.h"
 #include "data/table/TableFileCheck.h"
 #include "data/TDM1.h"
@@ -150,7 +151,7 @@ struct Session {
 
     void removeWaybill(qint64 id) {
         Transaction t(dm->database());
-        WaybillStore::remove(*dm, id);
+        WaybillStore(dm->database(), dm->Orvet(), dm->OrvetSost()).remove(id);
         t.commit();
     }
 
@@ -224,7 +225,7 @@ void BM_Store(benchmark::State &state, int scale) {
                           g_env->layout[scale].newFrom);
         for (auto _ : state) {
             auto t0 = std::chrono::steady_clock::now();
-            const qint64 id = WaybillStore::store(*s.dm, *s.dm->Orvet_New_F());
+            const qint64 id = WaybillCommands::store(*s.dm, *s.dm->Orvet_New_F());
             const double stepsMs = msSince(t0);
             Session::settle();
             state.SetIterationTime(msSince(t0) / 1000);
@@ -278,7 +279,7 @@ void BM_Delete(benchmark::State &state, int scale) {
     s.host.answer = true;
     for (auto _ : state) {
         state.PauseTiming();
-        WaybillStore::store(*s.dm, *s.dm->Orvet_New_F()); // the new waybill is the current one
+        WaybillCommands::store(*s.dm, *s.dm->Orvet_New_F()); // the new waybill is the current one
         Session::settle();
         state.ResumeTiming();
         s.dm->execute(QStringLiteral("New_Orvet_Del"));

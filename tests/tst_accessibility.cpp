@@ -1,7 +1,7 @@
 // Every window can be used without a mouse and read by a screen reader:
 // each control that takes the focus has a name, Tab walks the controls in
 // their designed order, and every command has a key.
-#include "ScriptedDialogHost.h"
+#include "Program.h"
 #include "TestDir.h"
 
 #include "app/TMainForm.h"
@@ -31,22 +31,15 @@
 
 namespace {
 // The windows as the program creates them at start-up.
-struct Fixture {
-    TestDir dir;
-    ScriptedDialogHost host;
-    TMainForm form;
-    TDM1 dm{dir.path(), dir.ini()};
-    TOrvet_New_F editor{&dm, &form};
-    TOptions_F options{&dm, &form};
-    TChesk_New_F chesk{&dm, &form};
-    TPoezd_New_F poezd{&dm, &form};
-    TOrvet_New_Day_N_F day{&dm, &editor};
+struct Fixture : Program {
+    TMainForm &form = mainForm;
+    TOrvet_New_F &editor = Program::editor();
+    TOptions_F &options = Program::options();
+    TChesk_New_F &chesk = receipt();
+    TPoezd_New_F &poezd = tripType();
+    TOrvet_New_Day_N_F &day = Program::day();
     QStringList ran;
 
-    Fixture() {
-        dm.setForms(&editor, &options, &chesk, &poezd, &day);
-        form.setDataModule(&dm);
-    }
     // Records the command instead of running it.
     void record(const QStringList &actions) {
         for (const QString &name : actions)

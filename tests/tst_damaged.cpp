@@ -3,7 +3,7 @@
 // be refused at start-up with a message that names the file, or open and
 // read in full; nothing may crash, and damage that SQLite can see must not
 // get past the start.
-#include "ProgramStart.h"
+#include "Program.h"
 #include "ScriptedDialogHost.h"
 #include "TestDir.h"
 
@@ -69,10 +69,10 @@ struct Start {
 
 Start startOn(const QString &dir) {
     Start result;
-    ScriptedDialogHost host;
     {
-        ProgramStart start(dir);
-        result.errors = host.errors;
+        Program start(dir);
+        start.show();
+        result.errors = start.host.errors;
         for (Table *t : start.dm.tables())
             if (t->isOpen())
                 result.open.append(t->fileName());
@@ -99,10 +99,9 @@ private:
     void makePristine() {
         TestDir made;
         {
-            ScriptedDialogHost host;
-            TDM1 dm(made.path(), made.ini());
-            TOrvet_New_F editor(&dm);
-            dm.setForms(&editor, nullptr, nullptr, nullptr, nullptr);
+            Program program(made.path());
+            TDM1 &dm = program.dm;
+            ScriptedDialogHost &host = program.host;
             dm.FS1().setValue(StoredValues::Rashodna100km, 9.0);
             dm.random().seed(3);
             const QStringList trips{QStringLiteral("Офис"), QStringLiteral("Склад"), QStringLiteral("Банк")};

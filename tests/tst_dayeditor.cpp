@@ -1,4 +1,4 @@
-#include "ScriptedDialogHost.h"
+#include "Program.h"
 #include "TestDir.h"
 
 #include "controls/CalcEdit.h"
@@ -26,49 +26,37 @@ class TestDayEditor : public QObject {
 private:
     static constexpr double Sentinel = 12345; // a total no recalculation would leave
 
-    struct Fixture {
-        TestDir dir;
-        std::unique_ptr<TDM1> dm;
-        std::unique_ptr<TOrvet_New_F> editor;
-        std::unique_ptr<TOrvet_New_Day_N_F> day;
-        ScriptedDialogHost host;
+    struct Fixture : Program {
         MemoryData *rows = nullptr;
         qint64 office = 0;
 
         Fixture() {
-            dm = std::make_unique<TDM1>(dir.path(), dir.ini());
-            editor = std::make_unique<TOrvet_New_F>(dm.get());
-            day = std::make_unique<TOrvet_New_Day_N_F>(dm.get(), editor.get());
-            dm->setForms(editor.get(), nullptr, nullptr, nullptr, day.get());
-            dm->FS1().setValue(StoredValues::Rashodna100km, 10.0);
-            dm->FS1().setValue(StoredValues::Winter, false);
-            dm->random().seed(11);
+            dm.FS1().setValue(StoredValues::Rashodna100km, 10.0);
+            dm.FS1().setValue(StoredValues::Winter, false);
+            dm.random().seed(11);
             office = trip(QStringLiteral("Офис"));
             trip(QStringLiteral("офис"));
             trip(QStringLiteral("Склад"));
             trip(QStringLiteral("Аэропорт"));
-            dm->Chesks().insertRecord({{}, QDate(2023, 2, 10), 30.0, 1500.0});
+            dm.Chesks().insertRecord({{}, QDate(2023, 2, 10), 30.0, 1500.0});
             composeFebruary();
         }
         ~Fixture() {
-            day.reset();
-            editor.reset();
-            dm.reset();
         }
         qint64 trip(const QString &name) {
-            return dm->LPoezd().insertRecord(
+            return dm.LPoezd().insertRecord(
                 {{}, name, QStringLiteral("09:00"), QStringLiteral("18:00"), 20.0});
         }
         // February 2023 in the editor: weekdays "Офис", 20 km, chained from
         // 1000; weekends off; no day the fitting may change.
         void composeFebruary() {
-            EditorState &s = dm->editorState();
+            EditorState &s = dm.editorState();
             s.startReading = 1000;
             s.daysInMonth = 28;
             s.tripTypeCount = 4;
-            editor->setMonth(2);
-            editor->Edit3->setText(QStringLiteral("2023"));
-            rows = editor->MemoryData1;
+            editor().setMonth(2);
+            editor().Edit3->setText(QStringLiteral("2023"));
+            rows = editor().MemoryData1;
             rows->clear();
             double reading = 1000;
             for (int d = 1; d <= 28; ++d) {
@@ -82,7 +70,7 @@ private:
                 reading += 20;
             }
             rows->sortByChislo();
-            editor->CalcEdit3->setValue(Sentinel);
+            editor().CalcEdit3->setValue(Sentinel);
         }
         // Opens the day editor on a row; `inside` works the shown dialog.
         void edit(int row, const std::function<void(TOrvet_New_Day_N_F *)> &inside) {
@@ -96,7 +84,7 @@ private:
                 f->hide();
                 return f->result();
             });
-            dm->execute(QStringLiteral("New_Orvet_Day_Edit"));
+            dm.execute(QStringLiteral("New_Orvet_Day_Edit"));
         }
     };
 
@@ -193,7 +181,7 @@ private slots:
         Fixture f;
         const M::Row before = f.rows->rowAt(3);
         f.rows->setCurrentRow(3);
-        f.dm->execute(QStringLiteral("New_Orvet_Day_Edit"));
+        f.dm.execute(QStringLiteral("New_Orvet_Day_Edit"));
         QVERIFY(f.host.dialogTitles.isEmpty());
         QVERIFY(f.rows->rowAt(3) == before);
     }
@@ -205,7 +193,7 @@ private slots:
             typeDistance(d, QStringLiteral("25"));
             fuel = d->CalcEdit2->text();
             back = d->Panel2->text();
-            f.dm->FS1().setValue(StoredValues::Winter, true);
+            f.dm.FS1().setValue(StoredValues::Winter, true);
             typeDistance(d, QStringLiteral("25"));
             winterFuel = d->CalcEdit2->text();
             typeDistance(d, QString());
@@ -246,7 +234,7 @@ private slots:
         QCOMPARE(f.rows->integerAt(1, M::ID), int(f.office));
         QCOMPARE(f.rows->floatAt(1, M::Prob), 20.4);
         QCOMPARE(f.rows->floatAt(1, M::Rashod), 2.0);
-        QCOMPARE(f.editor->CalcEdit3->value(), Sentinel);
+        QCOMPARE(f.editor().CalcEdit3->value(), Sentinel);
         QVERIFY(f.host.errors.isEmpty());
     }
 
@@ -269,8 +257,8 @@ private slots:
         // The recalculation chained the month again and wrote the totals.
         QCOMPARE(f.rows->floatAt(2, M::ProbIN), 1085.0);
         QCOMPARE(f.rows->floatAt(5, M::ProbOut), 1085.0);
-        QCOMPARE(f.editor->CalcEdit3->value(), 20 * 20.0 + 25);
-        QCOMPARE(f.editor->CalcEdit4->value(), 19 * 2.0 + 4.5);
+        QCOMPARE(f.editor().CalcEdit3->value(), 20 * 20.0 + 25);
+        QCOMPARE(f.editor().CalcEdit4->value(), 19 * 2.0 + 4.5);
     }
 
     void cancelChangesNothing() {
@@ -285,7 +273,7 @@ private slots:
             d->BitBtn2->click();
         });
         QVERIFY(f.rows->rowAt(4) == before);
-        QCOMPARE(f.editor->CalcEdit3->value(), Sentinel);
+        QCOMPARE(f.editor().CalcEdit3->value(), Sentinel);
     }
 
     void incompleteTimeIsRefused() {
@@ -307,9 +295,9 @@ private slots:
 
     void doubleClickOnTheGridOpensTheDay() {
         Fixture f;
-        f.editor->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.editor.get()));
-        DayGrid *grid = f.editor->DBGrid1;
+        f.editor().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.editor()));
+        DayGrid *grid = f.editor().DBGrid1;
         auto doubleClick = [grid](int row) {
             const QRect cell = grid->visualRect(grid->model()->index(row, M::Poezdka));
             QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
@@ -325,7 +313,7 @@ private slots:
         grid->setCurrentIndex(grid->model()->index(4, M::Poezdka));
         doubleClick(4); // a Sunday
         QCOMPARE(f.host.dialogTitles.size(), 1);
-        f.editor->hide();
+        f.editor().hide();
     }
 };
 

@@ -1,3 +1,4 @@
+#include "Program.h"
 // The waybill editor window: its controls, grid, buttons and keys.
 #include "controls/CalcEdit.h"
 #include "core/MemoryData.h"
@@ -23,32 +24,18 @@
 using M = MemoryData;
 
 namespace {
-struct Fixture {
-    QTemporaryDir dir;
-    std::unique_ptr<TDM1> dm;
-    std::unique_ptr<TOrvet_New_F> editor;
-
+struct Fixture : Program {
     Fixture() {
-        dm = std::make_unique<TDM1>(dir.path(), dir.filePath(QStringLiteral("Orvet.ini")));
-        editor = std::make_unique<TOrvet_New_F>(dm.get());
         for (int d = 1; d <= 5; ++d) {
             const QString chislo = QStringLiteral("0%1").arg(d);
             if (d == 2)
-                editor->MemoryData1->insertRecord({-1, chislo, QString(), QString(), QString()});
+                editor().MemoryData1->insertRecord({-1, chislo, QString(), QString(), QString()});
             else
-                editor->MemoryData1->insertRecord(
+                editor().MemoryData1->insertRecord(
                     {1, chislo, "Офис", "09:00", "18:00", 100.0, 120.5, 20.5, 2.05, 1});
         }
-        editor->MemoryData1->first();
+        editor().MemoryData1->first();
     }
-    // Counts how often an action runs instead of doing its work.
-    int *count(const QString &action) {
-        auto counter = std::make_shared<int>(0);
-        dm->actions().setHandler(action, [counter] { ++*counter; });
-        m_counters.append(counter);
-        return counter.get();
-    }
-    QList<std::shared_ptr<int>> m_counters;
 };
 } // namespace
 
@@ -72,7 +59,7 @@ private slots:
 
 void TestEditor::header() {
     Fixture f;
-    TOrvet_New_F &e = *f.editor;
+    TOrvet_New_F &e = f.editor();
     QCOMPARE(e.GroupBox1->title(), QStringLiteral("Путевой лист"));
     QCOMPARE(e.GroupBox2->title(), QStringLiteral("Поездки"));
     QCOMPARE(e.GroupBox3->title(), QStringLiteral("Итог"));
@@ -118,7 +105,7 @@ void TestEditor::header() {
 
 void TestEditor::grid() {
     Fixture f;
-    DayGrid &g = *f.editor->DBGrid1;
+    DayGrid &g = *f.editor().DBGrid1;
     QVERIFY(g.isColumnHidden(M::ID));
     QVERIFY(g.isColumnHidden(M::Change));
     QVERIFY(!g.horizontalHeader()->isVisible() && !g.horizontalHeader()->isVisibleTo(&g));
@@ -131,7 +118,7 @@ void TestEditor::grid() {
     for (const auto &[column, width] : widths)
         QCOMPARE(g.columnWidth(column), width);
     // The layout survives the rows being replaced.
-    f.editor->MemoryData1->sortByChislo();
+    f.editor().MemoryData1->sortByChislo();
     QVERIFY(g.isColumnHidden(M::ID));
     QCOMPARE(g.columnWidth(M::Poezdka), 160);
 
@@ -145,8 +132,8 @@ void TestEditor::grid() {
 
 void TestEditor::gridFollowsRows() {
     Fixture f;
-    MemoryData &rows = *f.editor->MemoryData1;
-    DayGrid &g = *f.editor->DBGrid1;
+    MemoryData &rows = *f.editor().MemoryData1;
+    DayGrid &g = *f.editor().DBGrid1;
     rows.setCurrentRow(3);
     QCOMPARE(g.currentIndex().row(), 3);
     g.setCurrentIndex(g.model()->index(1, M::Poezdka));
@@ -161,13 +148,13 @@ void TestEditor::gridFollowsRows() {
 
 void TestEditor::commandButtonsAndMenu() {
     Fixture f;
-    TOrvet_New_F &e = *f.editor;
+    TOrvet_New_F &e = f.editor();
     const QList<std::tuple<QPushButton *, QString, int>> buttons = {{e.BitBtn3, "New_Orvet_Mark_HDay", 179},
                                                                     {e.BitBtn4, "New_Orvet_Mark_RDay", 115},
                                                                     {e.BitBtn5, "New_Orvet_Recalk_List", 115},
                                                                     {e.BitBtn6, "New_Orvet_Day_Edit", 129}};
     for (const auto &[button, name, width] : buttons) {
-        QCOMPARE(button->text(), f.dm->action(name)->text());
+        QCOMPARE(button->text(), f.dm.action(name)->text());
         QVERIFY(!button->icon().isNull());
         QCOMPARE(button->width(), width);
         int *runs = f.count(name);
@@ -179,11 +166,11 @@ void TestEditor::commandButtonsAndMenu() {
     const QList<QAction *> menu = e.DBGrid1->actions();
     QCOMPARE(e.DBGrid1->contextMenuPolicy(), Qt::ActionsContextMenu);
     QCOMPARE(menu.size(), 5);
-    QCOMPARE(menu[0], f.dm->action("New_Orvet_Mark_HDay"));
-    QCOMPARE(menu[1], f.dm->action("New_Orvet_Mark_RDay"));
-    QCOMPARE(menu[2], f.dm->action("New_Orvet_Day_Edit"));
+    QCOMPARE(menu[0], f.dm.action("New_Orvet_Mark_HDay"));
+    QCOMPARE(menu[1], f.dm.action("New_Orvet_Mark_RDay"));
+    QCOMPARE(menu[2], f.dm.action("New_Orvet_Day_Edit"));
     QVERIFY(menu[3]->isSeparator());
-    QCOMPARE(menu[4], f.dm->action("New_Orvet_Recalk_List"));
+    QCOMPARE(menu[4], f.dm.action("New_Orvet_Recalk_List"));
 
     int *edits = f.count("New_Orvet_Day_Edit");
     e.show();
@@ -197,8 +184,9 @@ void TestEditor::commandButtonsAndMenu() {
 
 void TestEditor::okEnterEscAndCloseBox() {
     Fixture f;
-    TOrvet_New_F &e = *f.editor;
-    bool &confirmed = f.dm->editorState().confirmed;
+    TOrvet_New_F &e = f.editor();
+    bool confirmed = false;
+    QObject::connect(&e, &TOrvet_New_F::okClicked, [&confirmed] { confirmed = true; });
 
     e.show();
     QVERIFY(QTest::qWaitForWindowExposed(&e));
@@ -243,8 +231,9 @@ void TestEditor::enterIsOkWhateverHasTheFocus() {
     QFETCH(int, tabs);
     QFETCH(bool, clicked);
     Fixture f;
-    TOrvet_New_F &e = *f.editor;
-    bool &confirmed = f.dm->editorState().confirmed;
+    TOrvet_New_F &e = f.editor();
+    bool confirmed = false;
+    QObject::connect(&e, &TOrvet_New_F::okClicked, [&confirmed] { confirmed = true; });
     int *marks = f.count(QStringLiteral("New_Orvet_Mark_HDay"));
     for (int opening = 0; opening < 2; ++opening) {
         confirmed = false;
@@ -266,18 +255,19 @@ void TestEditor::enterIsOkWhateverHasTheFocus() {
 
 void TestEditor::placementKeptInSettings() {
     Fixture f;
-    f.editor->show();
-    QVERIFY(QTest::qWaitForWindowExposed(f.editor.get()));
-    f.editor->setGeometry(33, 44, 640, 420); // the client area, as the file keeps it
-    f.editor->BitBtn2->click();
+    f.editor().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.editor()));
+    f.editor().setGeometry(33, 44, 640, 420); // the client area, as the file keeps it
+    f.editor().BitBtn2->click();
 
-    QFile ini(f.dir.filePath(QStringLiteral("Orvet.ini")));
+    QFile ini(f.ini());
     QVERIFY(ini.open(QIODevice::ReadOnly));
     const QString text = QString::fromLatin1(ini.readAll());
     QVERIFY(text.contains(QStringLiteral("[Orvet_New_F]")));
     QVERIFY(text.contains(QStringLiteral("NormPos=33,44,673,464")));
 
-    TOrvet_New_F other(f.dm.get());
+    TOrvet_New_F other;
+    other.setIniFile(&f.dm.iniFile());
     other.show();
     QVERIFY(QTest::qWaitForWindowExposed(&other));
     QCOMPARE(other.geometry(), QRect(33, 44, 640, 420));

@@ -3,7 +3,7 @@
 // be used. Each must end the command with a clear message, leave every
 // stored waybill as it was, and let the program carry on once the fault is
 // gone.
-#include "ScriptedDialogHost.h"
+#include "Program.h"
 #include "TestDir.h"
 
 #include "app/TMainForm.h"
@@ -88,77 +88,71 @@ private:
 struct Fixture {
     TestDir dir;
     QString oldCwd = QDir::currentPath();
-    ScriptedDialogHost host;
-    std::unique_ptr<TDM1> dm;
-    std::unique_ptr<TOrvet_New_F> editor;
+    std::unique_ptr<Program> program;
 
     Fixture() {
         QDir::setCurrent(dir.path()); // the template is looked for here
         start();
-        dm->LPoezd().insertRecord(
+        dm().LPoezd().insertRecord(
             {{}, QStringLiteral("Офис"), QStringLiteral("09:00"), QStringLiteral("18:00"), 25.0});
-        dm->LPoezd().insertRecord(
+        dm().LPoezd().insertRecord(
             {{}, QStringLiteral("Склад"), QStringLiteral("08:00"), QStringLiteral("17:00"), 40.0});
         for (int m = 1; m <= 12; ++m)
-            dm->Chesks().insertRecord({{}, QDate(2024, m, 5), 45.0, 2500.0});
+            dm().Chesks().insertRecord({{}, QDate(2024, m, 5), 45.0, 2500.0});
     }
     ~Fixture() {
         stop();
         QDir::setCurrent(oldCwd);
     }
     void start() {
-        dm = std::make_unique<TDM1>(dir.path(), dir.ini());
-        editor = std::make_unique<TOrvet_New_F>(dm.get());
-        dm->setForms(editor.get(), nullptr, nullptr, nullptr, nullptr);
-        dm->FS1().setValue(StoredValues::Rashodna100km, 9.0);
-        dm->FS1().setValue(StoredValues::Winter, true);
-        dm->random().seed(11);
+        program = std::make_unique<Program>(dir.path());
+        program->setNorm(9, true);
+        dm().random().seed(11);
     }
-    void stop() {
-        editor.reset();
-        dm.reset();
-    }
+    void stop() { program.reset(); }
     // The next start of the program on the same folder.
     void restart() {
         stop();
         start();
     }
+    TDM1 &dm() { return program->dm; }
+    ScriptedDialogHost &host() { return program->host; }
 
     // The message shown, also written to the test log for the record.
     QString takeError() {
-        const QString e = host.errors.join(QLatin1Char(' '));
-        host.errors.clear();
+        const QString e = host().errors.join(QLatin1Char(' '));
+        host().errors.clear();
         qInfo("message: %s", qPrintable(e));
         return e;
     }
     // Each command: true when it ran without an error.
     bool storeNew(int month) {
         const QDate first(2024, month, 1);
-        dm->setPeriod(first, first.addMonths(1).addDays(-1));
-        host.expectDialog([](QDialog *d) {
+        dm().setPeriod(first, first.addMonths(1).addDays(-1));
+        host().expectDialog([](QDialog *d) {
             static_cast<TOrvet_New_F *>(d)->BitBtn1Click();
             return int(QDialog::Accepted);
         });
-        dm->execute(QStringLiteral("New_Orvet"));
-        return host.errors.isEmpty() && host.pendingDialogs() == 0;
+        dm().execute(QStringLiteral("New_Orvet"));
+        return host().errors.isEmpty() && host().pendingDialogs() == 0;
     }
     bool replaceLast() {
-        dm->Orvet().last();
-        host.expectDialog([](QDialog *d) {
+        dm().Orvet().last();
+        host().expectDialog([](QDialog *d) {
             static_cast<TOrvet_New_F *>(d)->BitBtn1Click();
             return int(QDialog::Accepted);
         });
-        dm->execute(QStringLiteral("New_Orvet_Edit"));
-        return host.errors.isEmpty();
+        dm().execute(QStringLiteral("New_Orvet_Edit"));
+        return host().errors.isEmpty();
     }
     bool deleteLast() {
-        dm->Orvet().last();
-        host.answerConfirm(true);
-        dm->execute(QStringLiteral("New_Orvet_Del"));
-        return host.errors.isEmpty();
+        dm().Orvet().last();
+        host().answerConfirm(true);
+        dm().execute(QStringLiteral("New_Orvet_Del"));
+        return host().errors.isEmpty();
     }
     QString sql(const QString &statement) {
-        QSqlQuery q = dm->database().exec(statement);
+        QSqlQuery q = dm().database().exec(statement);
         return q.next() ? q.value(0).toString() : QString();
     }
 
@@ -201,12 +195,12 @@ private slots:
         QVERIFY(month <= 12);
         const QString error = f.takeError();
         QVERIFY2(error.contains(QStringLiteral("full")), qPrintable(error));
-        QVERIFY(!f.dm->database().inTransaction());
+        QVERIFY(!f.dm().database().inTransaction());
         QCOMPARE(f.snapshot(), before);
         QVERIFY(!f.storeNew(month));
-        f.host.errors.clear();
+        f.host().errors.clear();
         QCOMPARE(f.snapshot(), before);
-        const int stored = f.dm->Orvet().recordCount();
+        const int stored = f.dm().Orvet().recordCount();
 
         // Deleting needs no room and still works; room again, storing does.
         QVERIFY(f.deleteLast());
@@ -214,8 +208,8 @@ private slots:
         QVERIFY(f.storeNew(month));
         QVERIFY(f.storeNew(month + 1));
         f.restart();
-        QVERIFY(f.host.errors.isEmpty());
-        QCOMPARE(f.dm->Orvet().recordCount(), stored + 1);
+        QVERIFY(f.host().errors.isEmpty());
+        QCOMPARE(f.dm().Orvet().recordCount(), stored + 1);
     }
 
     // A disk that runs out while SQLite writes the journal or the file
@@ -235,12 +229,12 @@ private slots:
             QVERIFY2(!error.isEmpty(), "no message");
             QCOMPARE(f.snapshot(), before);
             f.restart();
-            QVERIFY2(f.host.errors.isEmpty(), qPrintable(f.host.errors.join(' ')));
+            QVERIFY2(f.host().errors.isEmpty(), qPrintable(f.host().errors.join(' ')));
             QCOMPARE(f.snapshot(), before);
         }
         QVERIFY(f.storeNew(4));
         QVERIFY(f.replaceLast());
-        QCOMPARE(f.dm->Orvet().recordCount(), 2);
+        QCOMPARE(f.dm().Orvet().recordCount(), 2);
     }
 
     void readOnlyTableFile() {
@@ -257,15 +251,15 @@ private slots:
             f.stop();
             QVERIFY(chmod(QFile::encodeName(days).constData(), 0444) == 0);
             f.start();
-            QVERIFY(f.host.errors.isEmpty());
+            QVERIFY(f.host().errors.isEmpty());
         }
         QVERIFY(!f.storeNew(4));
         QVERIFY2(f.takeError().contains(QStringLiteral("readonly")), "no clear message");
         QVERIFY(!f.replaceLast());
         QVERIFY(!f.deleteLast());
-        f.host.errors.clear();
+        f.host().errors.clear();
         QCOMPARE(f.snapshot(), before);
-        QCOMPARE(f.dm->Orvet().recordCount(), 1);
+        QCOMPARE(f.dm().Orvet().recordCount(), 1);
 
         if (root) {
             f.sql(QStringLiteral("PRAGMA query_only = 0"));
@@ -292,13 +286,13 @@ private slots:
             QVERIFY2(waited.elapsed() >= 1500, qPrintable(QString::number(waited.elapsed())));
             QVERIFY2(f.takeError().contains(QStringLiteral("locked")), "no clear message");
             QVERIFY(!f.deleteLast());
-            QVERIFY(!f.dm->database().inTransaction());
-            f.host.errors.clear();
+            QVERIFY(!f.dm().database().inTransaction());
+            f.host().errors.clear();
         }
         QCOMPARE(f.snapshot(), before);
         QVERIFY(f.storeNew(4));
         QVERIFY(f.deleteLast());
-        QCOMPARE(f.dm->Orvet().recordCount(), 1);
+        QCOMPARE(f.dm().Orvet().recordCount(), 1);
     }
 
     // The main window's lists are read while another program holds a table.
@@ -306,40 +300,38 @@ private slots:
         Fixture f;
         QVERIFY(f.storeNew(3));
         TMainForm main;
-        main.setDataModule(f.dm.get());
+        main.setDataModule(&f.dm());
         main.show();
         QCoreApplication::processEvents();
-        f.host.errors.clear();
+        f.host().errors.clear();
         {
             OtherConnection other(f.dir.file(QStringLiteral("Chesks.db")));
             QVERIFY(other.exec(QStringLiteral("BEGIN EXCLUSIVE")));
-            f.dm->setPeriod(QDate(2024, 3, 1), QDate(2024, 3, 31));
-            f.dm->execute(QStringLiteral("FillExec"));
+            f.dm().setPeriod(QDate(2024, 3, 1), QDate(2024, 3, 31));
+            f.dm().execute(QStringLiteral("FillExec"));
             QCoreApplication::processEvents();
             QVERIFY2(f.takeError().contains(QStringLiteral("locked")), "no clear message");
         }
-        f.dm->execute(QStringLiteral("FillExec"));
+        f.dm().execute(QStringLiteral("FillExec"));
         QCoreApplication::processEvents();
-        QVERIFY2(f.host.errors.isEmpty(), qPrintable(f.host.errors.join(' ')));
-        QCOMPARE(f.dm->Chesks().recordCount(), 1);
+        QVERIFY2(f.host().errors.isEmpty(), qPrintable(f.host().errors.join(' ')));
+        QCOMPARE(f.dm().Chesks().recordCount(), 1);
         main.close();
     }
 
     void settingsFileCannotBeWritten() {
         Fixture f;
-        TOptions_F options(f.dm.get());
-        f.dm->setForms(f.editor.get(), &options, nullptr, nullptr, nullptr);
         auto okWith = [&f](const QString &organisation) {
-            f.host.expectDialog([organisation](QDialog *d) {
+            f.host().expectDialog([organisation](QDialog *d) {
                 auto *o = static_cast<TOptions_F *>(d);
                 o->Edit1->setText(organisation);
                 o->BitBtn1->click();
                 return d->result();
             });
-            f.dm->execute(QStringLiteral("Options_Main"));
+            f.dm().execute(QStringLiteral("Options_Main"));
         };
         okWith(QStringLiteral("ООО Первое"));
-        QVERIFY(f.host.errors.isEmpty());
+        QVERIFY(f.host().errors.isEmpty());
         const QByteArray written = readAll(f.dir.ini());
         QVERIFY(written.size() > 100);
 
@@ -355,20 +347,18 @@ private slots:
         // A folder where the file should be: read as absent, written never.
         QVERIFY(QFile::remove(f.dir.ini()));
         QVERIFY(QDir().mkpath(f.dir.ini()));
-        f.dm->FS1().readAll();
+        f.dm().FS1().readAll();
         okWith(QStringLiteral("ООО Третье"));
         QVERIFY(f.takeError().startsWith(QStringLiteral("Unable to write to ")));
         f.restart();
-        QVERIFY(f.host.errors.isEmpty());
-        QCOMPARE(f.dm->FS1().text(StoredValues::Proveril), QStringLiteral("Главный бухгалтер"));
+        QVERIFY(f.host().errors.isEmpty());
+        QCOMPARE(f.dm().FS1().text(StoredValues::Proveril), QStringLiteral("Главный бухгалтер"));
 
         QVERIFY(QDir(f.dir.ini()).removeRecursively());
-        TOptions_F again(f.dm.get());
-        f.dm->setForms(f.editor.get(), &again, nullptr, nullptr, nullptr);
         okWith(QStringLiteral("ООО Четвёртое"));
-        QVERIFY(f.host.errors.isEmpty());
+        QVERIFY(f.host().errors.isEmpty());
         f.restart();
-        QCOMPARE(f.dm->FS1().text(StoredValues::Organizaciya), QStringLiteral("ООО Четвёртое"));
+        QCOMPARE(f.dm().FS1().text(StoredValues::Organizaciya), QStringLiteral("ООО Четвёртое"));
     }
 
     void templateCannotBeRead_data() {
@@ -406,12 +396,12 @@ private slots:
         }
         // A start does not touch what stands in the template's place.
         f.restart();
-        QVERIFY(f.host.errors.isEmpty());
+        QVERIFY(f.host().errors.isEmpty());
 
-        f.dm->Orvet().first();
-        f.host.expectDialog([](QDialog *) { return int(QDialog::Rejected); }); // a preview, should one come
-        f.dm->execute(QStringLiteral("Orvet_Print"));
-        const bool previewed = f.host.pendingDialogs() == 0;
+        f.dm().Orvet().first();
+        f.host().expectDialog([](QDialog *) { return int(QDialog::Rejected); }); // a preview, should one come
+        f.dm().execute(QStringLiteral("Orvet_Print"));
+        const bool previewed = f.host().pendingDialogs() == 0;
         const QString error = f.takeError();
         if (kind == QLatin1String("half")) {
             QVERIFY(previewed != !error.isEmpty()); // a shorter report or an error, never both
@@ -432,10 +422,10 @@ private slots:
             out.write(good);
         }
         if (previewed)
-            f.host.expectDialog([](QDialog *) { return int(QDialog::Rejected); });
-        f.dm->execute(QStringLiteral("Orvet_Print"));
-        QCOMPARE(f.host.pendingDialogs(), 0);
-        QVERIFY2(f.host.errors.isEmpty(), qPrintable(f.host.errors.join(' ')));
+            f.host().expectDialog([](QDialog *) { return int(QDialog::Rejected); });
+        f.dm().execute(QStringLiteral("Orvet_Print"));
+        QCOMPARE(f.host().pendingDialogs(), 0);
+        QVERIFY2(f.host().errors.isEmpty(), qPrintable(f.host().errors.join(' ')));
         QVERIFY(f.storeNew(4));
     }
 
@@ -474,13 +464,13 @@ private slots:
             write(dir.absoluteFilePath(n), journals);
 
         f.start();
-        QVERIFY2(f.host.errors.isEmpty(), qPrintable(f.host.errors.join(' ')));
+        QVERIFY2(f.host().errors.isEmpty(), qPrintable(f.host().errors.join(' ')));
         QVERIFY(!QFile::exists(stale));
         QVERIFY(!QFile::exists(empty));
         QVERIFY(QFile::exists(live));
         for (const QString &n : untouched)
             QVERIFY2(QFile::exists(dir.absoluteFilePath(n)), qPrintable(n));
-        QCOMPARE(f.dm->Orvet().recordCount(), 1);
+        QCOMPARE(f.dm().Orvet().recordCount(), 1);
 
         // Once the journal is gone, so is the super-journal it named.
         f.stop();

@@ -246,7 +246,7 @@ private slots:
             QVERIFY2(fits(f.form.DBGrid3, field), field);
         QCOMPARE(f.form.DBGrid2->horizontalScrollBar()->maximum(), 0);
 
-        TOrvet_New_F editor(&f.dm);
+        TOrvet_New_F editor;
         MemoryData &rows = *editor.MemoryData1;
         rows.insertRecord({1, QStringLiteral("30"), QStringLiteral("Офис - склад"), QStringLiteral("09:00"),
                         QStringLiteral("18:00"), 12345.6, 12387.97, 42.37, 4.5507});

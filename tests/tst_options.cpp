@@ -1,4 +1,4 @@
-#include "ScriptedDialogHost.h"
+#include "Program.h"
 
 #include "controls/CalcEdit.h"
 #include "data/TDM1.h"
@@ -18,17 +18,16 @@
 #include <QTest>
 
 namespace {
-// A data module over a temporary folder with the settings dialog bound to it.
-// With `iniIsFolder` the settings file's path is taken by a folder, so every
-// write of it fails.
-class Fixture {
-public:
+// The program with its settings dialog. With `iniIsFolder` the settings
+// file's path is taken by a folder, so every write of it fails.
+struct Fixture : Program {
     explicit Fixture(bool iniIsFolder = false)
-        : dm(tmp.path(), iniPath(tmp, iniIsFolder)), form(&dm, nullptr) {
-        dm.setForms(nullptr, &form, nullptr, nullptr, nullptr);
-    }
+        : Program(QString(), [iniIsFolder](const QString &folder) {
+              if (iniIsFolder)
+                  QDir().mkpath(folder + QStringLiteral("/Orvet.ini"));
+          }) {}
 
-    QString ini() const { return tmp.filePath(QStringLiteral("Orvet.ini")); }
+    TOptions_F &form = options();
 
     void writeIni(const QString &text) {
         QFile f(ini());
@@ -43,18 +42,6 @@ public:
         if (!f.open(QIODevice::ReadOnly))
             return QString();
         return QStringDecoder("windows-1251").decode(f.readAll());
-    }
-
-    QTemporaryDir tmp;
-    TDM1 dm;
-    TOptions_F form;
-
-private:
-    static QString iniPath(const QTemporaryDir &dir, bool folder) {
-        const QString path = dir.filePath(QStringLiteral("Orvet.ini"));
-        if (folder)
-            QDir().mkpath(path);
-        return path;
     }
 };
 
@@ -285,48 +272,41 @@ void TestOptions::charactersTheFileCannotHoldAreRefused() {
 // A table that fails to open does not keep the saved settings from being
 // read, so the settings dialog's Ok cannot write defaults over them.
 void TestOptions::storedValuesReadWhenATableFails() {
-    QTemporaryDir tmp;
-    QFile table(tmp.filePath(QStringLiteral("LPoezd.db")));
-    QVERIFY(table.open(QIODevice::WriteOnly));
-    table.write("not a table at all");
-    table.close();
-    QFile ini(tmp.filePath(QStringLiteral("Orvet.ini")));
-    QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write(QStringEncoder("windows-1251").encode(QStringLiteral("[DataM]\r\nOrganizaciya=ООО Ромашка\r\n"
-                                                                   "Rashodna100km=9,5\r\n")));
-    ini.close();
-    ScriptedDialogHost host;
-    TDM1 dm(tmp.path(), ini.fileName());
-    QCOMPARE(host.errors.size(), 1);
-    QVERIFY2(host.errors.first().contains(QStringLiteral("LPoezd.db")), qPrintable(host.errors.first()));
-    QCOMPARE(dm.FS1().text(StoredValues::Organizaciya), QStringLiteral("ООО Ромашка"));
-    QCOMPARE(dm.FS1().number(StoredValues::Rashodna100km), 9.5);
+    Program p(QString(), [](const QString &folder) {
+        QFile table(folder + QStringLiteral("/LPoezd.db"));
+        QVERIFY(table.open(QIODevice::WriteOnly));
+        table.write("not a table at all");
+        QFile ini(folder + QStringLiteral("/Orvet.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write(QStringEncoder("windows-1251").encode(QStringLiteral("[DataM]\r\nOrganizaciya=ООО Ромашка\r\n"
+                                                                       "Rashodna100km=9,5\r\n")));
+    });
+    QCOMPARE(p.host.errors.size(), 1);
+    QVERIFY2(p.host.errors.first().contains(QStringLiteral("LPoezd.db")), qPrintable(p.host.errors.first()));
+    QCOMPARE(p.dm.FS1().text(StoredValues::Organizaciya), QStringLiteral("ООО Ромашка"));
+    QCOMPARE(p.dm.FS1().number(StoredValues::Rashodna100km), 9.5);
 }
 
 // A settings file that is there but cannot be read is reported at the
 // start; the dialog's Ok then refuses to replace it with what it shows.
 void TestOptions::unreadableFileIsNeverWritten() {
-    QTemporaryDir tmp;
-    const QString ini = tmp.filePath(QStringLiteral("Orvet.ini"));
-    QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), ini)); // every read of it fails
-    ScriptedDialogHost host;
-    TDM1 dm(tmp.path(), ini);
-    TOptions_F form(&dm);
-    dm.setForms(nullptr, &form, nullptr, nullptr, nullptr);
-    QCOMPARE(host.errors.size(), 1);
-    QVERIFY(host.errors.first().startsWith(QStringLiteral("Не удалось прочитать файл настроек ")));
+    Program p(QString(), [](const QString &folder) { // every read of the file fails
+        QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), folder + QStringLiteral("/Orvet.ini")));
+    });
+    QCOMPARE(p.host.errors.size(), 1);
+    QVERIFY(p.host.errors.first().startsWith(QStringLiteral("Не удалось прочитать файл настроек ")));
     bool stayedOpen = false;
-    host.expectDialog(script([&](TOptions_F *f) {
+    p.host.expectDialog(script([&](TOptions_F *f) {
         f->show();
         f->BitBtn1->click();
         stayedOpen = f->isVisible();
         f->close();
     }));
-    dm.execute(QStringLiteral("Options_Main"));
+    p.dm.execute(Actions::Options_Main);
     QVERIFY(stayedOpen);
-    QCOMPARE(host.errors.size(), 2);
-    QVERIFY2(host.errors.last().startsWith(QStringLiteral("Файл настроек ")), qPrintable(host.errors.last()));
-    QVERIFY(QFileInfo(ini).isSymLink());
+    QCOMPARE(p.host.errors.size(), 2);
+    QVERIFY2(p.host.errors.last().startsWith(QStringLiteral("Файл настроек ")), qPrintable(p.host.errors.last()));
+    QVERIFY(QFileInfo(p.ini()).isSymLink());
 }
 
 void TestOptions::tabOrderAndLabels() {

@@ -1,74 +1,52 @@
-// The recalculation of the editor's month: trip draws, sums, chains, the
-// fitting and marking days.
-#include "controls/CalcEdit.h"
+// The recalculation's rules on plain values, without a window or the data
+// module: trip draws, sums, chains, the fitting, marking days, and the
+// receipt sums it reads.
+#include "core/DateText.h"
 #include "core/MemoryData.h"
 #include "core/OrvetError.h"
-#include "data/TDM1.h"
+#include "data/waybill/EditorState.h"
+#include "data/waybill/Random.h"
+#include "data/waybill/ReceiptSums.h"
 #include "data/waybill/WaybillRecalc.h"
-#include "forms/TOrvet_New_F.h"
-#include "ScriptedDialogHost.h"
+#include "TableSet.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QLocale>
-#include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
-#include <memory>
 
 using M = MemoryData;
 using Step = WaybillRecalc::StepResult;
 using Dir = WaybillRecalc::Direction;
 
 namespace {
-struct Fixture {
-    QTemporaryDir dir;
-    std::unique_ptr<TDM1> dm;
-    std::unique_ptr<TOrvet_New_F> editor;
+// A month being composed: its rows, the editor state, the trip types and
+// the generator, at a norm of 10 l per 100 km.
+struct Month {
+    MemoryData rows;
+    EditorState state;
+    Random random;
+    QVector<TripType> types;
+    WaybillRecalc::Norm norm{10, 1.0};
 
-    Fixture() {
-        dm = std::make_unique<TDM1>(dir.path(), dir.filePath(QStringLiteral("Orvet.ini")));
-        editor = std::make_unique<TOrvet_New_F>(dm.get());
-        dm->setForms(editor.get(), nullptr, nullptr, nullptr, nullptr);
-        setNorm(10, false);
-        setMonth(2024, 4);
-    }
-    ~Fixture() { dm->setForms(nullptr, nullptr, nullptr, nullptr, nullptr); }
-
-    MemoryData &rows() { return *editor->MemoryData1; }
-    void addTrip(const QString &name, double prob, const QString &out = "09:00",
-                 const QString &in = "18:00") {
-        dm->LPoezd().insertRecord({QVariant(), name, out, in, prob});
-        dm->editorState().tripTypeCount = dm->LPoezd().recordCount();
-    }
-    void addReceipt(const QDate &date, double litres, double rubles = 0) {
-        dm->Chesks().insertRecord({QVariant(), date, litres, rubles});
-    }
-    void setNorm(double norm, bool winter) {
-        dm->FS1().setValue(StoredValues::Rashodna100km, norm);
-        dm->FS1().setValue(StoredValues::Winter, winter);
-    }
-    void setMonth(int year, int month) {
-        editor->Edit3->setText(QString::number(year));
-        editor->setMonth(month);
-        dm->editorState().daysInMonth = QDate(year, month, 1).daysInMonth();
+    Month() { state.daysInMonth = 30; }
+    void addTrip(const QString &name, double prob, const QString &out = "09:00", const QString &in = "18:00") {
+        types.append({int(types.size()) + 1, name, out, in, prob});
+        state.tripTypeCount = int(types.size());
     }
     // Rows by (ID, Prob, Change); days off get no distance.
     void setRows(const QList<std::array<double, 3>> &rowSpecs) {
-        rows().clear();
+        rows.clear();
         int day = 1;
         for (const auto &s : rowSpecs) {
             const QString chislo = QString::number(day++).rightJustified(2, QLatin1Char('0'));
             if (s[0] < 0)
-                rows().insertRecord({-1, chislo, QString(), QString(), QString()});
+                rows.insertRecord({-1, chislo, QString(), QString(), QString()});
             else
-                rows().insertRecord(
-                    {int(s[0]), chislo, "T", "09:00", "18:00", 0.0, 0.0, s[1], 0.0, int(s[2])});
+                rows.insertRecord({int(s[0]), chislo, "T", "09:00", "18:00", 0.0, 0.0, s[1], 0.0, int(s[2])});
         }
-        rows().first();
+        rows.first();
     }
-    WaybillRecalc recalc() { return WaybillRecalc(*dm, *editor); }
+    WaybillRecalc recalc() { return WaybillRecalc(rows, state, TripTypeList(types), random); }
 };
 
 // Readings run on from the start over the working days, each day's return
@@ -105,9 +83,7 @@ private slots:
     void fitStopsAfter151Steps();
     void fitWithoutWorkingDaysEnds();
     void recalculateFitsMonth();
-    void markDayOff();
-    void markWorkingDay();
-    void markWorkingDayWithoutTripTypes();
+    void markDays();
 };
 
 void TestRecalc::drawRounding() {
@@ -121,7 +97,8 @@ void TestRecalc::drawRounding() {
     QCOMPARE(TripTypeList::drawIndex(0.99, 4, 4), 3); // 4 -> past the last
     QCOMPARE(TripTypeList::drawIndex(0.99, 1, 1), 0);
     QCOMPARE(TripTypeList::drawIndex(0.5, 4, 0), -1);
-    QVERIFY(TripTypeList().draw(*std::make_unique<Random>(), 0) == nullptr);
+    Random random;
+    QVERIFY(TripTypeList().draw(random, 0) == nullptr);
 }
 
 void TestRecalc::drawDistribution() {
@@ -163,150 +140,125 @@ void TestRecalc::stopRule() {
 }
 
 void TestRecalc::targetAndErrors() {
-    QCOMPARE(WaybillRecalc::targetDistance(50, 10, 1.0), 500.0);
-    QCOMPARE(WaybillRecalc::targetDistance(50, 10, 1.1), (50 / (10 * 1.1)) * 100);
+    // 50 l at 10 l per 100 km: 500 km; in winter 50 / 11 * 100.
+    QCOMPARE(WaybillRecalc::targetDistance(50, {10, 1.0}), 500.0);
+    QCOMPARE(WaybillRecalc::targetDistance(50, {10, 1.1}), (50 / (10 * 1.1)) * 100);
     QCOMPARE(WaybillRecalc::fuel(20, 10, 1.1), 20 * ((10 * 1.1) / 100));
-    try {
-        WaybillRecalc::targetDistance(50, 0, 1.1);
-        QFAIL("no error");
-    } catch (const OrvetError &e) {
-        QCOMPARE(e.message(), QStringLiteral("Floating point division by zero"));
-    }
-    try {
-        WaybillRecalc::targetDistance(0, 0, 1.0);
-        QFAIL("no error");
-    } catch (const OrvetError &e) {
-        QCOMPARE(e.message(), QStringLiteral("Invalid floating point operation"));
+    for (const auto &[litres, text] : {std::pair{50.0, "Floating point division by zero"},
+                                       std::pair{0.0, "Invalid floating point operation"}}) {
+        try {
+            WaybillRecalc::targetDistance(litres, {0, 1.1});
+            QFAIL("no error");
+        } catch (const OrvetError &e) {
+            QCOMPARE(e.message(), QString::fromLatin1(text));
+        }
     }
 }
 
 void TestRecalc::zeroNormChangesNothing() {
-    Fixture f;
-    ScriptedDialogHost host;
-    f.addTrip("A", 20);
-    f.addReceipt(QDate(2024, 4, 10), 50);
-    f.setRows({{1, 20, 1}, {1, 20, 1}, {-1, 0, 0}, {1, 20, 1}});
-    f.editor->CalcEdit3->setValue(7);
-    f.setNorm(0, false);
-    f.dm->random().seed(3);
-    f.rows().setCurrentRow(1);
-    f.dm->execute(QStringLiteral("New_Orvet_Recalk_List"));
-    QCOMPARE(host.errors, QStringList{QStringLiteral("Floating point division by zero.")});
-    QCOMPARE(f.editor->CalcEdit3->value(), 7.0);
-    QCOMPARE(f.rows().currentRow(), 1);
+    Month m;
+    m.addTrip("A", 20);
+    m.setRows({{1, 20, 1}, {1, 20, 1}, {-1, 0, 0}, {1, 20, 1}});
+    m.rows.setCurrentRow(1);
+    QVERIFY_THROWS_EXCEPTION(OrvetError, m.recalc().recalculate(50, {0, 1.0}));
+    QCOMPARE(m.rows.currentRow(), 1);
     for (int r : {0, 1, 3})
-        QCOMPARE(f.rows().floatAt(r, M::Rashod), 0.0);
-
-    // A marking has posted its change before the recalculation fails.
-    host.errors.clear();
-    f.dm->execute(QStringLiteral("New_Orvet_Mark_HDay"));
-    QCOMPARE(f.rows().integerAt(1, M::ID), -1);
-    QCOMPARE(host.errors.size(), 1);
+        QCOMPARE(m.rows.floatAt(r, M::Rashod), 0.0);
 }
 
 void TestRecalc::receiptSumsKeepFilter() {
-    Fixture f;
-    f.addReceipt(QDate(2024, 3, 31), 100, 1000);
-    f.addReceipt(QDate(2024, 4, 1), 20.25, 1000.5);
-    f.addReceipt(QDate(2024, 4, 30), 25.25, 1200);
-    f.addReceipt(QDate(2024, 5, 1), 100, 1000);
-    Table &chesks = f.dm->Chesks();
-    const QString other = TDM1::periodFilter(QDate(2024, 3, 1), QDate(2024, 3, 31));
-    const QList<QPair<QString, bool>> states = {
-        {QString(), false}, {QString(), true}, {other, true}, {other, false}};
+    TableSet t;
+    for (const auto &[date, litres, rubles] :
+         {std::tuple{QDate(2024, 3, 31), 100.0, 1000.0}, std::tuple{QDate(2024, 4, 1), 20.25, 1000.5},
+          std::tuple{QDate(2024, 4, 30), 25.25, 1200.0}, std::tuple{QDate(2024, 5, 1), 100.0, 1000.0}})
+        t.receipts.insertRecord({QVariant(), date, litres, rubles});
+    const QString other = DateText::periodFilter(QDate(2024, 3, 1), QDate(2024, 3, 31));
+    const QList<QPair<QString, bool>> states = {{QString(), false}, {QString(), true}, {other, true}, {other, false}};
     for (const auto &[text, on] : states) {
-        chesks.setFiltered(false);
-        chesks.setFilter(text);
-        chesks.setFiltered(on);
-        WaybillRecalc r = f.recalc();
-        QCOMPARE(r.CheskSummL(), 45.5);
-        QCOMPARE(chesks.filter(), text);
-        QCOMPARE(chesks.filtered(), on);
-        QCOMPARE(r.CheskSumRUB(), 2200.5);
-        QCOMPARE(chesks.filter(), text);
-        QCOMPARE(chesks.filtered(), on);
+        t.receipts.setFiltered(false);
+        t.receipts.setFilter(text);
+        t.receipts.setFiltered(on);
+        QCOMPARE(ReceiptSums::CheskSummL(t.receipts, 2024, 4, 30), 45.5);
+        QCOMPARE(ReceiptSums::CheskSumRUB(t.receipts, 2024, 4, 30), 2200.5);
+        QCOMPARE(t.receipts.filter(), text);
+        QCOMPARE(t.receipts.filtered(), on);
     }
     // The days in month bound the month's last day.
-    f.dm->editorState().daysInMonth = 29;
-    QCOMPARE(f.recalc().CheskSummL(), 20.25);
+    QCOMPARE(ReceiptSums::CheskSummL(t.receipts, 2024, 4, 29), 20.25);
 }
 
 void TestRecalc::chains() {
-    Fixture f;
-    f.dm->editorState().startReading = 1000;
-    f.setRows({{1, 10, 1}, {-1, 0, 0}, {0, 5, 0}, {2, 7.5, 1}});
-    f.rows().setValueAt(1, M::ProbOut, 3.0); // a day off is left as it stands
-    f.recalc().OrvetCheskPPROB();
-    QCOMPARE(f.rows().currentRow(), 3);
-    QCOMPARE(f.rows().floatAt(0, M::ProbIN), 1010.0);
-    QCOMPARE(f.rows().floatAt(1, M::ProbOut), 3.0);
-    QVERIFY(f.rows().valueAt(1, M::ProbIN).isNull());
-    QCOMPARE(f.rows().floatAt(2, M::ProbOut), 1010.0);
-    QCOMPARE(f.rows().floatAt(3, M::ProbIN), 1022.5);
+    Month m;
+    m.state.startReading = 1000;
+    m.setRows({{1, 10, 1}, {-1, 0, 0}, {0, 5, 0}, {2, 7.5, 1}});
+    m.rows.setValueAt(1, M::ProbOut, 3.0); // a day off is left as it stands
+    m.recalc().OrvetCheskPPROB();
+    QCOMPARE(m.rows.currentRow(), 3);
+    QCOMPARE(m.rows.floatAt(0, M::ProbIN), 1010.0);
+    QCOMPARE(m.rows.floatAt(1, M::ProbOut), 3.0);
+    QVERIFY(m.rows.valueAt(1, M::ProbIN).isNull());
+    QCOMPARE(m.rows.floatAt(2, M::ProbOut), 1010.0);
+    QCOMPARE(m.rows.floatAt(3, M::ProbIN), 1022.5);
 
     // From the current row on: its return reading feeds the days after it.
-    f.rows().setValueAt(0, M::ProbIN, 2000.0);
-    f.rows().setCurrentRow(0);
-    f.recalc().OrvetRecalkProb();
-    QCOMPARE(f.rows().floatAt(0, M::ProbOut), 1000.0);
-    QCOMPARE(f.rows().floatAt(2, M::ProbOut), 2000.0);
-    QCOMPARE(f.rows().floatAt(3, M::ProbIN), 2012.5);
-    QCOMPARE(f.rows().currentRow(), 3);
+    m.rows.setValueAt(0, M::ProbIN, 2000.0);
+    m.rows.setCurrentRow(0);
+    m.recalc().OrvetRecalkProb();
+    QCOMPARE(m.rows.floatAt(0, M::ProbOut), 1000.0);
+    QCOMPARE(m.rows.floatAt(2, M::ProbOut), 2000.0);
+    QCOMPARE(m.rows.floatAt(3, M::ProbIN), 2012.5);
+    QCOMPARE(m.rows.currentRow(), 3);
 }
 
 void TestRecalc::replaceStep() {
-    Fixture f;
-    f.addTrip("Long", 30, "08:00", "19:00");
-    f.dm->editorState().startReading = 100;
-    f.dm->editorState().daysInMonth = 4;
-    f.setRows({{1, 20, 1}, {1, 20, 1}, {-1, 0, 0}, {1, 20, 1}});
-    f.recalc().OrvetCheskPPROB();
+    Month m;
+    m.addTrip("Long", 30, "08:00", "19:00");
+    m.state.startReading = 100;
+    m.state.daysInMonth = 4;
     for (int seed = 1; seed <= 30; ++seed) {
-        f.dm->random().seed(seed);
-        WaybillRecalc r = f.recalc();
-        QCOMPARE(r.OrvetReplace(4, Dir::Lengthen) == Step::Changed, true);
+        m.setRows({{1, 20, 1}, {1, 20, 1}, {-1, 0, 0}, {1, 20, 1}});
+        m.recalc().OrvetCheskPPROB();
+        m.random.seed(seed);
+        QVERIFY(m.recalc().OrvetReplace(4, Dir::Lengthen, m.norm) == Step::Changed);
         int changed = -1;
         for (int row : {1, 3})
-            if (f.rows().stringAt(row, M::Poezdka) == QStringLiteral("Long"))
+            if (m.rows.stringAt(row, M::Poezdka) == QStringLiteral("Long"))
                 changed = row;
         QVERIFY(changed > 0);
-        const double prob = f.rows().floatAt(changed, M::Prob);
+        const double prob = m.rows.floatAt(changed, M::Prob);
         QVERIFY(prob >= 21 && prob <= 40 && prob == std::floor(prob));
-        QCOMPARE(f.rows().stringAt(changed, M::VROUT), QStringLiteral("08:00"));
-        QCOMPARE(f.rows().integerAt(changed, M::ID), 1);
-        QCOMPARE(f.rows().integerAt(changed, M::Change), 1);
-        QCOMPARE(f.rows().floatAt(changed, M::Rashod), WaybillRecalc::fuel(prob, 10, 1));
-        QCOMPARE(f.rows().floatAt(0, M::Prob), 20.0);
-        QCOMPARE(f.rows().stringAt(0, M::Poezdka), QStringLiteral("T"));
-        verifyChain(f.rows(), 100);
-        f.setRows({{1, 20, 1}, {1, 20, 1}, {-1, 0, 0}, {1, 20, 1}});
-        f.recalc().OrvetCheskPPROB();
+        QCOMPARE(m.rows.stringAt(changed, M::VROUT), QStringLiteral("08:00"));
+        QCOMPARE(m.rows.integerAt(changed, M::ID), 1);
+        QCOMPARE(m.rows.integerAt(changed, M::Change), 1);
+        QCOMPARE(m.rows.floatAt(changed, M::Rashod), prob / 10);
+        QCOMPARE(m.rows.floatAt(0, M::Prob), 20.0);
+        QCOMPARE(m.rows.stringAt(0, M::Poezdka), QStringLiteral("T"));
+        verifyChain(m.rows, 100);
     }
     // A shorter trip is wanted but none is shorter: nothing changes.
-    f.dm->random().seed(5);
-    QCOMPARE(f.recalc().OrvetReplace(4, Dir::Shorten) == Step::NoEffect, true);
-    QCOMPARE(f.rows().floatAt(1, M::Rashod), 0.0);
+    m.setRows({{1, 20, 1}, {1, 20, 1}, {-1, 0, 0}, {1, 20, 1}});
+    m.random.seed(5);
+    QVERIFY(m.recalc().OrvetReplace(4, Dir::Shorten, m.norm) == Step::NoEffect);
+    QCOMPARE(m.rows.floatAt(1, M::Rashod), 0.0);
 
     // A row that may not be changed keeps its trip but gets its fuel.
-    f.setRows({{1, 20, 0}, {1, 20, 0}});
-    f.dm->random().seed(6);
-    QCOMPARE(f.recalc().OrvetReplace(2, Dir::Lengthen) == Step::Changed, true);
-    QCOMPARE(f.rows().stringAt(1, M::Poezdka), QStringLiteral("T"));
-    QCOMPARE(f.rows().floatAt(1, M::Prob), 20.0);
-    QCOMPARE(f.rows().floatAt(1, M::Rashod), 2.0);
+    m.setRows({{1, 20, 0}, {1, 20, 0}});
+    m.random.seed(6);
+    QVERIFY(m.recalc().OrvetReplace(2, Dir::Lengthen, m.norm) == Step::Changed);
+    QCOMPARE(m.rows.stringAt(1, M::Poezdka), QStringLiteral("T"));
+    QCOMPARE(m.rows.floatAt(1, M::Prob), 20.0);
+    QCOMPARE(m.rows.floatAt(1, M::Rashod), 2.0);
 }
 
 void TestRecalc::replaceStepUsesOnly399Draws() {
     // Two hundred trip types; only the first (drawn once in 400) is long
     // enough. Find seeds whose first fitting draw is the 399th and the
     // 400th, replaying the generator's order: one day draw, then trip draws.
-    Fixture f;
+    Month m;
     const int n = 200;
-    QVector<TripType> types;
     for (int i = 1; i <= n; ++i)
-        types.append({i, QString::number(i), "", "", i == 1 ? 100.0 : 1.0});
-    f.dm->editorState().tripTypeCount = n;
-    f.dm->editorState().daysInMonth = 3;
+        m.addTrip(QString::number(i), i == 1 ? 100.0 : 1.0);
+    m.state.daysInMonth = 3;
     auto firstFit = [&](int seed) {
         Random r;
         r.seed(seed);
@@ -325,27 +277,25 @@ void TestRecalc::replaceStepUsesOnly399Draws() {
             seed400 = s;
     }
     QVERIFY(seed399 && seed400);
-    for (const auto &[seed, expected] :
-         {std::pair{seed399, Step::Changed}, std::pair{seed400, Step::NoEffect}}) {
-        f.setRows({{1, 50, 1}, {1, 50, 1}, {1, 50, 1}});
-        f.dm->random().seed(seed);
-        WaybillRecalc r(*f.dm, *f.editor, TripTypeList(types));
-        QCOMPARE(r.OrvetReplace(3, Dir::Lengthen) == expected, true);
+    for (const auto &[seed, expected] : {std::pair{seed399, Step::Changed}, std::pair{seed400, Step::NoEffect}}) {
+        m.setRows({{1, 50, 1}, {1, 50, 1}, {1, 50, 1}});
+        m.random.seed(seed);
+        QVERIFY(m.recalc().OrvetReplace(3, Dir::Lengthen, m.norm) == expected);
     }
 }
 
 void TestRecalc::dayChoiceFavoursLastDay() {
     // Nothing fits, so each step leaves its chosen day current.
-    Fixture f;
-    f.addTrip("Long", 100);
-    f.setRows({{1, 20, 1}, {1, 20, 1}, {1, 20, 1}, {1, 20, 1}, {1, 20, 1}});
-    f.dm->random().seed(11);
-    WaybillRecalc r = f.recalc();
+    Month m;
+    m.addTrip("Long", 100);
+    m.setRows({{1, 20, 1}, {1, 20, 1}, {1, 20, 1}, {1, 20, 1}, {1, 20, 1}});
+    m.random.seed(11);
+    WaybillRecalc r = m.recalc();
     QVector<int> chosen(5);
     const int steps = 4000;
     for (int i = 0; i < steps; ++i) {
-        QCOMPARE(r.OrvetReplace(5, Dir::Shorten) == Step::NoEffect, true);
-        ++chosen[f.rows().currentRow()];
+        QVERIFY(r.OrvetReplace(5, Dir::Shorten, m.norm) == Step::NoEffect);
+        ++chosen[m.rows.currentRow()];
     }
     QCOMPARE(chosen[0], 0);
     for (int row = 1; row <= 3; ++row)
@@ -355,144 +305,103 @@ void TestRecalc::dayChoiceFavoursLastDay() {
 
 void TestRecalc::fitRunsAtLeastOneStep() {
     // Rows that may not change: a step only recomputes the chosen row's fuel.
-    Fixture f;
-    f.addTrip("A", 100);
-    f.addTrip("B", 1);
-    f.setRows({{1, 100, 0}, {1, 200, 0}, {2, 200, 0}});
+    Month m;
+    m.addTrip("A", 100);
+    m.addTrip("B", 1);
+    m.setRows({{1, 100, 0}, {1, 200, 0}, {2, 200, 0}});
     for (int r = 0; r < 3; ++r)
-        f.rows().setValueAt(r, M::Rashod, 999.0);
-    f.dm->editorState().daysInMonth = 3;
-    f.dm->random().seed(1);
-    WaybillRecalc r = f.recalc();
-    QCOMPARE(r.fit(500), 1);
+        m.rows.setValueAt(r, M::Rashod, 999.0);
+    m.state.daysInMonth = 3;
+    m.random.seed(1);
+    QCOMPARE(m.recalc().fit(500, m.norm), 1);
     int recomputed = 0;
     for (int row = 1; row < 3; ++row)
-        recomputed += f.rows().floatAt(row, M::Rashod) == 20.0;
+        recomputed += m.rows.floatAt(row, M::Rashod) == 20.0;
     QCOMPARE(recomputed, 1);
-    QCOMPARE(f.rows().floatAt(0, M::Rashod), 999.0);
+    QCOMPARE(m.rows.floatAt(0, M::Rashod), 999.0);
 }
 
 void TestRecalc::fitStopsAfter151Steps() {
-    Fixture f;
-    f.addTrip("A", 10);
-    f.setRows({{1, 10, 0}, {1, 10, 0}, {1, 10, 0}});
-    f.dm->editorState().daysInMonth = 3;
-    QCOMPARE(f.recalc().fit(500), 151);
-    f.setRows({{1, 10, 1}, {1, 10, 1}, {1, 10, 1}});
-    f.dm->random().seed(8);
-    QCOMPARE(f.recalc().fit(5000), 151);
+    Month m;
+    m.addTrip("A", 10);
+    m.setRows({{1, 10, 0}, {1, 10, 0}, {1, 10, 0}});
+    m.state.daysInMonth = 3;
+    QCOMPARE(m.recalc().fit(500, m.norm), 151);
+    m.setRows({{1, 10, 1}, {1, 10, 1}, {1, 10, 1}});
+    m.random.seed(8);
+    QCOMPARE(m.recalc().fit(5000, m.norm), 151);
     // Lengthened until no trip type is long enough any more.
-    QCOMPARE(f.rows().floatAt(0, M::Prob), 10.0);
-    QVERIFY(f.rows().floatAt(1, M::Prob) > 10 && f.rows().floatAt(2, M::Prob) > 10);
+    QCOMPARE(m.rows.floatAt(0, M::Prob), 10.0);
+    QVERIFY(m.rows.floatAt(1, M::Prob) > 10 && m.rows.floatAt(2, M::Prob) > 10);
 }
 
 void TestRecalc::fitWithoutWorkingDaysEnds() {
-    Fixture f;
-    f.addTrip("A", 10);
-    f.dm->editorState().daysInMonth = 4;
-    f.setRows({{1, 10, 1}, {-1, 0, 0}, {-1, 0, 0}, {-1, 0, 0}});
-    QCOMPARE(f.recalc().fit(500), 1);
-    QCOMPARE(f.recalc().OrvetSummKM(), 10.0);
-    f.setRows({{-1, 0, 0}, {-1, 0, 0}});
-    QCOMPARE(f.recalc().fit(500), 1);
-    f.rows().clear();
-    QCOMPARE(f.recalc().fit(500), 1);
+    Month m;
+    m.addTrip("A", 10);
+    m.state.daysInMonth = 4;
+    m.setRows({{1, 10, 1}, {-1, 0, 0}, {-1, 0, 0}, {-1, 0, 0}});
+    QCOMPARE(m.recalc().fit(500, m.norm), 1);
+    QCOMPARE(m.recalc().OrvetSummKM(), 10.0);
+    m.setRows({{-1, 0, 0}, {-1, 0, 0}});
+    QCOMPARE(m.recalc().fit(500, m.norm), 1);
+    m.rows.clear();
+    QCOMPARE(m.recalc().fit(500, m.norm), 1);
 }
 
 void TestRecalc::recalculateFitsMonth() {
-    Fixture f;
-    f.addTrip("A", 15);
-    f.addTrip("B", 20);
-    f.addTrip("C", 30);
-    f.addReceipt(QDate(2024, 4, 3), 30);
-    f.addReceipt(QDate(2024, 4, 20), 15.5);
-    f.dm->editorState().startReading = 12345.6;
+    // 45.5 l at 10 l per 100 km: about 455 km over April's working days.
+    Month m;
+    m.addTrip("A", 15);
+    m.addTrip("B", 20);
+    m.addTrip("C", 30);
+    m.state.startReading = 12345.6;
     for (int seed = 1; seed <= 20; ++seed) {
         QList<std::array<double, 3>> rowSpecs;
         for (int d = 1; d <= 30; ++d)
             rowSpecs.append({d % 7 == 6 || d % 7 == 0 ? -1.0 : 1.0, 20, 1});
-        f.setRows(rowSpecs);
-        f.rows().setValueAt(0, M::Rashod, 2.0);
-        f.dm->random().seed(seed);
-        f.recalc().recalculate();
-        QCOMPARE(f.rows().currentRow(), 29);
-        QCOMPARE(f.rows().floatAt(0, M::Prob), 20.0); // day 1 is never fitted
-        QCOMPARE(f.rows().stringAt(0, M::Poezdka), QStringLiteral("T"));
-        verifyChain(f.rows(), 12345.6);
-        const double km = f.recalc().OrvetSummKM();
-        QVERIFY(WaybillRecalc::totalsMatch(km, 455)); // 45.5 l at 10 l per 100 km
-        QCOMPARE(f.editor->CalcEdit3->value(), km);
-        QCOMPARE(f.editor->CalcEdit4->value(), std::round(f.recalc().OrvetSummL() * 100) / 100);
-        QCOMPARE(f.editor->Label9->text(), QStringLiteral("45,5"));
-        QCOMPARE(f.editor->CalcEdit1->value(), 12345.6);
-        QCOMPARE(f.editor->CalcEdit2->value(), 12345.6 + km);
+        m.setRows(rowSpecs);
+        m.rows.setValueAt(0, M::Rashod, 2.0);
+        m.random.seed(seed);
+        const WaybillTotals totals = m.recalc().recalculate(45.5, m.norm);
+        QCOMPARE(m.rows.currentRow(), 29);
+        QCOMPARE(m.rows.floatAt(0, M::Prob), 20.0); // day 1 is never fitted
+        QCOMPARE(m.rows.stringAt(0, M::Poezdka), QStringLiteral("T"));
+        verifyChain(m.rows, 12345.6);
+        QVERIFY(WaybillRecalc::totalsMatch(totals.distance, 455));
+        QCOMPARE(totals.distance, m.recalc().OrvetSummKM());
+        QCOMPARE(totals.fuel, m.recalc().OrvetSummL());
+        QCOMPARE(totals.receiptLitres, 45.5);
     }
-    // A start reading typed into the box does not survive a recalculation.
-    f.editor->CalcEdit1->setValue(1);
-    f.recalc().recalculate();
-    QCOMPARE(f.editor->CalcEdit1->value(), 12345.6);
 }
 
-void TestRecalc::markDayOff() {
-    Fixture f;
-    ScriptedDialogHost host;
-    f.addTrip("A", 20);
-    f.addReceipt(QDate(2024, 4, 3), 1); // target 10 km, never reached
-    f.dm->editorState().startReading = 0;
-    f.dm->editorState().daysInMonth = 4;
-    f.setRows({{1, 20, 0}, {1, 20, 0}, {1, 20, 0}, {1, 20, 0}});
-    f.rows().setCurrentRow(1);
-    f.dm->execute(QStringLiteral("New_Orvet_Mark_HDay"));
-    QVERIFY(host.errors.isEmpty());
-    QCOMPARE(f.rows().currentRow(), 3);
-    QCOMPARE(f.rows().integerAt(1, M::ID), -1);
-    QCOMPARE(f.rows().integerAt(1, M::Change), 0);
-    QVERIFY(!f.rows().valueAt(1, M::Change).isNull());
+void TestRecalc::markDays() {
+    Month m;
+    m.addTrip("A", 20, "07:00", "16:00");
+    m.setRows({{1, 20, 1}, {1, 20, 1}, {-1, 0, 0}});
+    m.rows.setCurrentRow(1);
+    QVERIFY(m.recalc().markDayOff());
+    QCOMPARE(m.rows.integerAt(1, M::ID), -1);
+    QCOMPARE(m.rows.integerAt(1, M::Change), 0);
+    QVERIFY(!m.rows.valueAt(1, M::Change).isNull());
     for (int field : {M::Prob, M::ProbOut, M::ProbIN, M::Rashod})
-        QVERIFY(f.rows().valueAt(1, field).isNull());
-    QCOMPARE(f.rows().stringAt(1, M::Poezdka), QString());
-    QCOMPARE(f.rows().stringAt(1, M::Chislo), QStringLiteral("02"));
-    QCOMPARE(f.editor->CalcEdit3->value(), 60.0);
-    QCOMPARE(f.rows().floatAt(2, M::ProbOut), 20.0);
-    QCOMPARE(f.editor->CalcEdit2->value(), 60.0);
+        QVERIFY(m.rows.valueAt(1, field).isNull());
+    QCOMPARE(m.rows.stringAt(1, M::Poezdka), QString());
+
+    // A working day gets a drawn trip with its fuel at once, in winter too.
+    m.rows.setCurrentRow(2);
+    QVERIFY(m.recalc().markWorkingDay({10, 1.1}));
+    QCOMPARE(m.rows.integerAt(2, M::ID), 1);
+    QCOMPARE(m.rows.integerAt(2, M::Change), 1);
+    QCOMPARE(m.rows.stringAt(2, M::VROUT), QStringLiteral("07:00"));
+    QCOMPARE(m.rows.floatAt(2, M::Rashod), WaybillRecalc::fuel(20, 10, 1.1));
+    QVERIFY(m.rows.valueAt(2, M::ProbOut).isNull()); // the recalculation fills the readings
+
+    // Trip types counted before they went: nothing to give the day.
+    m.types.clear();
+    m.rows.setCurrentRow(1);
+    QVERIFY(!m.recalc().markWorkingDay(m.norm));
+    QCOMPARE(m.rows.integerAt(1, M::ID), -1);
 }
 
-void TestRecalc::markWorkingDay() {
-    Fixture f;
-    ScriptedDialogHost host;
-    f.addTrip("A", 20, "07:00", "16:00");
-    f.addReceipt(QDate(2024, 4, 3), 8); // 80 km: the first days already give it
-    f.setNorm(10, true);
-    f.dm->editorState().startReading = 500;
-    f.dm->editorState().daysInMonth = 5;
-    f.setRows({{1, 20, 0}, {1, 20, 0}, {-1, 0, 0}, {1, 20, 0}, {1, 20, 0}});
-    f.rows().setCurrentRow(2);
-    f.dm->random().seed(4);
-    f.dm->execute(QStringLiteral("New_Orvet_Mark_RDay"));
-    QVERIFY(host.errors.isEmpty());
-    QCOMPARE(f.rows().currentRow(), 4);
-    QCOMPARE(f.rows().integerAt(2, M::ID), 1);
-    QCOMPARE(f.rows().integerAt(2, M::Change), 1);
-    QCOMPARE(f.rows().stringAt(2, M::Poezdka), QStringLiteral("A"));
-    QCOMPARE(f.rows().stringAt(2, M::VROUT), QStringLiteral("07:00"));
-    // Its fuel is there even when no fitting step chose the day.
-    const double prob = f.rows().floatAt(2, M::Prob);
-    QCOMPARE(f.rows().floatAt(2, M::Rashod), WaybillRecalc::fuel(prob, 10, 1.1));
-    verifyChain(f.rows(), 500);
-}
-
-void TestRecalc::markWorkingDayWithoutTripTypes() {
-    Fixture f;
-    ScriptedDialogHost host;
-    f.addReceipt(QDate(2024, 4, 3), 8);
-    f.dm->editorState().tripTypeCount = 3; // counted before the trip types went
-    f.setRows({{1, 20, 0}, {-1, 0, 0}});
-    f.rows().setCurrentRow(1);
-    f.dm->execute(QStringLiteral("New_Orvet_Mark_RDay"));
-    QVERIFY(host.errors.isEmpty());
-    QCOMPARE(f.rows().integerAt(1, M::ID), -1);
-    QVERIFY(f.rows().valueAt(1, M::Prob).isNull());
-}
-
-QTEST_MAIN(TestRecalc)
+QTEST_GUILESS_MAIN(TestRecalc)
 #include "tst_recalc.moc"

@@ -1,4 +1,4 @@
-#include "ScriptedDialogHost.h"
+#include "Program.h"
 
 #include "controls/CalcEdit.h"
 #include "controls/DateEdit.h"
@@ -16,30 +16,18 @@
 #include <QTest>
 
 namespace {
-// A data module over a temporary folder with the two entry dialogs bound to it.
-class Fixture {
-public:
-    Fixture()
-        : dm(tmp.path(), tmp.filePath(QStringLiteral("Orvet.ini"))), chesk(&dm, nullptr),
-          poezd(&dm, nullptr) {
-        dm.setForms(nullptr, nullptr, &chesk, &poezd, nullptr);
-    }
+// The program with its two entry dialogs.
+struct Fixture : Program {
+    TChesk_New_F &chesk = receipt();
+    TPoezd_New_F &poezd = tripType();
 
-    void addReceipt(const QDate &date, double litres, double rubles) {
-        dm.Chesks().insertRecord({QVariant(), date, litres, rubles});
-    }
-    void addTrip(const QString &name) {
-        dm.LPoezd().insertRecord({QVariant(), name, QStringLiteral("08:00"), QStringLiteral("17:00"), 10.0});
-    }
+    // Every receipt listed, whatever its date, until a test sets a period.
+    Fixture() { dm.Chesks().setFiltered(false); }
+    void addTrip(const QString &name) { Program::addTrip(name, 10, QStringLiteral("08:00"), QStringLiteral("17:00")); }
     void showPeriod(const QDate &from, const QDate &to) {
         dm.setPeriod(from, to);
-        dm.execute(QStringLiteral("FillExec"));
+        dm.execute(Actions::FillExec);
     }
-
-    QTemporaryDir tmp;
-    TDM1 dm;
-    TChesk_New_F chesk;
-    TPoezd_New_F poezd;
 };
 
 // Test macros return from the function they are in, so a script's checks

@@ -1,4 +1,4 @@
-#include "ScriptedDialogHost.h"
+#include "Program.h"
 #include "TestDir.h"
 
 #include "controls/CalcEdit.h"
@@ -23,38 +23,26 @@ class TestReopen : public QObject {
 private:
     using Rows = QList<QVariantList>;
 
-    struct Fixture {
-        TestDir dir;
-        std::unique_ptr<TDM1> dm;
-        std::unique_ptr<TOrvet_New_F> editor;
-        std::unique_ptr<TOrvet_New_Day_N_F> day;
-        ScriptedDialogHost host;
+    struct Fixture : Program {
 
         Fixture() {
-            dm = std::make_unique<TDM1>(dir.path(), dir.ini());
-            editor = std::make_unique<TOrvet_New_F>(dm.get());
-            day = std::make_unique<TOrvet_New_Day_N_F>(dm.get(), editor.get());
-            dm->setForms(editor.get(), nullptr, nullptr, nullptr, day.get());
-            dm->FS1().setValue(StoredValues::Rashodna100km, 10.0);
-            dm->FS1().setValue(StoredValues::Winter, false);
-            dm->random().seed(7);
+            dm.FS1().setValue(StoredValues::Rashodna100km, 10.0);
+            dm.FS1().setValue(StoredValues::Winter, false);
+            dm.random().seed(7);
         }
         ~Fixture() {
-            day.reset();
-            editor.reset();
-            dm.reset();
         }
         qint64 trip(const QString &name, double prob = 20) {
-            return dm->LPoezd().insertRecord(
+            return dm.LPoezd().insertRecord(
                 {{}, name, QStringLiteral("09:00"), QStringLiteral("18:00"), prob});
         }
         void receipt(const QDate &date, double litres, double rubles) {
-            dm->Chesks().insertRecord({{}, date, litres, rubles});
+            dm.Chesks().insertRecord({{}, date, litres, rubles});
         }
         // A stored month: weekdays drive `name` for 20.5 km, weekends are days off.
         qint64 waybill(const QDate &first, const QString &name,
                        const QString &number = QStringLiteral("07")) {
-            const qint64 id = dm->Orvet().insertRecord({{},
+            const qint64 id = dm.Orvet().insertRecord({{},
                                                         first,
                                                         number,
                                                         QString::number(first.year()),
@@ -67,11 +55,11 @@ private:
             for (int d = 1; d <= first.daysInMonth(); ++d) {
                 const QString chislo = QStringLiteral("%1").arg(d, 2, 10, QLatin1Char('0'));
                 if (first.addDays(d - 1).dayOfWeek() >= 6) {
-                    dm->OrvetSost().insertRecord(
+                    dm.OrvetSost().insertRecord(
                         {{}, id, chislo, QStringLiteral(""), QStringLiteral(""), QStringLiteral(""), 0.0, 0.0, 0.0, 0.0});
                     continue;
                 }
-                dm->OrvetSost().insertRecord({{},
+                dm.OrvetSost().insertRecord({{},
                                               id,
                                               chislo,
                                               name,
@@ -85,11 +73,11 @@ private:
             }
             return id;
         }
-        Rows headers() { return all(dm->Orvet()); }
+        Rows headers() { return all(dm.Orvet()); }
         Rows days(qint64 id) {
-            dm->OrvetSost().setFilter(QStringLiteral("IDJOIN=") + QString::number(id));
-            dm->OrvetSost().setFiltered(true);
-            return all(dm->OrvetSost());
+            dm.OrvetSost().setFilter(QStringLiteral("IDJOIN=") + QString::number(id));
+            dm.OrvetSost().setFiltered(true);
+            return all(dm.OrvetSost());
         }
         static Rows all(Table &t) {
             Rows rows;
@@ -107,10 +95,10 @@ private:
                 inside(static_cast<TOrvet_New_F *>(d));
                 return int(d->result());
             });
-            dm->execute(QStringLiteral("New_Orvet_Edit"));
+            dm.execute(QStringLiteral("New_Orvet_Edit"));
             QCOMPARE(host.pendingDialogs(), 0);
         }
-        QString schema(const QString &file) { return dm->database().schemaFor(file); }
+        QString schema(const QString &file) { return dm.database().schemaFor(file); }
     };
 
     // Day rows without their own ID and IDJOIN, for comparing the contents.
@@ -129,8 +117,8 @@ private slots:
 
     void emptyListDoesNothing() {
         Fixture f;
-        f.dm->execute(QStringLiteral("New_Orvet_Edit"));
-        f.dm->execute(QStringLiteral("New_Orvet_Del"));
+        f.dm.execute(QStringLiteral("New_Orvet_Edit"));
+        f.dm.execute(QStringLiteral("New_Orvet_Del"));
         QVERIFY(f.host.dialogTitles.isEmpty());
         QVERIFY(f.host.questions.isEmpty());
         QVERIFY(f.host.errors.isEmpty());
@@ -143,13 +131,13 @@ private slots:
         f.receipt(QDate(2023, 2, 3), 20.5, 1000);
         f.receipt(QDate(2023, 3, 1), 99, 9999); // another month
         f.waybill(QDate(2023, 2, 1), QStringLiteral("Офис"), QStringLiteral("12/А"));
-        f.dm->editorState().tripTypeCount = 0;
+        f.dm.editorState().tripTypeCount = 0;
         f.reopen([&](TOrvet_New_F *ed) {
             QCOMPARE(ed->windowTitle(), QStringLiteral("Редактирование Путевого листа "));
             QCOMPARE(ed->Edit1->text(), QStringLiteral("12/А"));
             QCOMPARE(ed->Edit2->currentText(), QStringLiteral("Февраль"));
             QCOMPARE(ed->Edit3->text(), QStringLiteral("2023"));
-            const EditorState &s = f.dm->editorState();
+            const EditorState &s = f.dm.editorState();
             QCOMPARE(s.startReading, 1000.0);
             QCOMPARE(s.daysInMonth, 28);
             QCOMPARE(s.tripTypeCount, 2);
@@ -189,7 +177,7 @@ private slots:
         f.trip(QStringLiteral("Офис"));
         f.waybill(QDate(2023, 1, 1), QStringLiteral("Офис"));
         const qint64 id = f.waybill(QDate(2023, 2, 1), QStringLiteral("Офис"));
-        f.dm->Orvet().last();
+        f.dm.Orvet().last();
         const Rows headers = f.headers();
         const Rows days = f.days(id);
         f.reopen([](TOrvet_New_F *ed) {
@@ -211,7 +199,7 @@ private slots:
         const Rows oldDays = f.days(oldId);
         // The rubles are summed when the waybill is stored again, not taken from the old header.
         f.receipt(feb.addDays(20), 5, 250.5);
-        f.dm->Orvet().first();
+        f.dm.Orvet().first();
 
         f.reopen([](TOrvet_New_F *ed) { ed->BitBtn1->click(); });
         QVERIFY2(f.host.errors.isEmpty(), qPrintable(f.host.errors.join(' ')));
@@ -222,7 +210,7 @@ private slots:
         const QVariantList h = headers[1];
         const qint64 newId = h[0].toLongLong();
         QVERIFY(newId > later);
-        QCOMPARE(f.dm->Orvet().currentRow(), 1); // the list stands on the new waybill
+        QCOMPARE(f.dm.Orvet().currentRow(), 1); // the list stands on the new waybill
         QCOMPARE(h[1].toDate(), feb);
         QCOMPARE(h[2].toString(), QStringLiteral("07"));
         QCOMPARE(h[3].toString(), QStringLiteral("2023"));
@@ -242,18 +230,18 @@ private slots:
         const qint64 store = f.trip(QStringLiteral("Склад"));
         const qint64 id = f.waybill(QDate(2023, 2, 1), QStringLiteral("Склад"));
         // Day 2: a trip typed freely; day 3: a name that differs in case only.
-        f.dm->database().exec(QStringLiteral("UPDATE \"%1\".OrvetSost SET CEL = ? WHERE CHISLO = '02'")
+        f.dm.database().exec(QStringLiteral("UPDATE \"%1\".OrvetSost SET CEL = ? WHERE CHISLO = '02'")
                                   .arg(f.schema(QStringLiteral("OrvetSost.db"))),
                               {QStringLiteral("В банк и обратно")});
-        f.dm->database().exec(QStringLiteral("UPDATE \"%1\".OrvetSost SET CEL = ? WHERE CHISLO = '03'")
+        f.dm.database().exec(QStringLiteral("UPDATE \"%1\".OrvetSost SET CEL = ? WHERE CHISLO = '03'")
                                   .arg(f.schema(QStringLiteral("OrvetSost.db"))),
                               {QStringLiteral("офис")});
         // A stored day with a distance but no trip is no day off either.
-        f.dm->database().exec(QStringLiteral("UPDATE \"%1\".OrvetSost SET CEL = '' WHERE CHISLO = '06'")
+        f.dm.database().exec(QStringLiteral("UPDATE \"%1\".OrvetSost SET CEL = '' WHERE CHISLO = '06'")
                                   .arg(f.schema(QStringLiteral("OrvetSost.db"))));
-        f.dm->OrvetSost().invalidate();
-        f.dm->LPoezd().locate(QStringLiteral("ID"), store);
-        f.dm->LPoezd().deleteCurrent();
+        f.dm.OrvetSost().invalidate();
+        f.dm.LPoezd().locate(QStringLiteral("ID"), store);
+        f.dm.LPoezd().deleteCurrent();
         const Rows before = f.days(id);
 
         f.reopen([&](TOrvet_New_F *ed) {
@@ -271,7 +259,7 @@ private slots:
             QCOMPARE(ed->CalcEdit3->value(), 410.0);
 
             // The chain counts such a day, the fitting leaves it alone.
-            f.dm->execute(QStringLiteral("New_Orvet_Recalk_List"));
+            f.dm.execute(QStringLiteral("New_Orvet_Recalk_List"));
             QCOMPARE(rows.floatAt(1, M::ProbOut), 1020.5);
             QCOMPARE(rows.floatAt(2, M::ProbOut), 1041.0);
             QCOMPARE(rows.stringAt(1, M::Poezdka), QStringLiteral("В банк и обратно"));
@@ -285,7 +273,7 @@ private slots:
                 return int(QDialog::Rejected);
             });
             ed->MemoryData1->setCurrentRow(1);
-            f.dm->execute(QStringLiteral("New_Orvet_Day_Edit"));
+            f.dm.execute(QStringLiteral("New_Orvet_Day_Edit"));
             QCOMPARE(shownDay, QStringLiteral("02"));
             ed->BitBtn1->click();
         });
@@ -303,7 +291,7 @@ private slots:
             QCOMPARE(ed->MemoryData1->integerAt(3, M::ID), -1);
             ed->BitBtn1->click();
         });
-        QCOMPARE(f.dm->editorState().tripTypeCount, 0);
+        QCOMPARE(f.dm.editorState().tripTypeCount, 0);
         QCOMPARE(contents(f.days(f.headers().last()[0].toLongLong())), contents(before));
     }
 
@@ -315,13 +303,13 @@ private slots:
         const Rows days = f.days(id);
         // The day rows refuse to be written, after the old ones were deleted
         // and the new header was written in the same transaction.
-        f.dm->database().exec(QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE INSERT ON \"%1\".OrvetSost "
+        f.dm.database().exec(QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE INSERT ON \"%1\".OrvetSost "
                                              "BEGIN SELECT RAISE(ABORT, 'disk full'); END")
                                   .arg(f.schema(QStringLiteral("OrvetSost.db"))));
         f.reopen([](TOrvet_New_F *ed) { ed->BitBtn1->click(); });
         QCOMPARE(f.host.errors.size(), 1);
         QVERIFY(f.host.errors.first().contains(QStringLiteral("disk full")));
-        QVERIFY(!f.dm->database().inTransaction());
+        QVERIFY(!f.dm.database().inTransaction());
         QCOMPARE(f.headers(), headers);
         QCOMPARE(f.days(id), days);
     }
@@ -331,7 +319,7 @@ private slots:
         const qint64 id = f.waybill(QDate(2023, 2, 1), QStringLiteral("Офис"));
         const Rows days = f.days(id);
         f.host.answerConfirm(false);
-        f.dm->execute(QStringLiteral("New_Orvet_Del"));
+        f.dm.execute(QStringLiteral("New_Orvet_Del"));
         QCOMPARE(f.host.questions,
                  QStringList{QStringLiteral("Вы действительно отите удалить путевой лист?")});
         QCOMPARE(f.headers().size(), 1);
@@ -343,7 +331,7 @@ private slots:
         const qint64 first = f.waybill(QDate(2023, 1, 1), QStringLiteral("Офис"));
         const qint64 second = f.waybill(QDate(2023, 2, 1), QStringLiteral("Офис"));
         const qint64 third = f.waybill(QDate(2023, 3, 1), QStringLiteral("Офис"));
-        Database &db = f.dm->database();
+        Database &db = f.dm.database();
         db.exec(QStringLiteral("CREATE TEMP TABLE deleted (what TEXT)"));
         db.exec(QStringLiteral("CREATE TEMP TRIGGER dayGone AFTER DELETE ON \"%1\".OrvetSost "
                                "BEGIN INSERT INTO deleted VALUES ('day'); END")
@@ -352,9 +340,9 @@ private slots:
                                "BEGIN INSERT INTO deleted VALUES ('header'); END")
                     .arg(f.schema(QStringLiteral("Orvet.db"))));
 
-        f.dm->Orvet().setCurrentRow(1);
+        f.dm.Orvet().setCurrentRow(1);
         f.host.answerConfirm(true);
-        f.dm->execute(QStringLiteral("New_Orvet_Del"));
+        f.dm.execute(QStringLiteral("New_Orvet_Del"));
         QSqlQuery q = db.exec(QStringLiteral("SELECT what FROM temp.deleted ORDER BY rowid"));
         QStringList order;
         while (q.next())
@@ -363,10 +351,10 @@ private slots:
         QVERIFY(f.days(second).isEmpty());
         QCOMPARE(f.days(first).size(), 31);
         // The selection moves on to the next waybill, and from the last one back.
-        QCOMPARE(f.dm->Orvet().value(QStringLiteral("ID")).toLongLong(), third);
+        QCOMPARE(f.dm.Orvet().value(QStringLiteral("ID")).toLongLong(), third);
         f.host.answerConfirm(true);
-        f.dm->execute(QStringLiteral("New_Orvet_Del"));
-        QCOMPARE(f.dm->Orvet().value(QStringLiteral("ID")).toLongLong(), first);
+        f.dm.execute(QStringLiteral("New_Orvet_Del"));
+        QCOMPARE(f.dm.Orvet().value(QStringLiteral("ID")).toLongLong(), first);
         QCOMPARE(f.headers().size(), 1);
     }
 
@@ -374,11 +362,11 @@ private slots:
         Fixture f;
         const qint64 id = f.waybill(QDate(2023, 2, 1), QStringLiteral("Офис"));
         const Rows days = f.days(id);
-        f.dm->database().exec(QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE DELETE ON \"%1\".Orvet "
+        f.dm.database().exec(QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE DELETE ON \"%1\".Orvet "
                                              "BEGIN SELECT RAISE(ABORT, 'locked'); END")
                                   .arg(f.schema(QStringLiteral("Orvet.db"))));
         f.host.answerConfirm(true);
-        f.dm->execute(QStringLiteral("New_Orvet_Del"));
+        f.dm.execute(QStringLiteral("New_Orvet_Del"));
         QCOMPARE(f.host.errors.size(), 1);
         QCOMPARE(f.headers().size(), 1);
         QCOMPARE(f.days(id), days);

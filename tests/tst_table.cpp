@@ -1,4 +1,5 @@
-#include "ReferenceTables.h"
+#include "core/DateText.h"
+#include "TableSet.h"
 
 #include "core/OrvetError.h"
 #include "data/table/Database.h"
@@ -15,7 +16,7 @@
 class TestTable : public QObject {
     Q_OBJECT
 private:
-    struct Fixture : ReferenceTables {
+    struct Fixture : TableSet {
         void receipt(const QDate &d, double litres, double rub = 0) { receipts.insertRecord({{}, d, litres, rub}); }
     };
 
@@ -94,7 +95,7 @@ private slots:
         Fixture f;
         for (int i = 1; i <= 6; ++i)
             f.receipt(QDate(2024, i % 2 ? 1 : 2, i), i);
-        f.receipts.setFilter(TDM1::periodFilter(QDate(2024, 2, 1), QDate(2024, 2, 29)));
+        f.receipts.setFilter(DateText::periodFilter(QDate(2024, 2, 1), QDate(2024, 2, 29)));
         f.receipts.setFiltered(true);
         f.receipts.first();
         while (!f.receipts.isEmpty())
@@ -109,7 +110,7 @@ private slots:
         f.receipt(QDate(2024, 12, 1), 2);
         f.receipt(QDate(2024, 12, 31), 4);
         f.receipt(QDate(2025, 1, 1), 8);
-        const QString text = TDM1::periodFilter(QDate(2024, 12, 1), QDate(2024, 12, 31));
+        const QString text = DateText::periodFilter(QDate(2024, 12, 1), QDate(2024, 12, 31));
         QCOMPARE(text, QStringLiteral("DATE>='01.12.2024' and DATE<='31.12.2024'"));
         f.receipts.setFilter(text);
         f.receipts.setFiltered(true);
@@ -188,7 +189,7 @@ private slots:
         Fixture f;
         f.receipt(QDate(2024, 1, 1), 1);
         f.receipt(QDate(2024, 2, 1), 1);
-        f.receipts.setFilter(TDM1::periodFilter(QDate(2024, 1, 1), QDate(2024, 1, 31)));
+        f.receipts.setFilter(DateText::periodFilter(QDate(2024, 1, 1), QDate(2024, 1, 31)));
         f.receipts.setFiltered(true);
         QCOMPARE(f.receipts.recordCount(), 1);
         f.receipts.setFilter(QString());

@@ -1,4 +1,4 @@
-#include "ReferenceTables.h"
+#include "TableSet.h"
 
 #include "data/table/Database.h"
 #include "data/table/Table.h"
@@ -18,7 +18,7 @@ class TestTablePaging : public QObject {
 private:
     static constexpr int Rows = 300; // several blocks and a part of one
 
-    struct Fixture : ReferenceTables {
+    struct Fixture : TableSet {
         Fixture() {
             Transaction t(db);
             // Receipt i: dated day i % 28 + 1 of month i % 12 + 1 of 2024, i litres.

@@ -6,6 +6,9 @@
 #include "data/waybill/Random.h"
 #include "data/waybill/TripTypeList.h"
 #include "data/waybill/WaybillNumber.h"
+#include "data/waybill/WaybillStore.h"
+#include "data/waybill/WaybillValues.h"
+#include "TableSet.h"
 
 #include <QAbstractItemModelTester>
 #include <QLocale>
@@ -32,6 +35,8 @@ private slots:
     void generateAprilWinter();
     void generateCalendar();
     void generateDrawsEveryDay();
+
+    void storingIsOneTransaction();
 
 private:
     static TripTypeList oneTrip() {
@@ -233,6 +238,47 @@ void TestWaybillRules::generateDrawsEveryDay() {
     for (int r = 0; r < rows.recordCount(); ++r)
         if (rows.integerAt(r, M::ID) > 0)
             QCOMPARE(rows.integerAt(r, M::ID), drawn[r]);
+}
+
+// A waybill is stored, and replaced, whole or not at all.
+void TestWaybillRules::storingIsOneTransaction() {
+    TableSet t;
+    MemoryData rows;
+    Random random;
+    MonthGenerator::generate(rows, oneTrip(), 1, random, {2024, 6, 500, 10, 1});
+    WaybillHeader header;
+    header.number = QStringLiteral("06");
+    header.year = 2024;
+    header.yearText = QStringLiteral("2024");
+    header.month = 6;
+    header.monthName = QStringLiteral("Июнь");
+    header.startReading = 500;
+    header.endReading = 900;
+    header.fuel = 40;
+    WaybillStore store(t.db, t.waybills, t.days);
+    const qint64 oldId = store.store(header, rows, 2500.5);
+    QCOMPARE(t.waybills.asString(Fields::MOUNTH), QStringLiteral("Июнь"));
+    QCOMPARE(t.waybills.asDate(Fields::DATE), QDate(2024, 6, 1));
+    QCOMPARE(t.waybills.asFloat(Fields::SUMRUB), 2500.5);
+
+    // A failure half-way leaves the stored waybill as it was.
+    t.db.exec(QStringLiteral("CREATE TRIGGER \"OrvetSost\".\"refuse\" BEFORE INSERT ON \"OrvetSost\" "
+                             "WHEN NEW.\"CHISLO\" = '30' BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+    QVERIFY_THROWS_EXCEPTION(OrvetError, store.store(header, rows, 0, oldId));
+    QCOMPARE(t.waybills.recordCount(), 1);
+    t.days.setFiltered(false);
+    QCOMPARE(t.days.recordCount(), 30);
+    QVERIFY(t.waybills.locate(Fields::ID, oldId));
+    QVERIFY(!t.db.inTransaction());
+
+    t.db.exec(QStringLiteral("DROP TRIGGER \"OrvetSost\".\"refuse\""));
+    const qint64 newId = store.store(header, rows, 0, oldId);
+    QVERIFY(newId > oldId);
+    QCOMPARE(t.waybills.recordCount(), 1);
+    t.days.setFiltered(false);
+    QCOMPARE(t.days.recordCount(), 30);
+    QCOMPARE(t.days.asInteger(Fields::IDJOIN), int(newId));
+    QVERIFY(!t.waybills.locate(Fields::ID, oldId));
 }
 
 QTEST_GUILESS_MAIN(TestWaybillRules)

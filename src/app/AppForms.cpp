@@ -1,5 +1,6 @@
 #include "app/AppForms.h"
 
+#include "core/Names.h"
 #include "data/TDM1.h"
 #include "forms/TChesk_New_F.h"
 #include "forms/TOptions_F.h"
@@ -20,10 +21,16 @@ void AppForms::make() {
     if (made())
         return;
     // In the order the program has always made them.
-    m_editor = std::make_unique<TOrvet_New_F>(&m_dm, m_mainWindow);
-    m_options = std::make_unique<TOptions_F>(&m_dm, m_mainWindow);
-    m_chesk = std::make_unique<TChesk_New_F>(&m_dm, m_mainWindow);
-    m_poezd = std::make_unique<TPoezd_New_F>(&m_dm, m_mainWindow);
-    m_day = std::make_unique<TOrvet_New_Day_N_F>(&m_dm, m_editor.get());
+    m_editor = std::make_unique<TOrvet_New_F>(m_mainWindow);
+    m_options = std::make_unique<TOptions_F>(m_mainWindow);
+    m_chesk = std::make_unique<TChesk_New_F>(m_mainWindow);
+    m_poezd = std::make_unique<TPoezd_New_F>(m_mainWindow);
+    m_day = std::make_unique<TOrvet_New_Day_N_F>(m_editor.get());
+    // The dialogs know nothing of the data module: their buttons are bound
+    // to its commands here.
+    m_editor->setCommands(m_dm.action(Actions::New_Orvet_Mark_HDay), m_dm.action(Actions::New_Orvet_Mark_RDay),
+                          m_dm.action(Actions::New_Orvet_Recalk_List), m_dm.action(Actions::New_Orvet_Day_Edit));
+    m_editor->setIniFile(&m_dm.iniFile());
+    m_options->setOkCommand(m_dm.action(Actions::Options_Main_Close));
     m_dm.setForms(m_editor.get(), m_options.get(), m_chesk.get(), m_poezd.get(), m_day.get());
 }

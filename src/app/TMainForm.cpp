@@ -280,7 +280,7 @@ void TMainForm::setDataModule(TDM1 *dm) {
         // that start-up never reads every receipt there is.
         const QDate month = QDate::currentDate().addMonths(-1);
         const QDate from(month.year(), month.month(), 1);
-        chesks.setFilter(TDM1::periodFilter(from, from.addMonths(1).addDays(-1)));
+        chesks.setFilter(DateText::periodFilter(from, from.addMonths(1).addDays(-1)));
         chesks.setFiltered(true);
     }
     DBGrid2->setTable(&chesks);

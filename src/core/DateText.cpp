@@ -1,5 +1,7 @@
 #include "core/DateText.h"
 
+#include "core/Names.h"
+
 #include <QLocale>
 #include <QRegularExpression>
 
@@ -18,4 +20,9 @@ QDate DateText::fromText(const QString &text) {
         d = QLocale().toDate(text.trimmed(), QString(format()).replace(QLatin1String("dd"), QLatin1String("d"))
                                                  .replace(QLatin1String("MM"), QLatin1String("M")));
     return d;
+}
+
+QString DateText::periodFilter(const QDate &from, const QDate &to) {
+    return Fields::DATE + QStringLiteral(">='") + toText(from) + QStringLiteral("' and ") + Fields::DATE +
+           QStringLiteral("<='") + toText(to) + QStringLiteral("'");
 }

@@ -12,4 +12,6 @@ public:
     static QString toText(const QDate &date);
     // An invalid QDate when the text is not a date in that form.
     static QDate fromText(const QString &text);
+    // The filter of a period: "DATE>='<from>' and DATE<='<to>'".
+    static QString periodFilter(const QDate &from, const QDate &to);
 };

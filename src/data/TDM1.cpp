@@ -130,18 +130,13 @@ void TDM1::makeForms() {
         std::exchange(m_formsMaker, {})(); // once, even if it throws
 }
 
-QString TDM1::periodFilter(const QDate &from, const QDate &to) {
-    return QStringLiteral("DATE>='") + DateText::toText(from) + QStringLiteral("' and DATE<='") +
-           DateText::toText(to) + QStringLiteral("'");
-}
-
 void TDM1::setPeriod(const QDate &from, const QDate &to) {
     m_periodFrom = from;
     m_periodTo = to;
 }
 
 void TDM1::FillExecExecute() {
-    m_chesks->setFilter(periodFilter(m_periodFrom, m_periodTo));
+    m_chesks->setFilter(DateText::periodFilter(m_periodFrom, m_periodTo));
     m_chesks->setFiltered(true);
     emit periodApplied();
 }

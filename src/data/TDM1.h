@@ -59,8 +59,6 @@ public:
     void setPeriod(const QDate &from, const QDate &to);
     QDate periodFrom() const { return m_periodFrom; }
     QDate periodTo() const { return m_periodTo; }
-    // "DATE>='<from>' and DATE<='<to>'" in the user's short date form.
-    static QString periodFilter(const QDate &from, const QDate &to);
 
     // The windows the commands show; created by the start-up after this module.
     void setForms(TOrvet_New_F *editor, TOptions_F *options, TChesk_New_F *chesk, TPoezd_New_F *poezd,

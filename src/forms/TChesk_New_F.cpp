@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QStyle>
 
-TChesk_New_F::TChesk_New_F(TDM1 *dm, QWidget *parent) : DesktopDialog(parent), m_dm(dm) {
+TChesk_New_F::TChesk_New_F(QWidget *parent) : DesktopDialog(parent) {
     setObjectName(QStringLiteral("Chesk_New_F"));
     setWindowTitle(QStringLiteral("Введение нового чека"));
 

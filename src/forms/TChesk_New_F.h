@@ -5,14 +5,13 @@
 class CalcEdit;
 class DateEdit;
 class QPushButton;
-class TDM1;
 
 // The receipt dialog: date, litres and rubles of one fuel purchase. Ok is
 // reported by okClicked only; the caller keeps its own accepted flag.
 class TChesk_New_F : public DesktopDialog {
     Q_OBJECT
 public:
-    explicit TChesk_New_F(TDM1 *dm, QWidget *parent = nullptr);
+    explicit TChesk_New_F(QWidget *parent = nullptr);
 
     DateEdit *DateEdit1 = nullptr;  // day of the purchase
     CalcEdit *CalcEdit1 = nullptr;  // litres
@@ -26,6 +25,4 @@ signals:
 private:
     void BitBtn1Click();
     void BitBtn2Click();
-
-    TDM1 *m_dm;
 };

@@ -1,8 +1,6 @@
 #include "forms/TOptions_F.h"
 
 #include "controls/CalcEdit.h"
-#include "core/Names.h"
-#include "data/TDM1.h"
 #include "forms/DesignedGeometry.h"
 
 #include <QAction>
@@ -28,17 +26,16 @@ CalcEdit *numberEdit(QWidget *parent, const QString &name) {
 }
 } // namespace
 
-TOptions_F::TOptions_F(TDM1 *dm, QWidget *parent) : DesktopDialog(parent), m_dm(dm) {
+TOptions_F::TOptions_F(QWidget *parent) : DesktopDialog(parent) {
     setObjectName(QStringLiteral("Options_F"));
     setWindowTitle(QStringLiteral("Настройки"));
     buildControls();
-    // Bound to the action, so that the action's handler decides what Ok does.
-    if (m_dm) {
-        QAction *ok = m_dm->action(Actions::Options_Main_Close);
-        BitBtn1->setText(ok->text());
-        connect(BitBtn1, &QPushButton::clicked, ok, &QAction::trigger);
-        connect(ok, &QAction::changed, BitBtn1, [this, ok] { BitBtn1->setEnabled(ok->isEnabled()); });
-    }
+}
+
+void TOptions_F::setOkCommand(QAction *ok) {
+    BitBtn1->setText(ok->text());
+    connect(BitBtn1, &QPushButton::clicked, ok, &QAction::trigger);
+    connect(ok, &QAction::changed, BitBtn1, [this, ok] { BitBtn1->setEnabled(ok->isEnabled()); });
 }
 
 void TOptions_F::buildControls() {

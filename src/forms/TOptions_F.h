@@ -6,14 +6,17 @@ class CalcEdit;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
-class TDM1;
+class QAction;
 
 // The settings dialog: the eleven stored values. Its Ok button runs the
 // action Options_Main_Close; there is no cancel button, and Esc does nothing.
 class TOptions_F : public DesktopDialog {
     Q_OBJECT
 public:
-    explicit TOptions_F(TDM1 *dm, QWidget *parent = nullptr);
+    explicit TOptions_F(QWidget *parent = nullptr);
+
+    // Ok runs this command and shows its caption.
+    void setOkCommand(QAction *ok);
 
     // The text field of a stored value (indexes 0 to 5, 9 and 10), else nullptr.
     QLineEdit *textField(int index) const;
@@ -42,6 +45,4 @@ protected:
 
 private:
     void buildControls();
-
-    TDM1 *m_dm;
 };

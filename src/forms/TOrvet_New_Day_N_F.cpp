@@ -6,9 +6,6 @@
 #include "core/ErrorBoundary.h"
 #include "core/NumberText.h"
 #include "core/OrvetError.h"
-#include "data/ActionList.h"
-#include "data/TDM1.h"
-#include "data/waybill/WaybillRecalc.h"
 #include "forms/DesignedGeometry.h"
 #include "forms/DialogButtons.h"
 
@@ -20,7 +17,7 @@
 
 const QString TOrvet_New_Day_N_F::Caption = QStringLiteral("Редактирование дня в путевом листе...");
 
-TOrvet_New_Day_N_F::TOrvet_New_Day_N_F(TDM1 *dm, QWidget *parent) : DesktopDialog(parent), m_dm(dm) {
+TOrvet_New_Day_N_F::TOrvet_New_Day_N_F(QWidget *parent) : DesktopDialog(parent) {
     setObjectName(QStringLiteral("Orvet_New_Day_N_F"));
     setWindowTitle(Caption);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -122,10 +119,9 @@ void TOrvet_New_Day_N_F::CalcEdit1Change() {
 }
 
 void TOrvet_New_Day_N_F::showFuel() {
-    if (!m_dm)
+    if (!m_fuel)
         return;
-    const double fuel =
-        WaybillRecalc::fuel(CalcEdit1->value(), m_dm->FS1().norm(), m_dm->FS1().winterFactor());
+    const double fuel = m_fuel(CalcEdit1->value());
     CalcEdit2->setValue(fuel);
     m_typedFuel = fuel;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "forms/DesktopDialog.h"
+#include <functional>
 #include <optional>
 
 class CalcEdit;
@@ -8,7 +9,6 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TDM1;
 class TFillComboBox;
 class TimeEdit;
 
@@ -19,7 +19,12 @@ class TimeEdit;
 class TOrvet_New_Day_N_F : public DesktopDialog {
     Q_OBJECT
 public:
-    explicit TOrvet_New_Day_N_F(TDM1 *dm, QWidget *parent = nullptr);
+    explicit TOrvet_New_Day_N_F(QWidget *parent = nullptr);
+
+    // The fuel of a day of that distance, shown while a distance is typed.
+    // It may throw (a norm that is not a number): the error is shown and
+    // the return reading is still worked out.
+    void setFuelRule(std::function<double(double distance)> fuel) { m_fuel = std::move(fuel); }
 
     static const QString Caption;
 
@@ -57,6 +62,6 @@ private:
     void showFuel();
     void showReturnReading();
 
-    TDM1 *m_dm;
+    std::function<double(double)> m_fuel;
     std::optional<double> m_typedFuel;
 };

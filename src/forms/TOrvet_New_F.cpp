@@ -4,10 +4,7 @@
 #include "controls/FontScale.h"
 #include "core/ErrorBoundary.h"
 #include "core/MemoryData.h"
-#include "core/Names.h"
 #include "core/OrvetError.h"
-#include "data/ActionList.h"
-#include "data/TDM1.h"
 #include "forms/DayGrid.h"
 #include "settings/WindowPlacement.h"
 
@@ -36,7 +33,7 @@ QLabel *caption(const QString &text, QWidget *buddy) {
 }
 } // namespace
 
-TOrvet_New_F::TOrvet_New_F(TDM1 *dm, QWidget *parent) : DesktopDialog(parent), m_dm(dm) {
+TOrvet_New_F::TOrvet_New_F(QWidget *parent) : DesktopDialog(parent) {
     setObjectName(QStringLiteral("Orvet_New_F"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setSizeGripEnabled(true);
@@ -67,9 +64,9 @@ TOrvet_New_F::TOrvet_New_F(TDM1 *dm, QWidget *parent) : DesktopDialog(parent), m
     resize(FontScale::size({571, 372}));
 
     m_placement = std::make_unique<WindowPlacement>(this, QStringLiteral("Orvet_New_F"));
-    if (m_dm)
-        m_placement->setIniFile(&m_dm->iniFile());
 }
+
+void TOrvet_New_F::setIniFile(IniFile *ini) { m_placement->setIniFile(ini); }
 
 TOrvet_New_F::~TOrvet_New_F() = default;
 
@@ -149,29 +146,25 @@ QWidget *TOrvet_New_F::buildHeader() {
     return band;
 }
 
-QAction *TOrvet_New_F::dmAction(const QString &name) const {
-    if (!m_dm)
-        return nullptr;
-    return m_dm->action(name);
-}
-
-QPushButton *TOrvet_New_F::actionButton(const QString &actionName, int width) {
+QPushButton *TOrvet_New_F::commandButton(const QString &name, int width) {
     auto *b = new QPushButton;
+    b->setObjectName(name);
     b->setFixedWidth(FontScale::x(width));
     b->setIconSize(QSize(20, 20));
-    QAction *a = dmAction(actionName);
-    if (!a)
-        return b;
-    auto follow = [b, a] {
-        b->setText(a->text());
-        b->setIcon(a->icon());
-        b->setToolTip(a->toolTip());
-        b->setEnabled(a->isEnabled());
-    };
-    follow();
-    connect(a, &QAction::changed, b, follow);
-    connect(b, &QPushButton::clicked, a, [a] { a->trigger(); });
     return b;
+}
+
+// A button shows its command as the command stands, and runs it.
+void TOrvet_New_F::follow(QPushButton *button, QAction *command) {
+    auto show = [button, command] {
+        button->setText(command->text());
+        button->setIcon(command->icon());
+        button->setToolTip(command->toolTip());
+        button->setEnabled(command->isEnabled());
+    };
+    show();
+    connect(command, &QAction::changed, button, show);
+    connect(button, &QPushButton::clicked, command, [command] { command->trigger(); });
 }
 
 QWidget *TOrvet_New_F::buildDays() {
@@ -191,45 +184,43 @@ QWidget *TOrvet_New_F::buildDays() {
     auto *row = new QHBoxLayout(strip);
     row->setContentsMargins(0, 3, 0, 3);
     row->setSpacing(4);
-    BitBtn3 = actionButton(Actions::New_Orvet_Mark_HDay, 179);
-    BitBtn4 = actionButton(Actions::New_Orvet_Mark_RDay, 115);
-    BitBtn5 = actionButton(Actions::New_Orvet_Recalk_List, 115);
-    BitBtn6 = actionButton(Actions::New_Orvet_Day_Edit, 129);
-    BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
-    BitBtn4->setObjectName(QStringLiteral("BitBtn4"));
-    BitBtn5->setObjectName(QStringLiteral("BitBtn5"));
-    BitBtn6->setObjectName(QStringLiteral("BitBtn6"));
+    BitBtn3 = commandButton(QStringLiteral("BitBtn3"), 179);
+    BitBtn4 = commandButton(QStringLiteral("BitBtn4"), 115);
+    BitBtn5 = commandButton(QStringLiteral("BitBtn5"), 115);
+    BitBtn6 = commandButton(QStringLiteral("BitBtn6"), 129);
     for (QPushButton *b : {BitBtn3, BitBtn4, BitBtn5, BitBtn6})
         row->addWidget(b);
     row->addStretch(1);
     box->addWidget(strip);
-
-    // The grid's pop-up menu offers the same commands. They also get keys,
-    // which work while the editor is the active window.
-    if (m_dm) {
-        dmAction(Actions::New_Orvet_Day_Edit)->setShortcut(QKeySequence(Qt::Key_F2));
-        dmAction(Actions::New_Orvet_Recalk_List)->setShortcut(QKeySequence(Qt::Key_F5));
-        dmAction(Actions::New_Orvet_Mark_HDay)->setShortcut(QKeySequence(Qt::Key_F7));
-        dmAction(Actions::New_Orvet_Mark_RDay)->setShortcut(QKeySequence(Qt::Key_F8));
-        DBGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
-        auto *separator = new QAction(DBGrid1);
-        separator->setSeparator(true);
-        DBGrid1->addAction(dmAction(Actions::New_Orvet_Mark_HDay));
-        DBGrid1->addAction(dmAction(Actions::New_Orvet_Mark_RDay));
-        DBGrid1->addAction(dmAction(Actions::New_Orvet_Day_Edit));
-        DBGrid1->addAction(separator);
-        DBGrid1->addAction(dmAction(Actions::New_Orvet_Recalk_List));
-        // The menu key opens the pop-up menu by itself; Shift+F10 does on
-        // keyboards without one.
-        auto *menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), DBGrid1, nullptr, nullptr,
-                                      Qt::WidgetShortcut);
-        connect(menuKey, &QShortcut::activated, DBGrid1, [this] {
-            const QRect row = DBGrid1->visualRect(DBGrid1->currentIndex());
-            const QPoint at = row.isValid() ? row.bottomLeft() : QPoint(0, 0);
-            QMenu::exec(DBGrid1->actions(), DBGrid1->viewport()->mapToGlobal(at), nullptr, DBGrid1);
-        });
-    }
     return GroupBox2;
+}
+
+void TOrvet_New_F::setCommands(QAction *markDayOff, QAction *markWorkingDay, QAction *recalculate,
+                               QAction *editDay) {
+    follow(BitBtn3, markDayOff);
+    follow(BitBtn4, markWorkingDay);
+    follow(BitBtn5, recalculate);
+    follow(BitBtn6, editDay);
+    m_editDay = editDay;
+    // The keys work while the editor is the active window.
+    editDay->setShortcut(QKeySequence(Qt::Key_F2));
+    recalculate->setShortcut(QKeySequence(Qt::Key_F5));
+    markDayOff->setShortcut(QKeySequence(Qt::Key_F7));
+    markWorkingDay->setShortcut(QKeySequence(Qt::Key_F8));
+    // The grid's pop-up menu offers the same commands.
+    DBGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto *separator = new QAction(DBGrid1);
+    separator->setSeparator(true);
+    DBGrid1->addActions({markDayOff, markWorkingDay, editDay, separator, recalculate});
+    // The menu key opens the pop-up menu by itself; Shift+F10 does on
+    // keyboards without one.
+    auto *menuKey =
+        new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), DBGrid1, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(menuKey, &QShortcut::activated, DBGrid1, [this] {
+        const QRect row = DBGrid1->visualRect(DBGrid1->currentIndex());
+        const QPoint at = row.isValid() ? row.bottomLeft() : QPoint(0, 0);
+        QMenu::exec(DBGrid1->actions(), DBGrid1->viewport()->mapToGlobal(at), nullptr, DBGrid1);
+    });
 }
 
 QWidget *TOrvet_New_F::buildTotals() {
@@ -280,8 +271,7 @@ void TOrvet_New_F::setMonth(int month) {
 }
 
 void TOrvet_New_F::BitBtn1Click() {
-    if (m_dm)
-        m_dm->editorState().confirmed = true;
+    emit okClicked();
     close();
 }
 
@@ -290,8 +280,8 @@ void TOrvet_New_F::BitBtn2Click() {
 }
 
 void TOrvet_New_F::DBGrid1DblClick() {
-    if (QAction *a = dmAction(Actions::New_Orvet_Day_Edit))
-        a->trigger();
+    if (m_editDay)
+        m_editDay->trigger();
 }
 
 // Centred on the desktop unless a saved placement says otherwise.

@@ -12,7 +12,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class TDM1;
+class IniFile;
 class WindowPlacement;
 
 // The waybill editor: header, day grid and totals of the one waybill being
@@ -21,7 +21,13 @@ class WindowPlacement;
 class TOrvet_New_F : public DesktopDialog {
     Q_OBJECT
 public:
-    explicit TOrvet_New_F(TDM1 *dm, QWidget *parent = nullptr);
+    explicit TOrvet_New_F(QWidget *parent = nullptr);
+
+    // The commands on the days: the buttons under the grid, its pop-up
+    // menu and keys (F7, F8, F5, F2), and a double-click (editing the day).
+    void setCommands(QAction *markDayOff, QAction *markWorkingDay, QAction *recalculate, QAction *editDay);
+    // Where the window's placement is kept.
+    void setIniFile(IniFile *ini);
     ~TOrvet_New_F() override;
 
     static QStringList monthNames(); // "Январь" .. "Декабрь"
@@ -33,8 +39,8 @@ public:
     int monthIndex() const;
     void setMonth(int month);
 
-    // Ok: sets the confirmed flag, then closes. Cancel, Esc and the close
-    // box close without it.
+    // Ok: reports okClicked (the command keeps the confirmed flag), then
+    // closes. Cancel, Esc and the close box close without it.
     void BitBtn1Click();
     void BitBtn2Click();
     void DBGrid1DblClick();
@@ -62,6 +68,9 @@ public:
     CalcEdit *CalcEdit4 = nullptr;  // fuel used
     QLabel *Label9 = nullptr;       // litres of the receipts
 
+signals:
+    void okClicked();
+
 public slots:
     void done(int result) override;
 
@@ -72,10 +81,10 @@ private:
     QWidget *buildHeader();
     QWidget *buildDays();
     QWidget *buildTotals();
-    QPushButton *actionButton(const QString &actionName, int width);
-    QAction *dmAction(const QString &name) const;
+    QPushButton *commandButton(const QString &name, int width);
+    static void follow(QPushButton *button, QAction *command);
     static CalcEdit *numberBox(const QString &name);
 
-    TDM1 *m_dm;
+    QAction *m_editDay = nullptr;
     std::unique_ptr<WindowPlacement> m_placement;
 };

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QStyle>
 
-TPoezd_New_F::TPoezd_New_F(TDM1 *dm, QWidget *parent) : DesktopDialog(parent), m_dm(dm) {
+TPoezd_New_F::TPoezd_New_F(QWidget *parent) : DesktopDialog(parent) {
     setObjectName(QStringLiteral("Poezd_New_F"));
     setWindowTitle(QStringLiteral("Новый тип поездки"));
 

@@ -5,7 +5,6 @@
 class CalcEdit;
 class QLineEdit;
 class QPushButton;
-class TDM1;
 class TimeEdit;
 
 // The trip type dialog: name, departure and return time, distance. Ok is
@@ -13,7 +12,7 @@ class TimeEdit;
 class TPoezd_New_F : public DesktopDialog {
     Q_OBJECT
 public:
-    explicit TPoezd_New_F(TDM1 *dm, QWidget *parent = nullptr);
+    explicit TPoezd_New_F(QWidget *parent = nullptr);
 
     QLineEdit *Edit1 = nullptr;     // name
     TimeEdit *MaskEdit1 = nullptr;  // departure "HH:MM"
@@ -28,6 +27,4 @@ signals:
 private:
     void BitBtn1Click();
     void BitBtn2Click();
-
-    TDM1 *m_dm;
 };

@@ -9,7 +9,7 @@
 //                                  would (data module, windows, main window
 //                                  shown) and reads every table; exits 0 only
 //                                  when nothing was reported.
-#include "ProgramStart.h"
+#include "Program.h"
 #include "ScriptedDialogHost.h"
 #include "TestDir.h"
 
@@ -44,10 +44,6 @@ void say(const QString &line) {
 int fail(const QString &what) {
     say(QStringLiteral("ERROR ") + QString(what).replace(QLatin1Char('\n'), QLatin1Char(' ')));
     return 2;
-}
-
-QString iniOf(const QString &dir) {
-    return QDir(dir).filePath(QStringLiteral("Orvet.ini"));
 }
 
 // Trip types and a receipt in every month of the two years the loop works
@@ -167,13 +163,11 @@ private:
 };
 
 int run(const QString &dir, quint32 seedValue) {
-    ScriptedDialogHost host;
-    TDM1 dm(dir, iniOf(dir));
+    Program program(dir);
+    TDM1 &dm = program.dm;
+    ScriptedDialogHost &host = program.host;
     if (!host.errors.isEmpty())
         return fail(QStringLiteral("start: ") + host.errors.join(QLatin1Char(' ')));
-    TOrvet_New_F editor(&dm);
-    TOrvet_New_Day_N_F day(&dm, &editor);
-    dm.setForms(&editor, nullptr, nullptr, nullptr, &day);
     dm.FS1().setValue(StoredValues::Rashodna100km, 9.5);
     dm.FS1().setValue(StoredValues::StartoviyProbeg, 15000);
     dm.random().seed(seedValue);
@@ -187,9 +181,10 @@ int run(const QString &dir, quint32 seedValue) {
 }
 
 int check(const QString &dir) {
-    ScriptedDialogHost host;
-    ProgramStart start(dir);
+    Program start(dir);
+    start.show();
     TDM1 &dm = start.dm;
+    ScriptedDialogHost &host = start.host;
     if (!host.errors.isEmpty())
         return fail(QStringLiteral("start: ") + host.errors.join(QLatin1Char(' ')));
     QString problem;

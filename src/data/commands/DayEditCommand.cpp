@@ -10,6 +10,7 @@
 #include "core/OrvetError.h"
 #include "data/TDM1.h"
 #include "data/waybill/TripTypeList.h"
+#include "data/waybill/WaybillRecalc.h"
 #include "forms/TOrvet_New_Day_N_F.h"
 #include "forms/TOrvet_New_F.h"
 
@@ -41,6 +42,11 @@ void DayEditCommand::New_Orvet_Day_EditExecute() {
     const int row = rows.currentRow();
 
     f->setWindowTitle(TOrvet_New_Day_N_F::Caption);
+    // The norm as it stands while the user types: a norm that is not a
+    // number fails there, as it always has.
+    f->setFuelRule([this](double distance) {
+        return WaybillRecalc::fuel(distance, m_dm.FS1().norm(), m_dm.FS1().winterFactor());
+    });
     fillTrips(*f);
     f->CheckBox1->setChecked(rows.asInteger(M::Change) == 1);
     const double shown = fillControls(*f, rows);

@@ -5,29 +5,12 @@
 #include "controls/TimeEdit.h"
 #include "core/DialogHost.h"
 #include "core/Names.h"
+#include "data/commands/OkFlag.h"
 #include "data/TDM1.h"
 #include "forms/TChesk_New_F.h"
 #include "forms/TPoezd_New_F.h"
 
 #include <QLineEdit>
-
-namespace {
-// Sets the flag while the dialog runs, and forgets the dialog afterwards
-// even when showing it failed.
-template <class Dialog> class OkFlag {
-public:
-    OkFlag(Dialog *dialog, bool &flag)
-        : m_connection(QObject::connect(dialog, &Dialog::okClicked, [&flag] { flag = true; })) {
-        flag = false;
-    }
-    ~OkFlag() { QObject::disconnect(m_connection); }
-    OkFlag(const OkFlag &) = delete;
-    OkFlag &operator=(const OkFlag &) = delete;
-
-private:
-    QMetaObject::Connection m_connection;
-};
-} // namespace
 
 ReferenceCommands::ReferenceCommands(TDM1 &dm) : m_dm(dm) {
     ActionList &actions = m_dm.actions();

@@ -7,7 +7,11 @@
 #include "core/Names.h"
 #include "core/NumberText.h"
 #include "core/OrvetError.h"
+#include "data/commands/EditorFields.h"
+#include "data/commands/OkFlag.h"
+#include "data/commands/WaybillCommands.h"
 #include "data/TDM1.h"
+#include "data/waybill/ReceiptSums.h"
 #include "data/waybill/WaybillRecalc.h"
 #include "data/waybill/WaybillStore.h"
 #include "forms/TOrvet_New_F.h"
@@ -36,25 +40,30 @@ void ReopenCommands::New_Orvet_EditExecute() {
         return;
     TOrvet_New_F &ed = editor();
     ed.setWindowTitle(EditCaption);
-    const qint64 id = fillHeader(ed);
+    const WaybillHeader header = readStored();
+    const qint64 id = m_dm.Orvet().value(Fields::ID).toLongLong();
     fillDays(ed, id);
-    fillTotals(ed);
+    showTotals(ed, header);
 
     EditorState &state = m_dm.editorState();
-    state.confirmed = false;
-    DialogHost::instance().execDialog(&ed);
+    {
+        const OkFlag<TOrvet_New_F> ok(&ed, state.confirmed);
+        DialogHost::instance().execDialog(&ed);
+    }
     if (!state.confirmed)
         return;
     // The old header and rows go and the new ones come in one transaction:
     // a failure half-way leaves the stored waybill as it was.
-    WaybillStore::store(m_dm, ed, id);
+    WaybillCommands::store(m_dm, ed, id);
 }
 
-qint64 ReopenCommands::fillHeader(TOrvet_New_F &ed) {
+WaybillHeader ReopenCommands::readStored() {
     EditorState &state = m_dm.editorState();
     Table &waybills = m_dm.Orvet();
+    WaybillHeader h;
     state.startReading = waybills.asFloat(Fields::PROBB);
-    ed.Edit1->setText(waybills.asString(Fields::NUMBL));
+    h.startReading = state.startReading;
+    h.number = waybills.asString(Fields::NUMBL);
     {
         Table &trips = m_dm.LPoezd();
         const ControlsHold<Table> hold(trips);
@@ -63,10 +72,10 @@ qint64 ReopenCommands::fillHeader(TOrvet_New_F &ed) {
     const QDate date = waybills.asDate(Fields::DATE);
     if (!date.isValid())
         throw OrvetError(QStringLiteral("Неверная дата путевого листа"));
-    ed.setMonth(date.month());
-    ed.Edit3->setText(waybills.asString(Fields::YEAR));
+    h.month = date.month();
+    h.yearText = waybills.asString(Fields::YEAR);
     state.daysInMonth = date.daysInMonth();
-    return waybills.value(Fields::ID).toLongLong();
+    return h;
 }
 
 void ReopenCommands::loadDay(MemoryData &rows, const Table &days, const Table &trips) {
@@ -99,15 +108,16 @@ void ReopenCommands::fillDays(TOrvet_New_F &ed, qint64 id) {
     rows.sortByChislo();
 }
 
-void ReopenCommands::fillTotals(TOrvet_New_F &ed) {
-    WaybillRecalc sums(m_dm, ed, TripTypeList());
-    ed.CalcEdit3->setValue(sums.OrvetSummKM());
-    ed.CalcEdit4->setValue(sums.OrvetSummL());
-    ed.Label9->setText(NumberText::general(sums.CheskSummL()));
-    const double start = m_dm.editorState().startReading;
-    ed.CalcEdit1->setValue(start);
-    // The end box follows the days, whatever end reading was stored.
-    ed.CalcEdit2->setValue(ed.CalcEdit3->value() + start);
+// The totals follow the days, and the end reading the totals, whatever was stored.
+void ReopenCommands::showTotals(TOrvet_New_F &ed, const WaybillHeader &header) {
+    EditorFields::show(ed, header, WaybillTotals());
+    const WaybillHeader shown = EditorFields::read(ed); // the year as the editor reads it
+    WaybillTotals totals;
+    totals.distance = WaybillRecalc::OrvetSummKM(*ed.MemoryData1);
+    totals.fuel = WaybillRecalc::OrvetSummL(*ed.MemoryData1);
+    totals.receiptLitres =
+        ReceiptSums::CheskSummL(m_dm.Chesks(), shown.year, shown.month, m_dm.editorState().daysInMonth);
+    EditorFields::show(ed, header, totals);
 }
 
 void ReopenCommands::New_Orvet_DelExecute() {
@@ -120,6 +130,6 @@ void ReopenCommands::New_Orvet_DelExecute() {
     // Rows and header go together or not at all; the list then stands on
     // the waybill after the deleted one (or the new last one).
     Transaction transaction(m_dm.database());
-    WaybillStore::remove(m_dm, id);
+    WaybillStore(m_dm.database(), m_dm.Orvet(), m_dm.OrvetSost()).remove(id);
     transaction.commit();
 }

@@ -6,6 +6,7 @@ class TDM1;
 class MemoryData;
 class Table;
 class TOrvet_New_F;
+struct WaybillHeader;
 
 // Reopening a stored waybill in the editor (replaced by a new one on Ok)
 // and deleting a stored waybill with its day rows.
@@ -27,10 +28,10 @@ public:
 
 private:
     TOrvet_New_F &editor() const;
-    // Returns the ID of the waybill being reopened.
-    qint64 fillHeader(TOrvet_New_F &ed);
+    // The current waybill's header; sets the editor state for it.
+    WaybillHeader readStored();
     void fillDays(TOrvet_New_F &ed, qint64 id);
-    void fillTotals(TOrvet_New_F &ed);
+    void showTotals(TOrvet_New_F &ed, const WaybillHeader &header);
 
     TDM1 &m_dm;
 };

@@ -5,8 +5,11 @@
 #include "core/MemoryData.h"
 #include "core/Names.h"
 #include "core/OrvetError.h"
+#include "data/commands/EditorFields.h"
+#include "data/commands/OkFlag.h"
 #include "data/TDM1.h"
 #include "data/waybill/MonthGenerator.h"
+#include "data/waybill/ReceiptSums.h"
 #include "data/waybill/WaybillNumber.h"
 #include "data/waybill/WaybillRecalc.h"
 #include "data/waybill/WaybillStore.h"
@@ -46,16 +49,45 @@ bool WaybillCommands::isWinterMonth(int month) {
     return month <= 4 || month >= 11;
 }
 
+WaybillRecalc::Norm WaybillCommands::readNorm() const {
+    return {m_dm.FS1().norm(), m_dm.FS1().winterFactor()};
+}
+
+void WaybillCommands::recalculate(TOrvet_New_F &ed, TripTypeList trips) {
+    const WaybillRecalc::Norm norm = readNorm();
+    WaybillHeader header = EditorFields::read(ed);
+    const EditorState &state = m_dm.editorState();
+    const double litres = ReceiptSums::CheskSummL(m_dm.Chesks(), header.year, header.month, state.daysInMonth);
+    WaybillRecalc recalc(*ed.MemoryData1, state, std::move(trips), m_dm.random());
+    const WaybillTotals totals = recalc.recalculate(litres, norm);
+    header.startReading = state.startReading;
+    EditorFields::show(ed, header, totals);
+}
+
 void WaybillCommands::New_Orvet_Recalk_ListExecute() {
-    WaybillRecalc(m_dm, editor()).recalculate();
+    recalculate(editor(), TripTypeList::read(m_dm.LPoezd()));
 }
 
 void WaybillCommands::New_Orvet_Mark_HDayExecute() {
-    WaybillRecalc(m_dm, editor()).markDayOff();
+    TOrvet_New_F &ed = editor();
+    WaybillRecalc day(*ed.MemoryData1, m_dm.editorState(), TripTypeList::read(m_dm.LPoezd()), m_dm.random());
+    if (day.markDayOff())
+        recalculate(ed, day.tripTypes());
 }
 
 void WaybillCommands::New_Orvet_Mark_RDayExecute() {
-    WaybillRecalc(m_dm, editor()).markWorkingDay();
+    TOrvet_New_F &ed = editor();
+    WaybillRecalc day(*ed.MemoryData1, m_dm.editorState(), TripTypeList::read(m_dm.LPoezd()), m_dm.random());
+    if (ed.MemoryData1->currentRow() >= 0 && day.markWorkingDay(readNorm()))
+        recalculate(ed, day.tripTypes());
+}
+
+qint64 WaybillCommands::store(TDM1 &dm, TOrvet_New_F &editor, std::optional<qint64> replaceId) {
+    const WaybillHeader header = EditorFields::read(editor);
+    const double rubles =
+        ReceiptSums::CheskSumRUB(dm.Chesks(), header.year, header.month, dm.editorState().daysInMonth);
+    return WaybillStore(dm.database(), dm.Orvet(), dm.OrvetSost()).store(header, *editor.MemoryData1, rubles,
+                                                                         replaceId);
 }
 
 void WaybillCommands::New_OrvetExecute() {
@@ -68,8 +100,7 @@ void WaybillCommands::New_OrvetExecute() {
         return;
     }
     const QDate from = m_dm.periodFrom();
-    const double litres =
-        WaybillRecalc::receiptSum(m_dm.Chesks(), from, m_dm.periodTo(), Fields::LITRS);
+    const double litres = ReceiptSums::sum(m_dm.Chesks(), from, m_dm.periodTo(), Fields::LITRS);
     if (!(litres > 0)) {
         host.showMessage(NoReceiptsMessage);
         return;
@@ -88,15 +119,19 @@ void WaybillCommands::New_OrvetExecute() {
             state.startReading = m_dm.FS1().number(StoredValues::StartoviyProbeg);
         }
     }
-    ed.Edit1->setText(number);
 
     // Read once: every draw of this command, the fitting's included, uses this list.
     TripTypeList trips = TripTypeList::read(m_dm.LPoezd());
     state.tripTypeCount = trips.size();
 
     const int year = from.year(), month = from.month();
-    ed.setMonth(month);
-    ed.Edit3->setText(QString::number(year));
+    WaybillHeader header;
+    header.number = number;
+    header.year = year;
+    header.yearText = QString::number(year);
+    header.month = month;
+    header.startReading = state.startReading;
+    EditorFields::show(ed, header, WaybillTotals());
     if (isWinterMonth(month) && !m_dm.FS1().flag(StoredValues::Winter))
         host.showMessage(WinterWarning);
 
@@ -111,10 +146,12 @@ void WaybillCommands::New_OrvetExecute() {
     MonthGenerator::generate(*ed.MemoryData1, trips, state.tripTypeCount, m_dm.random(), m);
 
     // Called directly, not through the action, so that its error ends this command.
-    WaybillRecalc(m_dm, ed, std::move(trips)).recalculate();
+    recalculate(ed, std::move(trips));
 
-    state.confirmed = false;
-    host.execDialog(&ed);
+    {
+        const OkFlag<TOrvet_New_F> ok(&ed, state.confirmed);
+        host.execDialog(&ed);
+    }
     if (state.confirmed)
-        WaybillStore::store(m_dm, ed);
+        store(m_dm, ed);
 }

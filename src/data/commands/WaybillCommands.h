@@ -1,6 +1,9 @@
 #pragma once
 
+#include "data/waybill/WaybillRecalc.h"
+
 #include <QString>
+#include <optional>
 
 class TDM1;
 class TOrvet_New_F;
@@ -24,8 +27,15 @@ public:
     // January to April, November and December want winter mode.
     static bool isWinterMonth(int month);
 
+    // What the editor holds, stored as a waybill (replacing a stored one):
+    // the header and rubles of the month as they stand now, and the rows.
+    static qint64 store(TDM1 &dm, TOrvet_New_F &editor, std::optional<qint64> replaceId = std::nullopt);
+
 private:
     TOrvet_New_F &editor() const;
+    WaybillRecalc::Norm readNorm() const;
+    // Fits the editor's month to the receipts and shows the totals.
+    void recalculate(TOrvet_New_F &ed, TripTypeList trips);
 
     TDM1 &m_dm;
 };

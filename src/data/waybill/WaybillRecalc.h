@@ -1,19 +1,17 @@
 #pragma once
 
 #include "data/waybill/TripTypeList.h"
-
-#include <QDate>
-#include <QString>
+#include "data/waybill/WaybillValues.h"
 
 class MemoryData;
-class Table;
-class TDM1;
-class TOrvet_New_F;
+class Random;
+struct EditorState;
 
-// The work on the editor's day rows: the month's sums, the odometer chains,
-// the fitting of the month's distance to the fuel bought, and marking days.
-// One object serves one command: it reads the trip types once, so the many
-// draws of a fitting cost no query.
+// The work on the day rows of the waybill being composed: the month's sums,
+// the odometer chains, the fitting of the month's distance to the fuel
+// bought, and marking days. It takes and gives plain values: the rows, the
+// editor state, the trip types (read once, so that the many draws of a
+// fitting cost no query), the generator, and the norm.
 class WaybillRecalc {
 public:
     enum class Direction { Lengthen, Shorten };
@@ -28,22 +26,21 @@ public:
     static constexpr int UsableDraws = 399;
     static constexpr int OffsetRange = 20;
 
-    WaybillRecalc(TDM1 &dm, TOrvet_New_F &editor);
-    WaybillRecalc(TDM1 &dm, TOrvet_New_F &editor, TripTypeList trips);
+    // The fuel norm in litres per 100 km and the winter factor (1.1 or 1.0).
+    struct Norm {
+        double litresPer100 = 0;
+        double winterFactor = 1.0;
+    };
+
+    WaybillRecalc(MemoryData &rows, const EditorState &state, TripTypeList trips, Random &random);
 
     const TripTypeList &tripTypes() const { return m_trips; }
 
     // Sums over all rows; an empty value counts 0.
-    double OrvetSummKM() const;
-    double OrvetSummL() const;
-    // Receipts dated in the editor's month (day 1 to the days in month).
-    double CheskSummL();
-    double CheskSumRUB();
-    QDate monthFirst() const;
-    QDate monthLast() const;
-    // Sums a receipt field over [from, to], putting the receipt filter text
-    // and filtered flag back exactly as they were.
-    static double receiptSum(Table &chesks, const QDate &from, const QDate &to, const QString &field);
+    static double OrvetSummKM(const MemoryData &rows);
+    static double OrvetSummL(const MemoryData &rows);
+    double OrvetSummKM() const { return OrvetSummKM(m_rows); }
+    double OrvetSummL() const { return OrvetSummL(m_rows); }
 
     // Odometer chain over the whole month from the start reading, passing
     // over days off; and from the current row to the end.
@@ -51,34 +48,35 @@ public:
     void OrvetRecalkProb();
 
     // One replacement step of the fitting.
-    StepResult OrvetReplace(int days, Direction direction);
+    StepResult OrvetReplace(int days, Direction direction, const Norm &norm);
     // Runs replacement steps until the month's distance matches the target
     // or MaxSteps have run; returns the number of steps.
-    int fit(double target);
+    int fit(double target, const Norm &norm);
 
-    // The New_Orvet_Recalk_List action: fit, totals, chain, readings.
-    // Throws "Floating point division by zero" for a norm of 0 before it
-    // changes anything.
-    void recalculate();
-    // The marking actions; each ends with a recalculation.
-    void markDayOff();
-    void markWorkingDay();
+    // The recalculation: the target from the month's litres, the fitting,
+    // the chain; the totals it leaves. Throws "Floating point division by
+    // zero" for a norm of 0 before it changes anything.
+    WaybillTotals recalculate(double receiptLitres, const Norm &norm);
+    // The marking of the current row; the caller recalculates afterwards.
+    // False when nothing was marked (no current row, no trip type to give).
+    bool markDayOff();
+    bool markWorkingDay(const Norm &norm);
 
     // (litres / (norm * factor)) * 100, with the errors of a zero divisor.
-    static double targetDistance(double litres, double norm, double winterFactor);
+    static double targetDistance(double litres, const Norm &norm);
     // The fitting's stop rule: both halves rounded to the even neighbour.
     static bool totalsMatch(double total, double target);
     // distance * ((norm * factor) / 100), in this order.
     static double fuel(double distance, double norm, double winterFactor);
+    static double fuel(double distance, const Norm &norm) {
+        return fuel(distance, norm.litresPer100, norm.winterFactor);
+    }
 
 private:
-    void readNorm();
     int chooseRow(int days);
 
-    TDM1 &m_dm;
-    TOrvet_New_F &m_editor;
     MemoryData &m_rows;
+    const EditorState &m_state;
     TripTypeList m_trips;
-    double m_norm = 0;
-    double m_factor = 1.0;
+    Random &m_random;
 };

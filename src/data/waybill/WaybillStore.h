@@ -3,20 +3,31 @@
 #include <QtGlobal>
 #include <optional>
 
-class TDM1;
-class TOrvet_New_F;
+class Database;
+class MemoryData;
+class Table;
+struct WaybillHeader;
 
-// Writes what the editor holds as a stored waybill: one header row, then one
-// day row per editor row in their order, days off included. Everything is
+// Writes a composed waybill as a stored one: one header row, then one day
+// row per editor row in their order, days off included. Everything is
 // written in one transaction, so a failure stores nothing.
 class WaybillStore {
 public:
+    WaybillStore(Database &db, Table &headers, Table &days) : m_db(db), m_headers(headers), m_days(days) {}
+
     // When replaceId names a stored waybill, its day rows and header are
-    // deleted first, in the same transaction. Returns the new header's ID.
-    static qint64 store(TDM1 &dm, TOrvet_New_F &editor, std::optional<qint64> replaceId = std::nullopt);
+    // deleted first, in the same transaction. `rubles` is the month's
+    // receipt sum as it stands now. Returns the new header's ID.
+    qint64 store(const WaybillHeader &header, const MemoryData &rows, double rubles,
+                 std::optional<qint64> replaceId = std::nullopt);
 
     // Deletes the day rows of one waybill (the day-row filter is left on
     // them, as the deletion has always left it) and then, when it can be
     // found, its header. Runs inside the caller's transaction.
-    static void remove(TDM1 &dm, qint64 id);
+    void remove(qint64 id);
+
+private:
+    Database &m_db;
+    Table &m_headers;
+    Table &m_days;
 };

@@ -1,0 +1,65 @@
+#include "Program.h"
+
+#include "core/MemoryData.h"
+#include "data/table/Table.h"
+#include "forms/TOrvet_New_F.h"
+
+#include <QCoreApplication>
+
+Program::Program(const QString &folder, const std::function<void(const QString &)> &prepare)
+    : m_folder(folder.isEmpty() ? m_own.path() : folder), m_prepared(((prepare ? prepare(m_folder) : void()), true)),
+      dm(m_folder, ini()), m_forms(dm, &mainForm) {
+    mainForm.setDataModule(&dm);
+    m_forms.make();
+}
+
+Program::~Program() { mainForm.hide(); }
+
+void Program::show() {
+    mainForm.show();
+    QCoreApplication::processEvents();
+}
+
+TOrvet_New_F &Program::editor() { return *dm.Orvet_New_F(); }
+TOrvet_New_Day_N_F &Program::day() { return *dm.Orvet_New_Day_N_F(); }
+TOptions_F &Program::options() { return *dm.Options_F(); }
+TChesk_New_F &Program::receipt() { return *dm.Chesk_New_F(); }
+TPoezd_New_F &Program::tripType() { return *dm.Poezd_New_F(); }
+MemoryData &Program::rows() { return *editor().MemoryData1; }
+
+qint64 Program::addTrip(const QString &name, double prob, const QString &out, const QString &in) {
+    return dm.LPoezd().insertRecord({QVariant(), name, out, in, prob});
+}
+
+void Program::addReceipt(const QDate &date, double litres, double rubles) {
+    dm.Chesks().insertRecord({QVariant(), date, litres, rubles});
+}
+
+void Program::setNorm(double norm, bool winter) {
+    dm.FS1().setValue(StoredValues::Rashodna100km, norm);
+    dm.FS1().setValue(StoredValues::Winter, winter);
+}
+
+void Program::setPeriod(int year, int month) {
+    const QDate from(year, month, 1);
+    dm.setPeriod(from, from.addMonths(1).addDays(-1));
+}
+
+int *Program::count(const QString &action) {
+    auto counter = std::make_shared<int>(0);
+    dm.actions().setHandler(action, [counter] { ++*counter; });
+    m_counters.append(counter);
+    return counter.get();
+}
+
+QString readEveryRow(TDM1 &dm) {
+    for (Table *t : dm.tables()) {
+        if (!t->isOpen())
+            return QStringLiteral("table %1 is not open").arg(t->fileName());
+        t->setFiltered(false);
+        for (int r = 0; r < t->recordCount(); ++r)
+            for (const FieldDef &f : t->fields())
+                t->valueAt(r, f.name);
+    }
+    return QString();
+}
