@@ -11,7 +11,6 @@
 #include "controls/TimeEdit.h"
 #include "controls/UpDown.h"
 #include "data/TDM1.h"
-#include "forms/DayGrid.h"
 #include "forms/TChesk_New_F.h"
 #include "forms/TOptions_F.h"
 #include "forms/TOrvet_New_Day_N_F.h"

@@ -2,11 +2,11 @@
 #include "TestDir.h"
 
 #include "controls/CalcEdit.h"
+#include "controls/DBGrid.h"
 #include "controls/TFillComboBox.h"
 #include "controls/TimeEdit.h"
 #include "core/MemoryData.h"
 #include "data/TDM1.h"
-#include "forms/DayGrid.h"
 #include "forms/TOrvet_New_Day_N_F.h"
 #include "forms/TOrvet_New_F.h"
 
@@ -297,7 +297,7 @@ private slots:
         Fixture f;
         f.editor().show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.editor()));
-        DayGrid *grid = f.editor().DBGrid1;
+        DBGrid *grid = f.editor().DBGrid1;
         auto doubleClick = [grid](int row) {
             const QRect cell = grid->visualRect(grid->model()->index(row, M::Poezdka));
             QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());

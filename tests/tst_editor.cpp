@@ -1,9 +1,9 @@
 #include "Program.h"
 // The waybill editor window: its controls, grid, buttons and keys.
 #include "controls/CalcEdit.h"
+#include "controls/DBGrid.h"
 #include "core/MemoryData.h"
 #include "data/TDM1.h"
-#include "forms/DayGrid.h"
 #include "forms/TOrvet_New_F.h"
 #include "TestDir.h"
 
@@ -105,7 +105,7 @@ void TestEditor::header() {
 
 void TestEditor::grid() {
     Fixture f;
-    DayGrid &g = *f.editor().DBGrid1;
+    DBGrid &g = *f.editor().DBGrid1;
     QVERIFY(g.isColumnHidden(M::ID));
     QVERIFY(g.isColumnHidden(M::Change));
     QVERIFY(!g.horizontalHeader()->isVisible() && !g.horizontalHeader()->isVisibleTo(&g));
@@ -133,7 +133,7 @@ void TestEditor::grid() {
 void TestEditor::gridFollowsRows() {
     Fixture f;
     MemoryData &rows = *f.editor().MemoryData1;
-    DayGrid &g = *f.editor().DBGrid1;
+    DBGrid &g = *f.editor().DBGrid1;
     rows.setCurrentRow(3);
     QCOMPARE(g.currentIndex().row(), 3);
     g.setCurrentIndex(g.model()->index(1, M::Poezdka));

@@ -8,7 +8,6 @@
 #include "controls/UpDown.h"
 #include "core/MemoryData.h"
 #include "data/TDM1.h"
-#include "forms/DayGrid.h"
 #include "forms/TChesk_New_F.h"
 #include "forms/TOptions_F.h"
 #include "forms/TOrvet_New_Day_N_F.h"
@@ -232,7 +231,7 @@ private slots:
         f.form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.form));
         const auto fits = [](DBGrid *grid, const char *field) {
-            Table *t = grid->table();
+            auto *t = static_cast<Table *>(grid->rows());
             const int column = t->fieldIndex(QString::fromLatin1(field));
             const QString text = t->index(0, column).data().toString();
             const int margins = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);

@@ -232,7 +232,7 @@ void TestReferences::deleteReceiptTakesTheOneSelectedInThePeriod() {
     fx.addReceipt(QDate(2024, 12, 31), 15, 0);
     fx.showPeriod(QDate(2024, 12, 1), QDate(2024, 12, 31));
     DBGrid grid;
-    grid.setTable(&fx.dm.Chesks());
+    grid.setRows(&fx.dm.Chesks());
     QCOMPARE(grid.model()->rowCount(), 3);
     grid.setCurrentIndex(grid.model()->index(1, 0)); // the receipt of 15 December
 

@@ -8,6 +8,7 @@
 #include "core/ErrorBoundary.h"
 #include "core/Names.h"
 #include "data/ActionList.h"
+#include "data/table/Table.h"
 #include "data/TDM1.h"
 #include "settings/WindowPlacement.h"
 
@@ -258,22 +259,26 @@ void TMainForm::setDataModule(TDM1 *dm) {
     static_cast<QVBoxLayout *>(GroupBox1->layout())->insertWidget(0, m_cheskBar);
     static_cast<QVBoxLayout *>(GroupBox2->layout())->insertWidget(0, m_poezdBar);
 
-    Table &orvet = dm->Orvet();
-    const QStringList wf{Fields::DATE,  Fields::NUMBL, Fields::YEAR,
-                         Fields::MOUNTH, Fields::PROBB, Fields::PROBE,
-                         Fields::SUMRUB, Fields::SUMLITR};
-    const QStringList wt{QStringLiteral("Дата"),  QStringLiteral("Номер"), QStringLiteral("Год"),
-                         QStringLiteral("Месяц"), QStringLiteral("Пробег на начало"), QStringLiteral("Пробег на конец"),
-                         QStringLiteral("Сумма рублей"), QStringLiteral("Сумма литров")};
-    for (int i = 0; i < wf.size(); ++i)
-        orvet.setHeaderData(orvet.fieldIndex(wf[i]), Qt::Horizontal, wt[i]);
-    DBGrid1->setTable(&orvet);
-    DBGrid1->setColumns(wf, {0, 58, 39, 54, 101, 105, 102, 102});
+    // Each list: its fields in order, with their titles and drawn widths (0: the default).
+    const auto bind = [](DBGrid *grid, Table &table, const QStringList &fields, const QStringList &titles,
+                         const QList<int> &widths) {
+        QList<int> columns;
+        for (int i = 0; i < fields.size(); ++i) {
+            columns.append(table.fieldIndex(fields[i]));
+            table.setHeaderData(columns.last(), Qt::Horizontal, titles[i]);
+        }
+        grid->setRows(&table);
+        grid->setColumns(columns, widths);
+    };
+    bind(DBGrid1, dm->Orvet(),
+         {Fields::DATE, Fields::NUMBL, Fields::YEAR, Fields::MOUNTH, Fields::PROBB, Fields::PROBE, Fields::SUMRUB,
+          Fields::SUMLITR},
+         {QStringLiteral("Дата"), QStringLiteral("Номер"), QStringLiteral("Год"), QStringLiteral("Месяц"),
+          QStringLiteral("Пробег на начало"), QStringLiteral("Пробег на конец"), QStringLiteral("Сумма рублей"),
+          QStringLiteral("Сумма литров")},
+         {0, 58, 39, 54, 101, 105, 102, 102});
 
     Table &chesks = dm->Chesks();
-    chesks.setHeaderData(chesks.fieldIndex(Fields::DATE), Qt::Horizontal, QStringLiteral("Дата"));
-    chesks.setHeaderData(chesks.fieldIndex(Fields::LITRS), Qt::Horizontal, QStringLiteral("Литры"));
-    chesks.setHeaderData(chesks.fieldIndex(Fields::SUMRUB), Qt::Horizontal, QStringLiteral("Сумма руб."));
     if (!chesks.filtered()) {
         // The list shows only the receipts of the period. The filter of the
         // first activation goes on before the grid first reads the table, so
@@ -283,18 +288,14 @@ void TMainForm::setDataModule(TDM1 *dm) {
         chesks.setFilter(DateText::periodFilter(from, from.addMonths(1).addDays(-1)));
         chesks.setFiltered(true);
     }
-    DBGrid2->setTable(&chesks);
-    DBGrid2->setColumns({Fields::DATE, Fields::LITRS, Fields::SUMRUB}, {});
+    bind(DBGrid2, chesks, {Fields::DATE, Fields::LITRS, Fields::SUMRUB},
+         {QStringLiteral("Дата"), QStringLiteral("Литры"), QStringLiteral("Сумма руб.")}, {0, 0, 0});
     DBGrid2->setTitlesVisible(false);
 
-    Table &poezd = dm->LPoezd();
-    const QStringList pf{Fields::NAME, Fields::TOUT, Fields::TIN, Fields::PROB};
-    const QStringList pt{QStringLiteral("Название"), QStringLiteral("Время выезда"), QStringLiteral("Время приезда"),
-                         QStringLiteral("Пробег")};
-    for (int i = 0; i < pf.size(); ++i)
-        poezd.setHeaderData(poezd.fieldIndex(pf[i]), Qt::Horizontal, pt[i]);
-    DBGrid3->setTable(&poezd);
-    DBGrid3->setColumns(pf, {180, 40, 40, 40});
+    bind(DBGrid3, dm->LPoezd(), {Fields::NAME, Fields::TOUT, Fields::TIN, Fields::PROB},
+         {QStringLiteral("Название"), QStringLiteral("Время выезда"), QStringLiteral("Время приезда"),
+          QStringLiteral("Пробег")},
+         {180, 40, 40, 40});
     DBGrid3->setTitlesVisible(false);
 }
 

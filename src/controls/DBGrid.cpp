@@ -2,10 +2,10 @@
 
 #include "controls/FontScale.h"
 #include "controls/GridDelegate.h"
-#include "data/table/Table.h"
+#include "core/CurrentRowModel.h"
 
 #include <QHeaderView>
-#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -16,68 +16,86 @@ DBGrid::DBGrid(QWidget *parent) : QTableView(parent) {
     setShowGrid(false);
     setAlternatingRowColors(false);
     setTabKeyNavigation(false);
+    setWordWrap(false);
     setItemDelegate(new GridDelegate(this));
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultSectionSize(FontScale::x(DefaultColumnWidth));
+    horizontalHeader()->setMinimumSectionSize(8);
     // A title wider than its column keeps its beginning readable.
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
-void DBGrid::setTable(Table *table) {
-    m_table = table;
-    setModel(table);
-    connect(table, &Table::currentRowChanged, this, [this] { followTable(); });
-    connect(table, &QAbstractItemModel::modelReset, this, [this] { followTable(); });
-    followTable();
+void DBGrid::setRows(CurrentRowModel *rows) {
+    m_rows = rows;
+    setModel(rows);
+    connect(rows, &CurrentRowModel::currentRowChanged, this, [this] { followRows(); });
+    // A reset may hand the header fresh sections: lay the columns out again.
+    connect(rows, &QAbstractItemModel::modelReset, this, [this] {
+        layOutColumns();
+        followRows();
+    });
+    connect(rows, &QAbstractItemModel::rowsInserted, this, [this] { followRows(); });
+    followRows();
 }
 
-void DBGrid::setColumns(const QStringList &fields, const QList<int> &widths) {
-    if (!m_table)
+void DBGrid::setColumns(const QList<int> &columns, const QList<int> &widths) {
+    m_columns = columns;
+    m_widths = widths;
+    layOutColumns();
+}
+
+void DBGrid::layOutColumns() {
+    if (!m_rows || m_columns.isEmpty())
         return;
     QHeaderView *h = horizontalHeader();
-    for (int c = 0; c < m_table->columnCount(); ++c)
-        setColumnHidden(c, true);
-    for (int i = 0; i < fields.size(); ++i) {
-        const int c = m_table->fieldIndex(fields[i]);
+    for (int c = 0; c < m_rows->columnCount(); ++c)
+        setColumnHidden(c, !m_columns.contains(c));
+    for (int i = 0; i < m_columns.size(); ++i) {
+        const int c = m_columns[i];
         if (c < 0)
             continue;
-        setColumnHidden(c, false);
         h->moveSection(h->visualIndex(c), i);
-        const int designed = widths.value(i);
+        const int designed = m_widths.value(i);
         setColumnWidth(c, FontScale::x(designed > 0 ? designed : DefaultColumnWidth));
     }
 }
 
 void DBGrid::setTitlesVisible(bool visible) { horizontalHeader()->setVisible(visible); }
 
-void DBGrid::followTable() {
-    if (!m_table || m_syncing)
+void DBGrid::setElide(bool elide) { static_cast<GridDelegate *>(itemDelegate())->setElide(elide); }
+
+void DBGrid::followRows() {
+    if (!m_rows || m_syncing || m_rows->controlsDisabled())
         return;
     m_syncing = true;
-    const int row = m_table->currentRow();
+    const int row = m_rows->currentRow();
     if (row >= 0) {
-        QModelIndex idx = model()->index(row, horizontalHeader()->logicalIndex(0));
+        const QModelIndex idx = model()->index(row, horizontalHeader()->logicalIndex(0));
         selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         scrollTo(idx);
+    } else {
+        selectionModel()->clear();
     }
     m_syncing = false;
 }
 
 void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous) {
     QTableView::currentChanged(current, previous);
-    if (m_table && !m_syncing && current.isValid()) {
+    if (m_rows && !m_syncing && current.isValid()) {
         m_syncing = true;
-        m_table->setCurrentRow(current.row());
+        m_rows->setCurrentRow(current.row());
         m_syncing = false;
     }
 }
 
-void DBGrid::keyPressEvent(QKeyEvent *event) {
-    emit keyDown(event->key());
-    QTableView::keyPressEvent(event);
+void DBGrid::mouseDoubleClickEvent(QMouseEvent *event) {
+    QTableView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit dblClick();
 }
 
 // Row lines without column lines, drawn here rather than through a style

@@ -1,37 +1,46 @@
 #pragma once
 
+#include <QList>
 #include <QTableView>
 
-class Table;
+class CurrentRowModel;
 
-// A read-only grid bound to a table: whole-row selection, row lines, and
-// its current row is the table's current record, whichever of the two moves.
+// A read-only grid of rows with a current row (a table, or the editor's
+// day rows): whole-row selection, lines between rows only, no indicator.
+// Its current row is the model's, whichever of the two moves.
 class DBGrid : public QTableView {
     Q_OBJECT
 public:
     explicit DBGrid(QWidget *parent = nullptr);
 
-    void setTable(Table *table);
-    Table *table() const { return m_table; }
     // A column without a drawn width: ten digits of the drawn font.
     static constexpr int DefaultColumnWidth = 64;
 
-    // Shows only these fields, in this order, with these drawn widths (0:
-    // the default), grown with the font.
-    void setColumns(const QStringList &fields, const QList<int> &widths);
+    void setRows(CurrentRowModel *rows);
+    CurrentRowModel *rows() const { return m_rows; }
+    // Shows only these columns, in this order, with these drawn widths (0:
+    // the default), grown with the font; kept when the model is reset.
+    void setColumns(const QList<int> &columns, const QList<int> &widths);
     void setTitlesVisible(bool visible);
+    // Off: a value too wide for its column shows from its start instead of
+    // ending in an ellipsis.
+    void setElide(bool elide);
 
 signals:
-    void keyDown(int key);
+    // A double-click anywhere on the grid.
+    void dblClick();
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
-    void followTable();
+    void followRows();
+    void layOutColumns();
 
-    Table *m_table = nullptr;
+    CurrentRowModel *m_rows = nullptr;
+    QList<int> m_columns;
+    QList<int> m_widths;
     bool m_syncing = false;
 };

@@ -37,11 +37,13 @@ void GridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
             a.isValid() ? Qt::Alignment(a.toInt()) : Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter);
         QTextLayout layout;
         layOut(layout, text, option.font);
-        if (layout.lineAt(0).naturalTextWidth() > box.width())
+        const bool tooWide = layout.lineAt(0).naturalTextWidth() > box.width();
+        if (tooWide && m_elide)
             layOut(layout, QFontMetrics(option.font).elidedText(text, Qt::ElideRight, box.width()), option.font);
         const QTextLine line = layout.lineAt(0);
         const qreal width = line.naturalTextWidth();
-        const qreal x = (align & Qt::AlignRight)     ? box.right() + 1 - width
+        const qreal x = (tooWide && !m_elide)          ? box.left()
+                        : (align & Qt::AlignRight)     ? box.right() + 1 - width
                         : (align & Qt::AlignHCenter) ? box.left() + (box.width() - width) / 2
                                                      : box.left();
         const qreal y = box.top() + (box.height() - line.height()) / 2;

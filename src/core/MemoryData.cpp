@@ -30,7 +30,7 @@ bool isInteger(int field) {
 }
 } // namespace
 
-MemoryData::MemoryData(QObject *parent) : QAbstractTableModel(parent) {
+MemoryData::MemoryData(QObject *parent) : CurrentRowModel(parent) {
     setObjectName(QStringLiteral("MemoryData1"));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QAbstractTableModel>
+#include "core/CurrentRowModel.h"
 #include <QVariant>
 #include <QVector>
 #include <array>
@@ -9,7 +9,7 @@
 // Ten fields in a fixed order (callers insert rows by position); every field
 // may be empty. Like the tables it has its own current row, which the grid
 // follows, and its display updates can be held back around long loops.
-class MemoryData : public QAbstractTableModel {
+class MemoryData : public CurrentRowModel {
     Q_OBJECT
 public:
     enum Field { ID, Chislo, Poezdka, VROUT, VRIN, ProbOut, ProbIN, Prob, Rashod, Change, FieldCount };
@@ -39,8 +39,8 @@ public:
     void next();
     void last();
     bool eof() const { return m_eof; }
-    int currentRow() const { return m_current; } // -1 when empty
-    void setCurrentRow(int row);
+    int currentRow() const override { return m_current; } // -1 when empty
+    void setCurrentRow(int row) override;
 
     // Values of the current row (null when there is none).
     QVariant value(int field) const { return valueAt(m_current, field); }
@@ -63,16 +63,13 @@ public:
     // reach the views only when the last enableControls comes.
     void disableControls() { ++m_disabled; }
     void enableControls();
-    bool controlsDisabled() const { return m_disabled > 0; }
+    bool controlsDisabled() const override { return m_disabled > 0; }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
-
-signals:
-    void currentRowChanged(int row);
 
 private:
     static QVariant normalized(int field, const QVariant &v);

@@ -1,11 +1,11 @@
 #include "forms/TOrvet_New_F.h"
 
 #include "controls/CalcEdit.h"
+#include "controls/DBGrid.h"
 #include "controls/FontScale.h"
 #include "core/ErrorBoundary.h"
 #include "core/MemoryData.h"
 #include "core/OrvetError.h"
-#include "forms/DayGrid.h"
 #include "settings/WindowPlacement.h"
 
 #include <QAction>
@@ -173,11 +173,20 @@ QWidget *TOrvet_New_F::buildDays() {
     box->setContentsMargins(4, 4, 4, 0);
     box->setSpacing(0);
 
-    DBGrid1 = new DayGrid;
+    DBGrid1 = new DBGrid;
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setAccessibleName(GroupBox2->title());
     DBGrid1->setRows(MemoryData1);
+    // The day, the trip, the times, the readings, the distance and the fuel;
+    // the readings take the grid's default width. No titles, and a value too
+    // wide for its column shows as much as fits from its start.
+    using M = MemoryData;
+    DBGrid1->setColumns({M::Chislo, M::Poezdka, M::VROUT, M::VRIN, M::ProbOut, M::ProbIN, M::Prob, M::Rashod},
+                        {40, 160, 40, 40, 0, 0, 40, 40});
+    DBGrid1->setTitlesVisible(false);
+    DBGrid1->setElide(false);
     box->addWidget(DBGrid1, 1);
-    connect(DBGrid1, &DayGrid::dblClick, this, [this] { DBGrid1DblClick(); });
+    connect(DBGrid1, &DBGrid::dblClick, this, [this] { DBGrid1DblClick(); });
 
     auto *strip = new QWidget;
     strip->setFixedHeight(FontScale::y(StripHeight));

@@ -4,7 +4,7 @@
 #include <memory>
 
 class CalcEdit;
-class DayGrid;
+class DBGrid;
 class MemoryData;
 class QAction;
 class QComboBox;
@@ -57,7 +57,7 @@ public:
     QPushButton *BitBtn2 = nullptr; // "&Cancel"
 
     QGroupBox *GroupBox2 = nullptr; // "Поездки"
-    DayGrid *DBGrid1 = nullptr;
+    DBGrid *DBGrid1 = nullptr;
     QPushButton *BitBtn3 = nullptr; // mark day off
     QPushButton *BitBtn4 = nullptr; // mark working day
     QPushButton *BitBtn5 = nullptr; // recalculate

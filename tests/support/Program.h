@@ -1,10 +1,10 @@
 #pragma once
 
-#include "ScriptedDialogHost.h"
-#include "TestDir.h"
 #include "app/AppForms.h"
 #include "app/TMainForm.h"
 #include "data/TDM1.h"
+#include "ScriptedDialogHost.h"
+#include "TestDir.h"
 
 #include <QDate>
 #include <QString>

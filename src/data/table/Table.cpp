@@ -13,7 +13,7 @@
 
 Table::Table(Database &db, const QString &fileName, const QString &tableName, const FieldList &fields,
              QObject *parent)
-    : QAbstractTableModel(parent), m_db(&db), m_fileName(fileName), m_tableName(tableName), m_fields(fields) {
+    : CurrentRowModel(parent), m_db(&db), m_fileName(fileName), m_tableName(tableName), m_fields(fields) {
     for (const FieldDef &f : m_fields)
         m_titles.append(f.name);
     db.registerTable(this);

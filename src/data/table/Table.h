@@ -3,7 +3,7 @@
 #include "data/table/FieldDef.h"
 #include "data/table/FilterParser.h"
 
-#include <QAbstractTableModel>
+#include "core/CurrentRowModel.h"
 #include <QDate>
 #include <QHash>
 #include <QVariant>
@@ -17,7 +17,7 @@ class Database;
 // The rows are read lazily: a change only marks them stale; the next look
 // reads the IDs of the filtered rows, and the rows themselves are read in
 // blocks as they are asked for, so a grid reads only what it shows.
-class Table : public QAbstractTableModel {
+class Table : public CurrentRowModel {
     Q_OBJECT
 public:
     Table(Database &db, const QString &fileName, const QString &tableName, const FieldList &fields,
@@ -44,8 +44,8 @@ public:
     void next();
     void last();
     bool eof() const;
-    int currentRow() const; // -1 when empty
-    void setCurrentRow(int row);
+    int currentRow() const override; // -1 when empty
+    void setCurrentRow(int row) override;
 
     // Field values of the current record; throws when there is none or the
     // field is unknown.
@@ -75,7 +75,7 @@ public:
     // Display updates of the grids are held back between these calls (nested).
     void disableControls();
     void enableControls();
-    bool controlsDisabled() const { return m_disabled > 0; }
+    bool controlsDisabled() const override { return m_disabled > 0; }
 
     // Marks the rows stale, e.g. after a commit or rollback.
     void invalidate();
@@ -88,9 +88,6 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     bool setHeaderData(int section, Qt::Orientation orientation, const QVariant &value,
                        int role = Qt::EditRole) override;
-
-signals:
-    void currentRowChanged(int row);
 
 private:
     Database &db() const;
