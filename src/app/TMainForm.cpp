@@ -1,5 +1,6 @@
 #include "app/TMainForm.h"
 
+#include "controls/TabOrder.h"
 #include "controls/DateEdit.h"
 #include "controls/DBGrid.h"
 #include "controls/FontScale.h"
@@ -139,9 +140,7 @@ void TMainForm::buildLayout() {
                        static_cast<QWidget *>(DBGrid3), static_cast<QWidget *>(DateEdit1),
                        static_cast<QWidget *>(DateEdit2)})
         w->installEventFilter(this);
-    QWidget *order[] = {DBGrid1, DateEdit1, DateEdit2, UpDown1, DBGrid2, DBGrid3};
-    for (size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    TabOrder::chain({DBGrid1, DateEdit1, DateEdit2, UpDown1, DBGrid2, DBGrid3});
     connect(UpDown1, &UpDown::clicked, this, &TMainForm::UpDown1Click);
     connect(DateEdit1, &QDateEdit::dateChanged, this, [this] { DateEdit1Change(); });
     connect(DateEdit2, &QDateEdit::dateChanged, this, [this] { DateEdit1Change(); });
@@ -368,8 +367,6 @@ void TMainForm::UpDown1Click(int direction) {
     DateEdit1Change();
 }
 
-QDate TMainForm::periodFrom() const { return DateEdit1->date(); }
-QDate TMainForm::periodTo() const { return DateEdit2->date(); }
 
 void TMainForm::DateEdit1Change() {
     if (m_settingPeriod || !m_dm)

@@ -29,8 +29,6 @@ public:
     // Resets the period to the previous calendar month of `today`.
     void FormActivate(const QDate &today = QDate::currentDate());
     void UpDown1Click(int direction);
-    QDate periodFrom() const;
-    QDate periodTo() const;
 
     DBGrid *DBGrid1 = nullptr; // waybills
     DBGrid *DBGrid2 = nullptr; // receipts

@@ -19,7 +19,6 @@ QAction *ActionList::add(const QString &name, const QString &category, const QSt
     });
     m_byName.insert(name, a);
     m_handlers.insert(name, std::move(handler));
-    m_order.append(a);
     return a;
 }
 

@@ -20,7 +20,6 @@ public:
     // Binds the execute handler of a registered action (replacing any other).
     void setHandler(const QString &name, std::function<void()> handler);
     QAction *action(const QString &name) const; // throws for an unknown name
-    QList<QAction *> all() const { return m_order; }
 
     // The picture of the program's 32x32 image list.
     static QIcon image(Image image);
@@ -29,5 +28,4 @@ public:
 private:
     QHash<QString, QAction *> m_byName;
     QHash<QString, std::function<void()>> m_handlers;
-    QList<QAction *> m_order;
 };

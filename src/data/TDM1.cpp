@@ -138,7 +138,6 @@ void TDM1::setPeriod(const QDate &from, const QDate &to) {
 void TDM1::FillExecExecute() {
     m_chesks->setFilter(DateText::periodFilter(m_periodFrom, m_periodTo));
     m_chesks->setFiltered(true);
-    emit periodApplied();
 }
 
 void TDM1::createActions() {

@@ -79,9 +79,6 @@ public:
     // Creates the missing table files, opens all four, reads the stored values.
     void DataModuleCreate();
 
-signals:
-    // Raised after a command changed what the main window shows.
-    void periodApplied();
 
 private:
     void createActions();

@@ -28,9 +28,6 @@ public:
     // Stretches as needed, moves every control and fixes the client size.
     void apply();
 
-    double scaleX() const { return m_sx; }
-    double scaleY() const { return m_sy; }
-
 private:
     struct Item {
         QWidget *control;

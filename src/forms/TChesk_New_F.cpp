@@ -1,5 +1,6 @@
 #include "forms/TChesk_New_F.h"
 
+#include "controls/TabOrder.h"
 #include "controls/CalcEdit.h"
 #include "controls/DateEdit.h"
 #include "forms/DesignedGeometry.h"
@@ -34,10 +35,7 @@ TChesk_New_F::TChesk_New_F(QWidget *parent) : DesktopDialog(parent) {
     g.place(BitBtn2, QRect(204, 37, 75, 25));
     g.apply();
 
-    setTabOrder(DateEdit1, CalcEdit1);
-    setTabOrder(CalcEdit1, CalcEdit2);
-    setTabOrder(CalcEdit2, BitBtn1);
-    setTabOrder(BitBtn1, BitBtn2);
+    TabOrder::chain({DateEdit1, CalcEdit1, CalcEdit2, BitBtn1, BitBtn2});
 
     connect(BitBtn1, &QPushButton::clicked, this, &TChesk_New_F::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TChesk_New_F::BitBtn2Click);

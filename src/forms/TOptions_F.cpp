@@ -1,6 +1,7 @@
 #include "forms/TOptions_F.h"
 
 #include "controls/CalcEdit.h"
+#include "controls/TabOrder.h"
 #include "forms/DesignedGeometry.h"
 
 #include <QAction>
@@ -81,22 +82,15 @@ void TOptions_F::buildControls() {
         {"Проверил", 8, Edit8, 84, 152, 317},
         {"Фамилия", 8, Edit7, 84, 176, 189},
     };
-    for (const Row &r : rows) {
-        auto *label = new QLabel(QString::fromUtf8(r.label), this);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        label->setBuddy(r.field);
-        r.field->setAccessibleName(label->text());
-        g.placeText(label, QRect(r.labelX, r.y, r.x - r.labelX - 4, RowHeight));
-        g.place(r.field, QRect(r.x, r.y, r.width, RowHeight));
-    }
+    for (const Row &r : rows)
+        g.placeLabelled(QString::fromUtf8(r.label), QRect(r.labelX, r.y, r.x - r.labelX - 4, RowHeight),
+                        r.field, QRect(r.x, r.y, r.width, RowHeight));
     g.placeText(CheckBox1, QRect(296, 108, 97, 17));
     g.place(BitBtn1, QRect(408, 8, 75, 25));
     g.apply();
 
-    QWidget *order[] = {CheckBox1, Edit1,     Edit2,     Edit3, Edit4, Edit5,
-                        Edit6,     CalcEdit1, CalcEdit2, Edit8, Edit7, BitBtn1};
-    for (size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    TabOrder::chain(
+        {CheckBox1, Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, CalcEdit1, CalcEdit2, Edit8, Edit7, BitBtn1});
 }
 
 QLineEdit *TOptions_F::textField(int index) const {

@@ -2,6 +2,7 @@
 
 #include "controls/CalcEdit.h"
 #include "controls/TFillComboBox.h"
+#include "controls/TabOrder.h"
 #include "controls/TimeEdit.h"
 #include "core/ErrorBoundary.h"
 #include "core/NumberText.h"
@@ -85,27 +86,22 @@ void TOrvet_New_Day_N_F::layOut() {
                 {"Ресход бензина", CalcEdit2, RightLabel, RightField, 78, 91},
                 {"Пробег на начало", Panel1, LeftLabel, LeftField, 102, 76},
                 {"Пробег на конец", Panel2, RightLabel, RightField, 102, 91}};
-    for (const auto &r : rows) {
-        auto *label = new QLabel(QString::fromUtf8(r.label), this);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        label->setBuddy(r.field);
-        r.field->setAccessibleName(label->text());
-        g.placeText(label, QRect(r.labelX, r.y, r.fieldX - r.labelX - 4, Height));
-        g.place(r.field, QRect(r.fieldX, r.y, r.width, Height));
-    }
+    for (const auto &r : rows)
+        g.placeLabelled(QString::fromUtf8(r.label), QRect(r.labelX, r.y, r.fieldX - r.labelX - 4, Height),
+                        r.field, QRect(r.fieldX, r.y, r.width, Height));
     g.placeText(CheckBox1, QRect(RightLabel, 6, 187, Height));
     g.place(BitBtn1, QRect(224, 128, 75, 24));
     g.place(BitBtn2, QRect(304, 128, 75, 24));
     g.apply();
 
-    QWidget *order[] = {Edit1,     CheckBox1, FillComboBox1, MaskEdit1, MaskEdit2, CalcEdit1,
-                        CalcEdit2, Panel1,    Panel2,        BitBtn1,   BitBtn2};
-    for (size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    TabOrder::chain({Edit1, CheckBox1, FillComboBox1, MaskEdit1, MaskEdit2, CalcEdit1, CalcEdit2, Panel1,
+                     Panel2, BitBtn1, BitBtn2});
 }
 
 // The trip is what the user came to change.
-QWidget *TOrvet_New_Day_N_F::firstControl() const { return FillComboBox1; }
+QWidget *TOrvet_New_Day_N_F::firstControl() const {
+    return FillComboBox1;
+}
 
 void TOrvet_New_Day_N_F::showStoredFuel(double litres) {
     CalcEdit2->setValue(litres);

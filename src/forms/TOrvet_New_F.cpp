@@ -3,6 +3,7 @@
 #include "controls/CalcEdit.h"
 #include "controls/DBGrid.h"
 #include "controls/FontScale.h"
+#include "controls/TabOrder.h"
 #include "core/ErrorBoundary.h"
 #include "core/MemoryData.h"
 #include "core/OrvetError.h"
@@ -48,10 +49,8 @@ TOrvet_New_F::TOrvet_New_F(QWidget *parent) : DesktopDialog(parent) {
 
     // Header first (number, year, readings, month), then the buttons beside
     // it, the days with their commands, and the totals.
-    QWidget *order[] = {Edit1,   Edit3,   CalcEdit1, CalcEdit2, Edit2,   BitBtn1,   BitBtn2,
-                        DBGrid1, BitBtn3, BitBtn4,   BitBtn5,   BitBtn6, CalcEdit3, CalcEdit4};
-    for (size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    TabOrder::chain({Edit1, Edit3, CalcEdit1, CalcEdit2, Edit2, BitBtn1, BitBtn2, DBGrid1, BitBtn3, BitBtn4,
+                     BitBtn5, BitBtn6, CalcEdit3, CalcEdit4});
 
     // Enter is Ok whatever has the focus: the one default button, made so
     // once it belongs to the dialog, and no other button takes that role
@@ -66,7 +65,9 @@ TOrvet_New_F::TOrvet_New_F(QWidget *parent) : DesktopDialog(parent) {
     m_placement = std::make_unique<WindowPlacement>(this, QStringLiteral("Orvet_New_F"));
 }
 
-void TOrvet_New_F::setIniFile(IniFile *ini) { m_placement->setIniFile(ini); }
+void TOrvet_New_F::setIniFile(IniFile *ini) {
+    m_placement->setIniFile(ini);
+}
 
 TOrvet_New_F::~TOrvet_New_F() = default;
 

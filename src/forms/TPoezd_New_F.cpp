@@ -1,5 +1,6 @@
 #include "forms/TPoezd_New_F.h"
 
+#include "controls/TabOrder.h"
 #include "controls/CalcEdit.h"
 #include "controls/TimeEdit.h"
 #include "forms/DesignedGeometry.h"
@@ -44,11 +45,7 @@ TPoezd_New_F::TPoezd_New_F(QWidget *parent) : DesktopDialog(parent) {
     g.place(BitBtn2, QRect(224, 36, 75, 25));
     g.apply();
 
-    setTabOrder(Edit1, MaskEdit1);
-    setTabOrder(MaskEdit1, MaskEdit2);
-    setTabOrder(MaskEdit2, CalcEdit1);
-    setTabOrder(CalcEdit1, BitBtn1);
-    setTabOrder(BitBtn1, BitBtn2);
+    TabOrder::chain({Edit1, MaskEdit1, MaskEdit2, CalcEdit1, BitBtn1, BitBtn2});
 
     connect(BitBtn1, &QPushButton::clicked, this, &TPoezd_New_F::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TPoezd_New_F::BitBtn2Click);

@@ -33,7 +33,6 @@ public:
 
     // Not owned; a second source of the same name replaces the first.
     void registerDataSource(ReportDataSource *source);
-    void clearDataSources() { m_sources.clear(); }
     void setVariableHandler(VariableHandler handler) { m_handler = std::move(handler); }
 
     // Throws OrvetError naming the failure and the template line.

@@ -17,7 +17,6 @@ public:
 
     explicit PrintCommand(TDM1 &dm);
 
-    ReportEngine &FR1() { return m_fr1; }
 
     void Orvet_PrintExecute();
     // Answers the ten variables the template may use; any other name is

@@ -14,9 +14,6 @@ public:
     void NamePoezd_newExecute();
     void NamePoezd_DelExecute();
 
-    bool cheskAccepted() const { return m_cheskAccepted; }
-    bool poezdAccepted() const { return m_poezdAccepted; }
-
 private:
     TDM1 &m_dm;
     bool m_cheskAccepted = false;
