@@ -18,12 +18,10 @@ Result launch(const std::string &exe, const QString &cwd, const QString &configD
     std::vector<std::string> env;
     for (char **e = environ; *e; ++e) {
         const std::string v = *e;
-        if (v.rfind("QT_QPA_PLATFORM=", 0) != 0 && v.rfind("XDG_CONFIG_HOME=", 0) != 0 &&
-            v.rfind("ORVET_QUIT_AFTER_SHOW=", 0) != 0)
+        if (v.rfind("QT_QPA_PLATFORM=", 0) != 0 && v.rfind("XDG_CONFIG_HOME=", 0) != 0)
             env.push_back(v);
     }
     env.push_back("QT_QPA_PLATFORM=offscreen");
-    env.push_back("ORVET_QUIT_AFTER_SHOW=1");
     env.push_back("XDG_CONFIG_HOME=" + configDir.toStdString());
     std::vector<char *> envp;
     for (std::string &v : env)

@@ -3,9 +3,10 @@
 #include <QString>
 #include <string>
 
-// One start-up of a program as a whole process: run headless in a folder
-// with ORVET_QUIT_AFTER_SHOW set, so that it ends right after its first
-// paint, with its settings file kept in configDir.
+// One start-up of a program as a whole process: run headless in a folder,
+// with its settings file kept in configDir. The programs measured are
+// builds that end right after their first paint (orvet_startup_probe, the
+// bare windows).
 namespace StartupRun {
 
 struct Result {

@@ -29,10 +29,9 @@ int main(int argc, char **argv) {
     window.setCentralWidget(splitter);
     window.resize(712, 433);
     window.show();
-    if (qEnvironmentVariableIsSet("ORVET_QUIT_AFTER_SHOW"))
-        QTimer::singleShot(0, &app, [] {
-            QCoreApplication::processEvents(); // the first paint
-            std::_Exit(0);                     // as the program ends in this case
-        });
+    QTimer::singleShot(0, &app, [] {
+        QCoreApplication::processEvents(); // the first paint
+        std::_Exit(0);                     // as the program's start-up probe ends
+    });
     return app.exec();
 }

