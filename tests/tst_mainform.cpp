@@ -1,7 +1,6 @@
-#include "ScriptedDialogHost.h"
+#include "Program.h"
 #include "TestDir.h"
 
-#include "app/AppForms.h"
 #include "app/TMainForm.h"
 #include "app/ToolkitTexts.h"
 #include "controls/DBGrid.h"
@@ -31,19 +30,15 @@
 class TestMainForm : public QObject {
     Q_OBJECT
 private:
-    struct Fixture {
-        TestDir dir;
-        ScriptedDialogHost host;
-        TMainForm form;
-        TDM1 dm{dir.path(), dir.ini()};
-        QStringList ran;
-        Fixture() {
-            form.setDataModule(&dm);
-            for (const char *name : {"Enter_chesk", "Delete_chesk", "NamePoezd_new", "NamePoezd_Del", "New_Orvet"}) {
-                const QString n = QString::fromLatin1(name);
+    struct Fixture : Program {
+        explicit Fixture(const QString &folder = QString()) : Program(folder) {
+            for (const QString &n : {Actions::Enter_chesk, Actions::Delete_chesk, Actions::NamePoezd_new,
+                                     Actions::NamePoezd_Del, Actions::New_Orvet})
                 dm.actions().setHandler(n, [this, n] { ran << n; });
-            }
         }
+        TMainForm &form = mainForm;
+        QStringList ran;
+
         QString period() const {
             return form.DateEdit1->date().toString(QStringLiteral("dd.MM.yyyy")) + QStringLiteral("-") +
                    form.DateEdit2->date().toString(QStringLiteral("dd.MM.yyyy"));
@@ -186,34 +181,28 @@ private slots:
     void placementIsSavedAtCloseAndRestored() {
         TestDir dir;
         {
-            ScriptedDialogHost host;
-            TMainForm form;
-            TDM1 dm(dir.path(), dir.ini());
-            form.setDataModule(&dm);
-            form.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&form));
-            form.setGeometry(40, 30, 800, 500); // the client area, as the file keeps it
-            form.setPanel1Width(260);
-            form.setGroupBox1Height(150);
-            QCOMPARE(form.panel1Width(), 260);
-            form.close();
-            QVERIFY(host.errors.isEmpty());
+            Fixture f(dir.path());
+            f.form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+            f.form.setGeometry(40, 30, 800, 500); // the client area, as the file keeps it
+            f.form.setPanel1Width(260);
+            f.form.setGroupBox1Height(150);
+            QCOMPARE(f.form.panel1Width(), 260);
+            f.form.close();
+            QVERIFY(f.host.errors.isEmpty());
         }
         IniFile ini(dir.ini());
         QCOMPARE(ini.readString(QStringLiteral("MainF"), QStringLiteral("NormPos"), QString()),
                  QStringLiteral("40,30,840,530"));
         QCOMPARE(ini.readInteger(QStringLiteral("MainF"), QStringLiteral("Panel1_Width"), 0), 260);
         QCOMPARE(ini.readInteger(QStringLiteral("MainF"), QStringLiteral("GroupBox1_Height"), 0), 150);
-        ScriptedDialogHost host;
-        TMainForm form;
-        TDM1 dm(dir.path(), dir.ini());
-        form.setDataModule(&dm);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QCOMPARE(form.geometry(), QRect(40, 30, 800, 500));
-        QCOMPARE(form.panel1Width(), 260);
-        QCOMPARE(form.groupBox1Height(), 150);
-        form.close();
+        Fixture f(dir.path());
+        f.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.form));
+        QCOMPARE(f.form.geometry(), QRect(40, 30, 800, 500));
+        QCOMPARE(f.form.panel1Width(), 260);
+        QCOMPARE(f.form.groupBox1Height(), 150);
+        f.form.close();
     }
 
     // With the system's font (wider than the one the windows were drawn for)
@@ -245,7 +234,7 @@ private slots:
             QVERIFY2(fits(f.form.DBGrid3, field), field);
         QCOMPARE(f.form.DBGrid2->horizontalScrollBar()->maximum(), 0);
 
-        TOrvet_New_F editor;
+        TOrvet_New_F &editor = f.editor();
         MemoryData &rows = *editor.MemoryData1;
         rows.insertRecord({1, QStringLiteral("30"), QStringLiteral("Офис - склад"), QStringLiteral("09:00"),
                         QStringLiteral("18:00"), 12345.6, 12387.97, 42.37, 4.5507});
@@ -263,8 +252,6 @@ private slots:
     void dialogsCentredOnTheDesktop() {
         Fixture f;
         QVERIFY(ToolkitTexts::install());
-        AppForms forms(f.dm, &f.form);
-        forms.make();
         f.form.setGeometry(0, 0, 700, 450);
         f.form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.form));
@@ -282,17 +269,14 @@ private slots:
     }
 
     void unwritableSettingsAtCloseIsShownAndTheWindowCloses() {
-        TestDir dir;
-        QVERIFY(QDir().mkpath(dir.ini())); // a folder where the file should be
-        ScriptedDialogHost host;
-        TMainForm form;
-        TDM1 dm(dir.path(), dir.ini());
-        form.setDataModule(&dm);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QVERIFY(form.close());
-        QCOMPARE(host.errors.size(), 1);
-        QVERIFY(host.errors[0].startsWith(QStringLiteral("Unable to write to ")));
+        Program p(QString(), [](const QString &folder) { // a folder where the file should be
+            QVERIFY(QDir().mkpath(folder + QStringLiteral("/Orvet.ini")));
+        });
+        p.mainForm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&p.mainForm));
+        QVERIFY(p.mainForm.close());
+        QCOMPARE(p.host.errors.size(), 1);
+        QVERIFY(p.host.errors[0].startsWith(QStringLiteral("Unable to write to ")));
     }
 };
 

@@ -7,18 +7,18 @@
 // short) are refused at start-up with the file named, or open and read in
 // full. The look-over of the files at start-up happens when a file is not
 // as the program left it, and only then.
-#include "FileFaults.h"
-#include "Program.h"
-#include "TestDir.h"
 #include "core/Names.h"
 #include "core/OrvetError.h"
-#include "data/TDM1.h"
 #include "data/commands/PrintCommand.h"
 #include "data/table/Database.h"
 #include "data/table/Table.h"
 #include "data/table/TableFileCheck.h"
+#include "data/TDM1.h"
+#include "FileFaults.h"
 #include "forms/TOptions_F.h"
 #include "forms/TOrvet_New_F.h"
+#include "Program.h"
+#include "TestDir.h"
 
 #include <QDir>
 #include <QElapsedTimer>

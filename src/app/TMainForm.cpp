@@ -1,9 +1,9 @@
 #include "app/TMainForm.h"
 
-#include "controls/TabOrder.h"
 #include "controls/DateEdit.h"
 #include "controls/DBGrid.h"
 #include "controls/FontScale.h"
+#include "controls/TabOrder.h"
 #include "controls/UpDown.h"
 #include "core/DateText.h"
 #include "core/ErrorBoundary.h"

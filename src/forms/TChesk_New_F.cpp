@@ -1,8 +1,8 @@
 #include "forms/TChesk_New_F.h"
 
-#include "controls/TabOrder.h"
 #include "controls/CalcEdit.h"
 #include "controls/DateEdit.h"
+#include "controls/TabOrder.h"
 #include "forms/DesignedGeometry.h"
 #include "forms/DialogButtons.h"
 

@@ -1,8 +1,8 @@
 #include "forms/TOrvet_New_Day_N_F.h"
 
 #include "controls/CalcEdit.h"
-#include "controls/TFillComboBox.h"
 #include "controls/TabOrder.h"
+#include "controls/TFillComboBox.h"
 #include "controls/TimeEdit.h"
 #include "core/ErrorBoundary.h"
 #include "core/NumberText.h"

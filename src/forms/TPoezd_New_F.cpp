@@ -1,7 +1,7 @@
 #include "forms/TPoezd_New_F.h"
 
-#include "controls/TabOrder.h"
 #include "controls/CalcEdit.h"
+#include "controls/TabOrder.h"
 #include "controls/TimeEdit.h"
 #include "forms/DesignedGeometry.h"
 #include "forms/DialogButtons.h"

@@ -2,12 +2,21 @@
 
 #include "controls/CalcEdit.h"
 #include "core/NumberText.h"
+#include "core/OrvetError.h"
+#include "data/TDM1.h"
 #include "data/waybill/WaybillValues.h"
 #include "forms/TOrvet_New_F.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+
+TOrvet_New_F &EditorFields::editor(TDM1 &dm) {
+    TOrvet_New_F *e = dm.Orvet_New_F();
+    if (!e)
+        throw OrvetError(QStringLiteral("Окно путевого листа не создано"));
+    return *e;
+}
 
 WaybillHeader EditorFields::read(const TOrvet_New_F &editor) {
     WaybillHeader h;

@@ -1,13 +1,16 @@
 #pragma once
 
+class TDM1;
+class TOrvet_New_F;
 struct WaybillHeader;
 struct WaybillTotals;
-class TOrvet_New_F;
 
 // The one place that reads the waybill editor's controls and writes them
 // back, for every command that fills, recalculates or stores it.
 class EditorFields {
 public:
+    // The data module's editor; throws when the dialogs were never made.
+    static TOrvet_New_F &editor(TDM1 &dm);
     // The header as the editor holds it. Throws "'<text>' is not a valid
     // integer value" for a year box that is not a number.
     static WaybillHeader read(const TOrvet_New_F &editor);

@@ -28,12 +28,7 @@ ReopenCommands::ReopenCommands(TDM1 &dm) : m_dm(dm) {
     a.setHandler(Actions::New_Orvet_Del, [this] { New_Orvet_DelExecute(); });
 }
 
-TOrvet_New_F &ReopenCommands::editor() const {
-    TOrvet_New_F *e = m_dm.Orvet_New_F();
-    if (!e)
-        throw OrvetError(QStringLiteral("Окно путевого листа не создано"));
-    return *e;
-}
+TOrvet_New_F &ReopenCommands::editor() const { return EditorFields::editor(m_dm); }
 
 void ReopenCommands::New_Orvet_EditExecute() {
     if (m_dm.Orvet().isEmpty())

@@ -38,12 +38,7 @@ WaybillCommands::WaybillCommands(TDM1 &dm) : m_dm(dm) {
     a.setHandler(Actions::New_Orvet_Mark_RDay, [this] { New_Orvet_Mark_RDayExecute(); });
 }
 
-TOrvet_New_F &WaybillCommands::editor() const {
-    TOrvet_New_F *e = m_dm.Orvet_New_F();
-    if (!e)
-        throw OrvetError(QStringLiteral("Окно путевого листа не создано"));
-    return *e;
-}
+TOrvet_New_F &WaybillCommands::editor() const { return EditorFields::editor(m_dm); }
 
 bool WaybillCommands::isWinterMonth(int month) {
     return month <= 4 || month >= 11;
