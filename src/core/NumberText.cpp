@@ -1,5 +1,7 @@
 #include "core/NumberText.h"
 
+#include "core/OrvetError.h"
+
 #include <QLocale>
 #include <cmath>
 
@@ -30,4 +32,12 @@ double NumberText::parse(const QString &text, bool *ok) {
     if (ok)
         *ok = good;
     return good ? v : 0.0;
+}
+
+int NumberText::integer(const QString &text) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok)
+        throw OrvetError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    return value;
 }

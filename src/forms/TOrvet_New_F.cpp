@@ -6,7 +6,7 @@
 #include "controls/TabOrder.h"
 #include "core/ErrorBoundary.h"
 #include "core/MemoryData.h"
-#include "core/OrvetError.h"
+#include "core/NumberText.h"
 #include "settings/WindowPlacement.h"
 
 #include <QAction>
@@ -265,11 +265,7 @@ QWidget *TOrvet_New_F::buildTotals() {
 }
 
 int TOrvet_New_F::year() const {
-    bool ok = false;
-    const int y = Edit3->text().trimmed().toInt(&ok);
-    if (!ok)
-        throw OrvetError(QStringLiteral("'%1' is not a valid integer value").arg(Edit3->text()));
-    return y;
+    return NumberText::integer(Edit3->text());
 }
 
 int TOrvet_New_F::monthIndex() const {

@@ -2,6 +2,7 @@
 
 #include "core/Names.h"
 #include "core/NumberText.h"
+#include "data/waybill/WaybillStore.h"
 #include "data/TDM1.h"
 
 #include <QDir>
@@ -22,7 +23,7 @@ void PrintCommand::Orvet_PrintExecute() {
     if (orvet.isEmpty())
         return;
     Table &days = m_dm.OrvetSost();
-    days.setFilter(QStringLiteral("IDJOIN=") + QString::number(orvet.value(Fields::ID).toLongLong()));
+    days.setFilter(WaybillStore::dayRowsFilter(orvet.value(Fields::ID).toLongLong()));
     days.setFiltered(true);
     days.first();
     m_fr1.loadFromFile(TemplateFile);

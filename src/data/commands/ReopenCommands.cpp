@@ -7,10 +7,10 @@
 #include "core/Names.h"
 #include "core/NumberText.h"
 #include "core/OrvetError.h"
+#include "data/TDM1.h"
 #include "data/commands/EditorFields.h"
 #include "data/commands/OkFlag.h"
 #include "data/commands/WaybillCommands.h"
-#include "data/TDM1.h"
 #include "data/waybill/ReceiptSums.h"
 #include "data/waybill/WaybillRecalc.h"
 #include "data/waybill/WaybillStore.h"
@@ -28,7 +28,9 @@ ReopenCommands::ReopenCommands(TDM1 &dm) : m_dm(dm) {
     a.setHandler(Actions::New_Orvet_Del, [this] { New_Orvet_DelExecute(); });
 }
 
-TOrvet_New_F &ReopenCommands::editor() const { return EditorFields::editor(m_dm); }
+TOrvet_New_F &ReopenCommands::editor() const {
+    return EditorFields::editor(m_dm);
+}
 
 void ReopenCommands::New_Orvet_EditExecute() {
     if (m_dm.Orvet().isEmpty())
@@ -69,6 +71,7 @@ WaybillHeader ReopenCommands::readStored() {
         throw OrvetError(QStringLiteral("Неверная дата путевого листа"));
     h.month = date.month();
     h.yearText = waybills.asString(Fields::YEAR);
+    h.year = NumberText::integer(h.yearText);
     state.daysInMonth = date.daysInMonth();
     return h;
 }
@@ -81,12 +84,10 @@ void ReopenCommands::loadDay(MemoryData &rows, const Table &days, const Table &t
         return;
     }
     // Exact name, letter case included; the first of several of that name.
-    const QVariant found =
-        trip.isEmpty() ? QVariant() : trips.lookup(Fields::NAME, trip, Fields::ID);
+    const QVariant found = trip.isEmpty() ? QVariant() : trips.lookup(Fields::NAME, trip, Fields::ID);
     rows.insertRecord({found.isNull() ? 0 : found.toInt(), days.asString(Fields::CHISLO), trip,
-                       days.asString(Fields::VROUT), days.asString(Fields::VRIN),
-                       days.value(Fields::SPROBS), days.value(Fields::SPROBE), distance,
-                       days.value(Fields::RASHOD)});
+                       days.asString(Fields::VROUT), days.asString(Fields::VRIN), days.value(Fields::SPROBS),
+                       days.value(Fields::SPROBE), distance, days.value(Fields::RASHOD)});
 }
 
 void ReopenCommands::fillDays(TOrvet_New_F &ed, qint64 id) {
@@ -95,7 +96,7 @@ void ReopenCommands::fillDays(TOrvet_New_F &ed, qint64 id) {
     rows.clear();
     Table &days = m_dm.OrvetSost();
     const ControlsHold<Table> holdDays(days);
-    days.setFilter(QStringLiteral("IDJOIN=") + QString::number(id));
+    days.setFilter(WaybillStore::dayRowsFilter(id));
     days.setFiltered(true);
     const Table &trips = m_dm.LPoezd();
     for (days.first(); !days.eof(); days.next())
@@ -105,13 +106,11 @@ void ReopenCommands::fillDays(TOrvet_New_F &ed, qint64 id) {
 
 // The totals follow the days, and the end reading the totals, whatever was stored.
 void ReopenCommands::showTotals(TOrvet_New_F &ed, const WaybillHeader &header) {
-    EditorFields::show(ed, header, WaybillTotals());
-    const WaybillHeader shown = EditorFields::read(ed); // the year as the editor reads it
     WaybillTotals totals;
     totals.distance = WaybillRecalc::OrvetSummKM(*ed.MemoryData1);
     totals.fuel = WaybillRecalc::OrvetSummL(*ed.MemoryData1);
     totals.receiptLitres =
-        ReceiptSums::CheskSummL(m_dm.Chesks(), shown.year, shown.month, m_dm.editorState().daysInMonth);
+        ReceiptSums::CheskSummL(m_dm.Chesks(), header.year, header.month, m_dm.editorState().daysInMonth);
     EditorFields::show(ed, header, totals);
 }
 

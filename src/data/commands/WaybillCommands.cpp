@@ -134,8 +134,9 @@ void WaybillCommands::New_OrvetExecute() {
     m.year = year;
     m.month = month;
     m.startReading = state.startReading;
-    m.norm = m_dm.FS1().norm();
-    m.winterFactor = m_dm.FS1().winterFactor();
+    const WaybillRecalc::Norm norm = readNorm();
+    m.norm = norm.litresPer100;
+    m.winterFactor = norm.winterFactor;
     state.daysInMonth = QDate(year, month, 1).daysInMonth();
     m_dm.random().seedFromClock();
     MonthGenerator::generate(*ed.MemoryData1, trips, state.tripTypeCount, m_dm.random(), m);

@@ -1,8 +1,6 @@
 #include "data/waybill/WaybillNumber.h"
 
-#include "core/OrvetError.h"
-
-#include <limits>
+#include "core/NumberText.h"
 
 QString WaybillNumber::next(const QString &previous) {
     int digits = 0;
@@ -19,12 +17,7 @@ QString WaybillNumber::next(const QString &previous) {
     while (zeros < digits && prefix.at(zeros) == QLatin1Char('0'))
         ++zeros;
 
-    qint64 n = 0;
-    for (QChar c : prefix) {
-        n = n * 10 + (c.unicode() - '0');
-        if (n > std::numeric_limits<qint32>::max())
-            throw OrvetError(QStringLiteral("'%1' is not a valid integer value").arg(prefix));
-    }
+    const int n = NumberText::integer(prefix);
 
     if (n >= 12)
         return QStringLiteral("01") + rest;

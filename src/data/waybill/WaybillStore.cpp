@@ -7,10 +7,14 @@
 #include "data/table/Table.h"
 #include "data/waybill/WaybillValues.h"
 
+QString WaybillStore::dayRowsFilter(qint64 id) {
+    return Fields::IDJOIN + QLatin1Char('=') + QString::number(id);
+}
+
 void WaybillStore::remove(qint64 id) {
     {
         const ControlsHold<Table> hold(m_days);
-        m_days.setFilter(Fields::IDJOIN + QStringLiteral("=") + QString::number(id));
+        m_days.setFilter(dayRowsFilter(id));
         m_days.setFiltered(true);
         for (m_days.first(); !m_days.isEmpty(); m_days.first())
             m_days.deleteCurrent();

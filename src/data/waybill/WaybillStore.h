@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 #include <optional>
 
@@ -25,6 +26,9 @@ public:
     // them, as the deletion has always left it) and then, when it can be
     // found, its header. Runs inside the caller's transaction.
     void remove(qint64 id);
+
+    // The day-row filter of one waybill: "IDJOIN=<id>".
+    static QString dayRowsFilter(qint64 id);
 
 private:
     Database &m_db;
