@@ -14,6 +14,8 @@ int main(int argc, char *argv[]) {
     QApplication::setStyle(new LeanStyle);
     QApplication::setApplicationName(QStringLiteral("orvet"));
     QApplication::setApplicationDisplayName(QStringLiteral("Путевые листы"));
+    // The menu entry's name, so a desktop matches the windows to it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.orvet.Orvet"));
     QApplication::setWindowIcon(BakedIcon::icon(QStringLiteral("orvet")));
     ToolkitTexts::install();
 
