@@ -1,32 +1,41 @@
 // Every window can be used without a mouse and read by a screen reader:
-// each control that takes the focus has a name, Tab walks the controls in
-// their designed order, and every command has a key.
+// each control has a name a person can read, values are exposed, Tab walks
+// the controls in their designed order, and every command has a key.
 #include "Program.h"
 #include "TestDir.h"
 
 #include "app/TMainForm.h"
 #include "controls/CalcEdit.h"
-#include "controls/DateEdit.h"
+#include "controls/CalculatorPopup.h"
 #include "controls/DBGrid.h"
+#include "controls/DateEdit.h"
 #include "controls/TimeEdit.h"
 #include "controls/UpDown.h"
+#include "core/MemoryData.h"
 #include "data/TDM1.h"
+#include "data/table/Table.h"
 #include "forms/TChesk_New_F.h"
 #include "forms/TOptions_F.h"
 #include "forms/TOrvet_New_Day_N_F.h"
 #include "forms/TOrvet_New_F.h"
 #include "forms/TPoezd_New_F.h"
+#include "report/ReportPageView.h"
+#include "report/ReportPreview.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QDateEdit>
+#include <QDir>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QWindow>
+#include <functional>
 
 namespace {
 // The windows as the program creates them at start-up.
@@ -87,6 +96,83 @@ QString accessibleName(QWidget *w) {
     return iface ? iface->text(QAccessible::Name) : QString();
 }
 
+// Roles a screen reader announces by name: a control, a list or its
+// column, a page.
+bool needsName(QAccessible::Role role) {
+    switch (role) {
+    case QAccessible::PushButton:
+    case QAccessible::CheckBox:
+    case QAccessible::RadioButton:
+    case QAccessible::ButtonMenu:
+    case QAccessible::ButtonDropDown:
+    case QAccessible::ComboBox:
+    case QAccessible::EditableText:
+    case QAccessible::SpinBox:
+    case QAccessible::Slider:
+    case QAccessible::Table:
+    case QAccessible::List:
+    case QAccessible::Tree:
+    case QAccessible::PageTab:
+    case QAccessible::MenuItem:
+    case QAccessible::ColumnHeader:
+    case QAccessible::Document:
+    case QAccessible::Section:
+    case QAccessible::Grip:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Names only a developer knows: object and field names.
+QSet<QString> internalNames(TDM1 &dm, const QList<QWidget *> &windows) {
+    QSet<QString> names;
+    for (QWidget *w : windows) {
+        names << w->objectName();
+        for (QObject *o : w->findChildren<QObject *>())
+            names << o->objectName();
+    }
+    for (const QString &field : DayFields::Names)
+        names << field;
+    for (Table *t : {&dm.Orvet(), &dm.OrvetSost(), &dm.Chesks(), &dm.LPoezd()}) {
+        for (const auto &f : t->fields())
+            names << f.name;
+    }
+    names.remove(QString());
+    return names;
+}
+
+// What a screen reader would stumble on in a window's tree: a control
+// without a name, or one named by an internal identifier.
+QStringList unreadable(QWidget *window, const QSet<QString> &internal) {
+    QStringList found;
+    std::function<void(QAccessibleInterface *, const QString &)> walk = [&](QAccessibleInterface *iface,
+                                                                            const QString &path) {
+        const QString name = iface->text(QAccessible::Name).trimmed();
+        const QString where = path + QLatin1Char('/') + QString::number(iface->role(), 16) +
+                              QLatin1Char(':') + nameOf(qobject_cast<QWidget *>(iface->object()));
+        if (needsName(iface->role()) && name.isEmpty())
+            found << where + QStringLiteral(" has no name");
+        if (internal.contains(name))
+            found << where + QStringLiteral(" is named ") + name;
+        for (int i = 0; i < iface->childCount(); ++i) {
+            if (QAccessibleInterface *child = iface->child(i))
+                walk(child, where);
+        }
+    };
+    walk(QAccessible::queryAccessibleInterface(window), window->objectName());
+    return found;
+}
+
+QAccessibleInterface *accessible(QObject *o) {
+    return QAccessible::queryAccessibleInterface(o);
+}
+
+QString valueOf(QAccessibleInterface *iface) {
+    QAccessibleTextInterface *text = iface->textInterface();
+    return text ? text->text(0, text->characterCount()) : QString();
+}
+
 void activate(QWindow *window) {
     window->requestActivate();
     QTRY_VERIFY(QGuiApplication::focusWindow() == window);
@@ -119,6 +205,114 @@ private slots:
                                                    unnamed.join(QStringLiteral(", "))));
             window->hide();
         }
+    }
+
+    // Every window as a screen reader walks it, with something in its lists.
+    void everyWindowReadsWell() {
+        Fixture f;
+        const QDir oldCwd = QDir::current();
+        QDir::setCurrent(f.folder()); // the report template is read from here
+        f.addTrip(QStringLiteral("Офис - склад"), 42);
+        f.addReceipt(QDate(2025, 9, 5), 41.5, 2227.75);
+        const qint64 id = f.dm.Orvet().insertRecord({{},
+                                                     QDate(2025, 9, 1),
+                                                     QStringLiteral("09"),
+                                                     QStringLiteral("2025"),
+                                                     QStringLiteral("Сентябрь"),
+                                                     12345.0,
+                                                     12387.0,
+                                                     2227.75,
+                                                     4.0});
+        f.dm.OrvetSost().insertRecord({{},
+                                       id,
+                                       QStringLiteral("01"),
+                                       QStringLiteral("Офис - склад"),
+                                       QStringLiteral("09:00"),
+                                       QStringLiteral("18:00"),
+                                       12345.0,
+                                       12387.0,
+                                       42.0,
+                                       4.0});
+        f.rows().insertRecord({1, QStringLiteral("01"), QStringLiteral("Офис - склад"),
+                               QStringLiteral("09:00"), QStringLiteral("18:00"), 12345.0, 12387.0, 42.0,
+                               4.0});
+        f.setPeriod(2025, 9);
+        const QSet<QString> internal = internalNames(f.dm, f.windows());
+        for (QWidget *window : f.windows()) {
+            QVERIFY(show(window));
+            const QStringList problems = unreadable(window, internal);
+            QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+            window->hide();
+        }
+
+        QVERIFY(show(&f.options));
+        f.options.CalcEdit1->calculatorButton()->click();
+        CalculatorPopup *calculator = f.options.CalcEdit1->calculator();
+        QTRY_VERIFY(calculator->isVisible());
+        const QStringList problems = unreadable(calculator, internal);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+        calculator->close();
+        f.options.hide();
+
+        // The preview reads the waybill page by page.
+        QStringList pages, previewProblems;
+        f.host.expectDialog([&](QDialog *dialog) {
+            dialog->show();
+            QAccessibleInterface *view = accessible(dialog->findChild<ReportPageView *>());
+            for (int i = 0; view && i < view->childCount(); ++i)
+                pages << view->child(i)->text(QAccessible::Name) + QLatin1Char('\n') +
+                             valueOf(view->child(i));
+            previewProblems = unreadable(dialog, internal);
+            dialog->hide();
+            return int(QDialog::Accepted);
+        });
+        f.dm.execute(Actions::Orvet_Print);
+        QDir::setCurrent(oldCwd.path());
+        QCOMPARE(previewProblems, QStringList());
+        QVERIFY2(f.host.errors.isEmpty(), qPrintable(f.host.errors.join(QLatin1Char('\n'))));
+        QVERIFY(!pages.isEmpty());
+        QVERIFY2(pages.first().startsWith(QStringLiteral("Страница 1 из %1\n").arg(pages.size())),
+                 qPrintable(pages.first().left(80)));
+        for (const QString &text :
+             {QStringLiteral("09"), QStringLiteral("Офис - склад"), QStringLiteral("12387")})
+            QVERIFY2(pages.join(QLatin1Char('\n')).contains(text), qPrintable(text));
+    }
+
+    // Values shown but not typed are read with their captions; the period's
+    // up-down is a spin button whose value is the period.
+    void valuesAreExposed() {
+        Fixture f;
+        QVERIFY(show(&f.day));
+        f.day.Panel1->setText(QStringLiteral("12345"));
+        for (QWidget *reading :
+             {static_cast<QWidget *>(f.day.Panel1), static_cast<QWidget *>(f.form.DateEdit1)}) {
+            QAccessibleInterface *iface = accessible(reading);
+            QVERIFY(iface->state().readOnly);
+            QVERIFY(!iface->text(QAccessible::Name).isEmpty());
+        }
+        QCOMPARE(accessible(f.day.Panel1)->text(QAccessible::Name), QStringLiteral("Пробег на начало"));
+        QCOMPARE(valueOf(accessible(f.day.Panel1)), QStringLiteral("12345"));
+        f.day.hide();
+
+        QVERIFY(show(&f.form));
+        f.form.FormActivate(QDate(2025, 12, 15));
+        QCOMPARE(valueOf(accessible(f.form.DateEdit1)), QStringLiteral("01.11.2025"));
+        QAccessibleInterface *period = accessible(f.form.UpDown1);
+        QCOMPARE(period->role(), QAccessible::SpinBox);
+        QVERIFY(period->valueInterface());
+        QCOMPARE(valueOf(period), QStringLiteral("ноябрь 2025"));
+        period->actionInterface()->doAction(QAccessibleActionInterface::increaseAction());
+        QCOMPARE(f.form.DateEdit2->date(), QDate(2025, 12, 31));
+        QCOMPARE(valueOf(period), QStringLiteral("декабрь 2025"));
+
+        // Print and Exit have no menu item: their buttons tell their keys.
+        QStringList tips;
+        for (QToolButton *b : f.form.findChildren<QToolButton *>()) {
+            if (b->toolTip().contains(QLatin1String("Ctrl+")))
+                tips << b->toolTip();
+        }
+        QCOMPARE(tips, (QStringList{"Печать (Ctrl+P)", "Выход (Ctrl+Q)"}));
+        f.form.close();
     }
 
     void tabOrder_data() {

@@ -299,7 +299,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&f.editor()));
         DBGrid *grid = f.editor().DBGrid1;
         auto doubleClick = [grid](int row) {
-            const QRect cell = grid->visualRect(grid->model()->index(row, M::Poezdka));
+            const QRect cell = grid->visualRect(grid->cell(row, M::Poezdka));
             QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
         };
         QString shown;
@@ -307,10 +307,10 @@ private slots:
             shown = static_cast<TOrvet_New_Day_N_F *>(d)->Edit1->text();
             return int(QDialog::Rejected);
         });
-        grid->setCurrentIndex(grid->model()->index(6, M::Poezdka));
+        grid->setCurrentIndex(grid->cell(6, M::Poezdka));
         doubleClick(6);
         QCOMPARE(shown, QStringLiteral("07"));
-        grid->setCurrentIndex(grid->model()->index(4, M::Poezdka));
+        grid->setCurrentIndex(grid->cell(4, M::Poezdka));
         doubleClick(4); // a Sunday
         QCOMPARE(f.host.dialogTitles.size(), 1);
         f.editor().hide();

@@ -3,6 +3,8 @@
 #include "controls/DateEdit.h"
 #include "controls/DBGrid.h"
 #include "controls/FontScale.h"
+#include "controls/FrameParts.h"
+#include "controls/ReadOnlyFieldAccessible.h"
 #include "controls/TabOrder.h"
 #include "controls/UpDown.h"
 #include "core/DateText.h"
@@ -19,6 +21,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
@@ -39,6 +42,7 @@ QDateEdit *periodField(QWidget *parent, const QString &name) {
     e->setButtonSymbols(QAbstractSpinBox::NoButtons);
     e->setDisplayFormat(DateText::format());
     e->setAccessibleName(name == QLatin1String("DateEdit1") ? QStringLiteral("Период от") : QStringLiteral("Период до"));
+    ReadOnlyFieldAccessible::expose(e);
     return e;
 }
 } // namespace
@@ -144,6 +148,19 @@ void TMainForm::buildLayout() {
     connect(UpDown1, &UpDown::clicked, this, &TMainForm::UpDown1Click);
     connect(DateEdit1, &QDateEdit::dateChanged, this, [this] { DateEdit1Change(); });
     connect(DateEdit2, &QDateEdit::dateChanged, this, [this] { DateEdit1Change(); });
+    for (QDateEdit *e : {DateEdit1, DateEdit2})
+        connect(e, &QDateEdit::dateChanged, this, [this] { UpDown1->setValueText(periodInWords()); });
+    UpDown1->setValueText(periodInWords());
+}
+
+// The up-down's value for a screen reader: the month, or both dates when
+// the period is not one whole month.
+QString TMainForm::periodInWords() const {
+    const QDate from = DateEdit1->date();
+    const QDate to = DateEdit2->date();
+    if (from.day() == 1 && to == from.addMonths(1).addDays(-1))
+        return QLocale().standaloneMonthName(from.month()) + QLatin1Char(' ') + QString::number(from.year());
+    return DateText::toText(from) + QStringLiteral(" – ") + DateText::toText(to);
 }
 
 QToolBar *TMainForm::paneToolBar(const QStringList &actions, const QList<Image> &images) {
@@ -179,6 +196,10 @@ void TMainForm::buildToolBar() {
         b->setFixedSize(39, 38);
         b->setAutoRaise(true);
         b->setAccessibleName(a->text());
+        // A command without a menu item shows its key where the mouse finds it.
+        if (!a->shortcut().isEmpty())
+            a->setToolTip(a->text() + QStringLiteral(" (") + a->shortcut().toString(QKeySequence::NativeText) +
+                          QLatin1Char(')'));
         b->setFocusPolicy(Qt::NoFocus); // each command also has a menu item or a key
         m_toolBar->addWidget(b);
     };
@@ -262,12 +283,10 @@ void TMainForm::setDataModule(TDM1 *dm) {
     const auto bind = [](DBGrid *grid, Table &table, const QStringList &fields, const QStringList &titles,
                          const QList<int> &widths) {
         QList<int> columns;
-        for (int i = 0; i < fields.size(); ++i) {
-            columns.append(table.fieldIndex(fields[i]));
-            table.setHeaderData(columns.last(), Qt::Horizontal, titles[i]);
-        }
+        for (const QString &field : fields)
+            columns.append(table.fieldIndex(field));
         grid->setRows(&table);
-        grid->setColumns(columns, widths);
+        grid->setColumns(columns, widths, titles);
     };
     bind(DBGrid1, dm->Orvet(),
          {Fields::DATE, Fields::NUMBL, Fields::YEAR, Fields::MOUNTH, Fields::PROBB, Fields::PROBE, Fields::SUMRUB,
@@ -296,6 +315,7 @@ void TMainForm::setDataModule(TDM1 *dm) {
           QStringLiteral("Пробег")},
          {180, 40, 40, 40});
     DBGrid3->setTitlesVisible(false);
+    FrameParts::name(this);
 }
 
 // Pane sizes given before the window is first laid out wait for it: a

@@ -65,6 +65,7 @@ private:
     void openMenuBar();
     QToolBar *paneToolBar(const QStringList &actions, const QList<Image> &images);
     void DateEdit1Change();
+    QString periodInWords() const;
     void handleKey(QObject *source, int key);
     void onFocusWindowChanged();
     void applyPendingPanes();

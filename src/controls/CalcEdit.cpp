@@ -19,6 +19,7 @@ CalcEdit::CalcEdit(QWidget *parent) : QLineEdit(parent) {
     m_button->setCursor(Qt::ArrowCursor);
     m_button->setFocusPolicy(Qt::NoFocus);
     m_button->setToolTip(QStringLiteral("Калькулятор"));
+    m_button->setAccessibleName(m_button->toolTip());
     connect(m_button, &QToolButton::clicked, this, &CalcEdit::showCalculator);
     updateButton();
 

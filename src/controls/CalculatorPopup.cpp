@@ -1,5 +1,7 @@
 #include "controls/CalculatorPopup.h"
 
+#include "controls/ReadOnlyFieldAccessible.h"
+
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -29,45 +31,52 @@ CalculatorPopup::CalculatorPopup(QWidget *parent) : QFrame(parent, Qt::Popup) {
     m_display->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_display->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_display->setMinimumWidth(120);
+    setAccessibleName(QStringLiteral("Калькулятор"));
+    m_display->setAccessibleName(QStringLiteral("Результат"));
+    ReadOnlyFieldAccessible::expose(m_display);
     grid->addWidget(m_display, 0, 0, 1, 4);
 
-    connect(addButton(QStringLiteral("C"), QStringLiteral("calcClear"), 1, 0), &QPushButton::clicked, this,
-            &CalculatorPopup::clearAll);
-    connect(addButton(QStringLiteral("←"), QStringLiteral("calcBack"), 1, 1), &QPushButton::clicked, this,
-            &CalculatorPopup::backspace);
-    connect(addButton(QStringLiteral("±"), QStringLiteral("calcNegate"), 1, 2), &QPushButton::clicked, this,
-            &CalculatorPopup::negate);
+    connect(addButton(QStringLiteral("C"), QStringLiteral("calcClear"), 1, 0, QStringLiteral("Сброс")),
+            &QPushButton::clicked, this, &CalculatorPopup::clearAll);
+    connect(addButton(QStringLiteral("←"), QStringLiteral("calcBack"), 1, 1, QStringLiteral("Стереть цифру")),
+            &QPushButton::clicked, this, &CalculatorPopup::backspace);
+    connect(
+        addButton(QStringLiteral("±"), QStringLiteral("calcNegate"), 1, 2, QStringLiteral("Сменить знак")),
+        &QPushButton::clicked, this, &CalculatorPopup::negate);
     const struct {
         QChar op;
         const char *name;
         int row;
-    } ops[] = {{QLatin1Char('/'), "calcDivide", 1},
-               {QLatin1Char('*'), "calcMultiply", 2},
-               {QLatin1Char('-'), "calcMinus", 3},
-               {QLatin1Char('+'), "calcPlus", 4}};
+        const char *spoken;
+    } ops[] = {{QLatin1Char('/'), "calcDivide", 1, "Разделить"},
+               {QLatin1Char('*'), "calcMultiply", 2, "Умножить"},
+               {QLatin1Char('-'), "calcMinus", 3, "Вычесть"},
+               {QLatin1Char('+'), "calcPlus", 4, "Прибавить"}};
     for (const auto &o : ops) {
         const QChar op = o.op;
-        connect(addButton(QString(op), QLatin1String(o.name), o.row, 3), &QPushButton::clicked, this,
-                [this, op] { operation(op); });
+        connect(addButton(QString(op), QLatin1String(o.name), o.row, 3, QString::fromUtf8(o.spoken)),
+                &QPushButton::clicked, this, [this, op] { operation(op); });
     }
-    for (int d = 1; d <= 9; ++d) {
-        const int row = 4 - (d - 1) / 3;
-        connect(addButton(QString::number(d), QStringLiteral("calc%1").arg(d), row, (d - 1) % 3),
-                &QPushButton::clicked, this, [this, d] { digit(d); });
+    for (int d : {1, 2, 3, 4, 5, 6, 7, 8, 9, 0}) {
+        const int row = d == 0 ? 5 : 4 - (d - 1) / 3;
+        const int column = d == 0 ? 0 : (d - 1) % 3;
+        connect(
+            addButton(QString::number(d), QStringLiteral("calc%1").arg(d), row, column, QString::number(d)),
+            &QPushButton::clicked, this, [this, d] { digit(d); });
     }
-    connect(addButton(QStringLiteral("0"), QStringLiteral("calc0"), 5, 0), &QPushButton::clicked, this,
-            [this] { digit(0); });
-    connect(addButton(QLocale().decimalPoint(), QStringLiteral("calcPoint"), 5, 1), &QPushButton::clicked,
-            this, &CalculatorPopup::decimalPoint);
-    connect(addButton(QStringLiteral("="), QStringLiteral("calcEquals"), 5, 2, 2), &QPushButton::clicked,
-            this, &CalculatorPopup::equals);
+    connect(addButton(QLocale().decimalPoint(), QStringLiteral("calcPoint"), 5, 1,
+                      QStringLiteral("Десятичная запятая")),
+            &QPushButton::clicked, this, &CalculatorPopup::decimalPoint);
+    connect(addButton(QStringLiteral("="), QStringLiteral("calcEquals"), 5, 2, QStringLiteral("Равно"), 2),
+            &QPushButton::clicked, this, &CalculatorPopup::equals);
     showEntry();
 }
 
 QPushButton *CalculatorPopup::addButton(const QString &text, const QString &name, int row, int column,
-                                        int columnSpan) {
+                                        const QString &spoken, int columnSpan) {
     auto *button = new QPushButton(text, this);
     button->setObjectName(name);
+    button->setAccessibleName(spoken);
     // Keys must keep reaching the calculator itself.
     button->setFocusPolicy(Qt::NoFocus);
     button->setAutoDefault(false);

@@ -36,7 +36,9 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    QPushButton *addButton(const QString &text, const QString &name, int row, int column, int columnSpan = 1);
+    // `spoken` is the button's name for a screen reader.
+    QPushButton *addButton(const QString &text, const QString &name, int row, int column,
+                           const QString &spoken, int columnSpan = 1);
     double entryValue() const;
     bool applyPending();
     void showEntry();

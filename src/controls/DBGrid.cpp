@@ -1,6 +1,7 @@
 #include "controls/DBGrid.h"
 
 #include "controls/FontScale.h"
+#include "controls/GridColumns.h"
 #include "controls/GridDelegate.h"
 #include "core/CurrentRowModel.h"
 
@@ -9,7 +10,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-DBGrid::DBGrid(QWidget *parent) : QTableView(parent) {
+DBGrid::DBGrid(QWidget *parent) : QTableView(parent), m_columns(new GridColumns(this)) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -31,36 +32,40 @@ DBGrid::DBGrid(QWidget *parent) : QTableView(parent) {
 
 void DBGrid::setRows(CurrentRowModel *rows) {
     m_rows = rows;
-    setModel(rows);
+    m_columns->setSourceModel(rows);
+    setModel(m_columns);
     connect(rows, &CurrentRowModel::currentRowChanged, this, [this] { followRows(); });
     // A reset may hand the header fresh sections: lay the columns out again.
+    // (Connected after the columns' own connection, so the grid has seen the
+    // reset first.)
     connect(rows, &QAbstractItemModel::modelReset, this, [this] {
         layOutColumns();
         followRows();
     });
     connect(rows, &QAbstractItemModel::rowsInserted, this, [this] { followRows(); });
+    layOutColumns();
     followRows();
 }
 
-void DBGrid::setColumns(const QList<int> &columns, const QList<int> &widths) {
-    m_columns = columns;
+void DBGrid::setColumns(const QList<int> &columns, const QList<int> &widths, const QStringList &titles) {
+    m_columns->setColumns(columns, titles);
     m_widths = widths;
     layOutColumns();
+    followRows();
+}
+
+int DBGrid::columnOf(int field) const {
+    return m_columns->columnOf(field);
+}
+
+QModelIndex DBGrid::cell(int row, int field) const {
+    return m_columns->index(row, columnOf(field));
 }
 
 void DBGrid::layOutColumns() {
-    if (!m_rows || m_columns.isEmpty())
-        return;
-    QHeaderView *h = horizontalHeader();
-    for (int c = 0; c < m_rows->columnCount(); ++c)
-        setColumnHidden(c, !m_columns.contains(c));
-    for (int i = 0; i < m_columns.size(); ++i) {
-        const int c = m_columns[i];
-        if (c < 0)
-            continue;
-        h->moveSection(h->visualIndex(c), i);
-        const int designed = m_widths.value(i);
-        setColumnWidth(c, FontScale::x(designed > 0 ? designed : DefaultColumnWidth));
+    for (int i = 0; i < m_widths.size(); ++i) {
+        const int designed = m_widths[i];
+        setColumnWidth(i, FontScale::x(designed > 0 ? designed : DefaultColumnWidth));
     }
 }
 
@@ -74,7 +79,7 @@ void DBGrid::followRows() {
     m_syncing = true;
     const int row = m_rows->currentRow();
     if (row >= 0) {
-        const QModelIndex idx = model()->index(row, horizontalHeader()->logicalIndex(0));
+        const QModelIndex idx = model()->index(row, 0);
         selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         scrollTo(idx);
     } else {

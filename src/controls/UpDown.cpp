@@ -1,5 +1,8 @@
 #include "controls/UpDown.h"
 
+#include "controls/AccessibleFactory.h"
+
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QToolButton>
@@ -24,12 +27,21 @@ UpDown::UpDown(QWidget *parent)
     setFocusPolicy(Qt::TabFocus);
     connect(m_up, &QToolButton::clicked, this, &UpDown::stepUp);
     connect(m_down, &QToolButton::clicked, this, &UpDown::stepDown);
+    AccessibleFactory::renew(this);
 }
 
 void UpDown::setRange(int min, int max) {
     m_min = min;
     m_max = max;
     m_position = qBound(min, m_position, max);
+}
+
+void UpDown::setValueText(const QString &text) {
+    if (text == m_valueText)
+        return;
+    m_valueText = text;
+    QAccessibleValueChangeEvent event(this, text);
+    QAccessible::updateAccessibility(&event);
 }
 
 void UpDown::step(int direction) {

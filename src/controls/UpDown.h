@@ -15,6 +15,12 @@ public:
     void setRange(int min, int max);
     void setPosition(int position) { m_position = qBound(m_min, position, m_max); }
     int position() const { return m_position; }
+    int minimum() const { return m_min; }
+    int maximum() const { return m_max; }
+    // What the position stands for, in words: a screen reader reads it as
+    // the control's value.
+    void setValueText(const QString &text);
+    QString valueText() const { return m_valueText; }
 
 public slots:
     void stepUp() { step(+1); }
@@ -38,4 +44,5 @@ private:
     int m_min = 0;
     int m_max = 1000;
     int m_position = 500;
+    QString m_valueText;
 };

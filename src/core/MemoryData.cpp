@@ -186,12 +186,6 @@ QVariant MemoryData::data(const QModelIndex &index, int role) const {
     }
 }
 
-QVariant MemoryData::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < FieldCount)
-        return fieldName(section);
-    return QAbstractTableModel::headerData(section, orientation, role);
-}
-
 Qt::ItemFlags MemoryData::flags(const QModelIndex &index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;

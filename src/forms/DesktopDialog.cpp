@@ -1,10 +1,13 @@
 #include "forms/DesktopDialog.h"
 
+#include "controls/FrameParts.h"
+
 #include <QScreen>
 
 void DesktopDialog::setVisible(bool visible) {
     if (visible && !isVisible()) {
         placeBeforeShow();
+        FrameParts::name(this);
         // With no focus widget the window gives the focus to its first
         // control when it becomes active, as at its first showing.
         if (QWidget *first = firstControl())

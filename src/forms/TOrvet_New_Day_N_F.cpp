@@ -1,6 +1,7 @@
 #include "forms/TOrvet_New_Day_N_F.h"
 
 #include "controls/CalcEdit.h"
+#include "controls/ReadOnlyFieldAccessible.h"
 #include "controls/TabOrder.h"
 #include "controls/TFillComboBox.h"
 #include "controls/TimeEdit.h"
@@ -93,6 +94,10 @@ void TOrvet_New_Day_N_F::layOut() {
     g.place(BitBtn1, QRect(224, 128, 75, 24));
     g.place(BitBtn2, QRect(304, 128, 75, 24));
     g.apply();
+    // The readings are shown, not typed: a screen reader reads the caption
+    // and the value.
+    ReadOnlyFieldAccessible::expose(Panel1);
+    ReadOnlyFieldAccessible::expose(Panel2);
 
     TabOrder::chain({Edit1, CheckBox1, FillComboBox1, MaskEdit1, MaskEdit2, CalcEdit1, CalcEdit2, Panel1,
                      Panel2, BitBtn1, BitBtn2});

@@ -179,11 +179,16 @@ QWidget *TOrvet_New_F::buildDays() {
     DBGrid1->setAccessibleName(GroupBox2->title());
     DBGrid1->setRows(MemoryData1);
     // The day, the trip, the times, the readings, the distance and the fuel;
-    // the readings take the grid's default width. No titles, and a value too
-    // wide for its column shows as much as fits from its start.
+    // the readings take the grid's default width. No title row (the titles
+    // are for screen readers), and a value too wide for its column shows as
+    // much as fits from its start.
     using M = MemoryData;
     DBGrid1->setColumns({M::Chislo, M::Poezdka, M::VROUT, M::VRIN, M::ProbOut, M::ProbIN, M::Prob, M::Rashod},
-                        {40, 160, 40, 40, 0, 0, 40, 40});
+                        {40, 160, 40, 40, 0, 0, 40, 40},
+                        {QStringLiteral("Число"), QStringLiteral("Поездка"), QStringLiteral("Время выезда"),
+                         QStringLiteral("Время приезда"), QStringLiteral("Пробег на начало"),
+                         QStringLiteral("Пробег на конец"), QStringLiteral("Дистанция"),
+                         QStringLiteral("Расход бензина")});
     DBGrid1->setTitlesVisible(false);
     DBGrid1->setElide(false);
     box->addWidget(DBGrid1, 1);

@@ -50,3 +50,17 @@ QString ReportLines::oneLine(const QString &text) {
     s.replace(QLatin1Char('\t'), QLatin1Char(' '));
     return s.trimmed();
 }
+
+QString ReportLines::reading(const ReportPage &page) {
+    QStringList lines;
+    for (const ReportLine &line : of(page)) {
+        QStringList cells;
+        for (const ReportItem *cell : line.cells) {
+            const QString text = oneLine(cell->text);
+            if (!text.isEmpty())
+                cells.append(text);
+        }
+        lines.append(cells.join(QLatin1Char(' ')));
+    }
+    return lines.join(QLatin1Char('\n'));
+}

@@ -17,4 +17,7 @@ public:
     static QList<ReportLine> of(const ReportPage &page);
     // The text on one line: breaks and tabs become spaces, ends trimmed.
     static QString oneLine(const QString &text);
+    // The page as a screen reader reads it: its lines, the non-blank cells
+    // of each separated by spaces.
+    static QString reading(const ReportPage &page);
 };

@@ -1,11 +1,15 @@
 #include "report/ReportPageView.h"
 
+#include "report/ReportPageViewAccessible.h"
 #include "report/ReportRenderer.h"
+
+#include <QAccessible>
 
 #include <QPaintEvent>
 #include <QPainter>
 
 ReportPageView::ReportPageView(QWidget *parent) : QWidget(parent) {
+    ReportPageViewAccessible::install();
     setBackgroundRole(QPalette::Dark);
     setAutoFillBackground(true);
 }
@@ -16,6 +20,9 @@ void ReportPageView::setReport(const PreparedReport *report) {
     m_highlightItem = -1;
     resize(sizeHint());
     update();
+    // Other pages: a screen reader reads the tree again.
+    QAccessibleEvent event(this, QAccessible::ObjectReorder);
+    QAccessible::updateAccessibility(&event);
 }
 
 double ReportPageView::pixelsPerMm() const {

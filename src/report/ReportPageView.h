@@ -12,6 +12,7 @@ public:
     explicit ReportPageView(QWidget *parent = nullptr);
 
     void setReport(const PreparedReport *report);
+    const PreparedReport *report() const { return m_report; }
     // 1.0 shows the page at its real size on the screen.
     void setZoom(double zoom);
     double zoom() const { return m_zoom; }

@@ -53,6 +53,7 @@ ReportPreview::ReportPreview(const PreparedReport &report, QWidget *parent)
     m_findEdit = new QLineEdit(m_buttonRow);
     m_findEdit->setObjectName(QStringLiteral("findEdit"));
     m_findEdit->setPlaceholderText(QStringLiteral("Текст для поиска"));
+    m_findEdit->setAccessibleName(m_findEdit->placeholderText());
     m_findEdit->setMaximumWidth(200);
     m_findEdit->hide();
     row->addWidget(m_findEdit);
@@ -69,6 +70,7 @@ ReportPreview::ReportPreview(const PreparedReport &report, QWidget *parent)
     m_scroll->setBackgroundRole(QPalette::Dark);
     m_scroll->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     m_scroll->setWidget(m_view);
+    m_scroll->setAccessibleName(QStringLiteral("Страницы"));
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

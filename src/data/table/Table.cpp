@@ -14,8 +14,6 @@
 Table::Table(Database &db, const QString &fileName, const QString &tableName, const FieldList &fields,
              QObject *parent)
     : CurrentRowModel(parent), m_db(&db), m_fileName(fileName), m_tableName(tableName), m_fields(fields) {
-    for (const FieldDef &f : m_fields)
-        m_titles.append(f.name);
     db.registerTable(this);
 }
 
@@ -654,19 +652,4 @@ QVariant Table::data(const QModelIndex &index, int role) const {
     default:
         return v.toString();
     }
-}
-
-QVariant Table::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < m_titles.size())
-        return m_titles[section];
-    return QAbstractTableModel::headerData(section, orientation, role);
-}
-
-bool Table::setHeaderData(int section, Qt::Orientation orientation, const QVariant &value, int role) {
-    if (orientation != Qt::Horizontal || section < 0 || section >= m_titles.size() ||
-        (role != Qt::EditRole && role != Qt::DisplayRole))
-        return false;
-    m_titles[section] = value.toString();
-    emit headerDataChanged(orientation, section, section);
-    return true;
 }

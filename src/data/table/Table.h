@@ -85,9 +85,6 @@ public:
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
-    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant &value,
-                       int role = Qt::EditRole) override;
 
 private:
     Database &db() const;
@@ -141,5 +138,4 @@ private:
 
     int m_disabled = 0;
     bool m_resetPending = false;
-    QStringList m_titles;
 };
