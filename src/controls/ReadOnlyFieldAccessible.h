@@ -17,6 +17,7 @@ public:
     static bool exposed(const QObject *object);
 
     QAccessible::State state() const override;
+    using PlainAccessibleText::text; // the text interface's own, by offsets
     QString text(QAccessible::Text t) const override;
     void *interface_cast(QAccessible::InterfaceType t) override;
     QString plainText() const override;

@@ -15,6 +15,7 @@ class UpDownAccessible : public QAccessibleWidget,
 public:
     explicit UpDownAccessible(UpDown *upDown);
 
+    using PlainAccessibleText::text; // the text interface's own, by offsets
     QString text(QAccessible::Text t) const override;
     void *interface_cast(QAccessible::InterfaceType t) override;
 

@@ -22,6 +22,7 @@ public:
     QAccessibleInterface *child(int) const override { return nullptr; }
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    using PlainAccessibleText::text; // the text interface's own, by offsets
     QString text(QAccessible::Text t) const override;
     void setText(QAccessible::Text, const QString &) override {}
     QRect rect() const override;
