@@ -146,10 +146,12 @@ void TMainForm::buildLayout() {
         w->installEventFilter(this);
     TabOrder::chain({DBGrid1, DateEdit1, DateEdit2, UpDown1, DBGrid2, DBGrid3});
     connect(UpDown1, &UpDown::clicked, this, &TMainForm::UpDown1Click);
-    connect(DateEdit1, &QDateEdit::dateChanged, this, [this] { DateEdit1Change(); });
-    connect(DateEdit2, &QDateEdit::dateChanged, this, [this] { DateEdit1Change(); });
-    for (QDateEdit *e : {DateEdit1, DateEdit2})
-        connect(e, &QDateEdit::dateChanged, this, [this] { UpDown1->setValueText(periodInWords()); });
+    for (QDateEdit *e : {DateEdit1, DateEdit2}) {
+        connect(e, &QDateEdit::dateChanged, this, [this] {
+            UpDown1->setValueText(periodInWords());
+            DateEdit1Change();
+        });
+    }
     UpDown1->setValueText(periodInWords());
 }
 

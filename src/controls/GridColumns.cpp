@@ -88,8 +88,9 @@ void GridColumns::forwardDataChanged(const QModelIndex &topLeft, const QModelInd
         const int s = sourceColumn(c);
         if (s < topLeft.column() || s > bottomRight.column())
             continue;
-        first = first < 0 ? c : qMin(first, c);
-        last = qMax(last, c);
+        if (first < 0)
+            first = c;
+        last = c;
     }
     if (first >= 0)
         emit dataChanged(index(topLeft.row(), first), index(bottomRight.row(), last), roles);

@@ -18,7 +18,6 @@ public:
     void setColumns(const QList<int> &columns, const QStringList &titles);
     // The shown column of a source column, -1 when it is not shown.
     int columnOf(int sourceColumn) const;
-    QStringList titles() const { return m_titles; }
 
     QModelIndex index(int row, int column, const QModelIndex &parent = QModelIndex()) const override;
     QModelIndex parent(const QModelIndex &) const override { return {}; }

@@ -43,13 +43,9 @@ QVariant UpDownAccessible::currentValue() const {
 // A value set from outside moves step by step, so the owner follows each
 // step as it follows the keys.
 void UpDownAccessible::setCurrentValue(const QVariant &value) {
-    const int target = value.toInt();
-    for (int guard = 0; upDown()->position() != target && guard < 2000; ++guard) {
-        const int before = upDown()->position();
-        target > before ? upDown()->stepUp() : upDown()->stepDown();
-        if (upDown()->position() == before)
-            break;
-    }
+    const int target = qBound(upDown()->minimum(), value.toInt(), upDown()->maximum());
+    while (upDown()->position() != target)
+        target > upDown()->position() ? upDown()->stepUp() : upDown()->stepDown();
 }
 
 QVariant UpDownAccessible::maximumValue() const {

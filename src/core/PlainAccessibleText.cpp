@@ -21,27 +21,10 @@ QPair<int, int> boundaryAround(const QString &text, int offset, QTextBoundaryFin
     const int end = int(finder.toNextBoundary());
     return {start, end < 0 ? int(text.size()) : end};
 }
-} // namespace
 
-void PlainAccessibleText::selection(int, int *startOffset, int *endOffset) const {
-    *startOffset = *endOffset = 0;
-}
-
-QString PlainAccessibleText::text(int startOffset, int endOffset) const {
-    const QString all = plainText();
-    if (endOffset < 0 || endOffset > all.size())
-        endOffset = int(all.size());
-    return startOffset < 0 || startOffset >= endOffset ? QString()
-                                                       : all.mid(startOffset, endOffset - startOffset);
-}
-
-QString PlainAccessibleText::attributes(int offset, int *startOffset, int *endOffset) const {
-    *startOffset = *endOffset = offset;
-    return {};
-}
-
-QString PlainAccessibleText::pieceAt(const QString &text, int offset, QAccessible::TextBoundaryType boundary,
-                                     int *startOffset, int *endOffset) {
+// The piece of `text` around `offset` that a step of `boundary` covers.
+QString pieceAt(const QString &text, int offset, QAccessible::TextBoundaryType boundary, int *startOffset,
+                int *endOffset) {
     *startOffset = *endOffset = -1;
     if (offset < 0 || offset > text.size() || text.isEmpty())
         return {};
@@ -68,6 +51,24 @@ QString PlainAccessibleText::pieceAt(const QString &text, int offset, QAccessibl
     *startOffset = piece.first;
     *endOffset = piece.second;
     return text.mid(piece.first, piece.second - piece.first);
+}
+} // namespace
+
+void PlainAccessibleText::selection(int, int *startOffset, int *endOffset) const {
+    *startOffset = *endOffset = 0;
+}
+
+QString PlainAccessibleText::text(int startOffset, int endOffset) const {
+    const QString all = plainText();
+    if (endOffset < 0 || endOffset > all.size())
+        endOffset = int(all.size());
+    return startOffset < 0 || startOffset >= endOffset ? QString()
+                                                       : all.mid(startOffset, endOffset - startOffset);
+}
+
+QString PlainAccessibleText::attributes(int offset, int *startOffset, int *endOffset) const {
+    *startOffset = *endOffset = offset;
+    return {};
 }
 
 QString PlainAccessibleText::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType,

@@ -33,8 +33,4 @@ public:
     int offsetAtPoint(const QPoint &) const override { return -1; }
     void scrollToSubstring(int, int) override {}
     QString attributes(int offset, int *startOffset, int *endOffset) const override;
-
-    // The piece of `text` around `offset` that a step of `boundary` covers.
-    static QString pieceAt(const QString &text, int offset, QAccessible::TextBoundaryType boundary,
-                           int *startOffset, int *endOffset);
 };

@@ -8,19 +8,16 @@ columns, the readings of the day editor and the text of the print preview.
 Keys are pressed through xdotool, as a person presses them.
 """
 import argparse
-import datetime
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 
 if "DBUS_SESSION_BUS_ADDRESS" not in os.environ:
     # A session bus of its own, gone with the test.
     os.execvp("dbus-run-session", ["dbus-run-session", "--", sys.executable, *sys.argv])
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop_test import Desktop, Failure, Program, check, previous_month, prepare, wait_until  # noqa: E402
+from desktop_test import TOOLS, Failure, Program, check, run_session, wait_until  # noqa: E402
 
 import pyatspi  # noqa: E402
 
@@ -136,48 +133,25 @@ def the_preview(d, program):
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--program", required=True)
-    args = parser.parse_args()
-    args.program = os.path.abspath(args.program)
+    binary = os.path.abspath(parser.parse_args().program)
     launcher = "/usr/libexec/at-spi-bus-launcher"
-    missing = [t for t in ("Xvfb", "openbox", "xdotool", "xprop", launcher) if not shutil.which(t)]
-    if missing:
-        print("missing tools (scripts/test installs them): " + ", ".join(missing))
+    if not os.access(launcher, os.X_OK):
+        print(f"missing {launcher} (scripts/test installs at-spi2-core)")
         return 1
     os.environ["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
     bus = subprocess.Popen([launcher, "--launch-immediately"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    work = tempfile.mkdtemp(prefix="orvet-atspi-")
-    data, config = os.path.join(work, "data"), os.path.join(work, "config")
-    os.makedirs(data)
-    os.makedirs(config)
-    month = previous_month(datetime.date.today())
-    failures = []
+
+    def checks(d, data, config, month, attempt):
+        with Program(d, binary, data, config) as program:
+            # A window left open by a failed check would mislead the next one.
+            attempt("the period", lambda: the_period(d, program, month)) and \
+                attempt("the days", lambda: the_days(d, program)) and \
+                attempt("the preview", lambda: the_preview(d, program))
+
     try:
-        with Desktop() as d:
-            with Program(d, args.program, data, config):
-                pass  # the first start makes the tables
-            prepare(data, config, month)
-            with Program(d, args.program, data, config) as program:
-                for name, step in (("the period", lambda: the_period(d, program, month)),
-                                   ("the days", lambda: the_days(d, program)),
-                                   ("the preview", lambda: the_preview(d, program))):
-                    try:
-                        step()
-                        print(f"PASS {name}")
-                    except Failure as e:
-                        failures.append(name)
-                        print(f"FAIL {name}: {e}")
-                        break  # a window left open would mislead the next step
-    except Failure as e:
-        failures.append(str(e))
-        print(f"FAIL {e}")
+        return run_session(binary, TOOLS, checks)
     finally:
         bus.terminate()
-        if failures:
-            log = os.path.join(config, "program.log")
-            if os.path.exists(log):
-                print(open(log, errors="replace").read()[-3000:])
-        shutil.rmtree(work, ignore_errors=True)
-    return 1 if failures else 0
 
 
 if __name__ == "__main__":

@@ -213,12 +213,12 @@ def enter_after_click_on_command_button(d, program, data, month):
     check(trip == ("" if weekday else "Офис"), f"the click did not mark the last day (its trip is {trip!r})")
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--program", required=True)
-    args = parser.parse_args()
-    args.program = os.path.abspath(args.program)
-    missing = [t for t in TOOLS if not shutil.which(t)]
+def run_session(binary, tools, checks):
+    """Runs `checks(desktop, data, config, month, attempt)` on a desktop of its
+    own, in throw-away data and settings folders prepared for the previous
+    month; `attempt(name, step)` runs one named check and tells whether it
+    passed. On a failure the program's log is printed. Returns the exit code."""
+    missing = [t for t in tools if not shutil.which(t)]
     if missing:
         print("missing tools (scripts/test installs them): " + ", ".join(missing))
         return 1
@@ -233,42 +233,18 @@ def main():
         try:
             step()
             print(f"PASS {name}")
+            return True
         except Failure as e:
             failures.append(name)
             print(f"FAIL {name}: {e}")
+            return False
 
     try:
         with Desktop() as d:
-            with Program(d, args.program, data, config):
+            with Program(d, binary, data, config):
                 pass  # the first start makes the tables
             prepare(data, config, month)
-            with Program(d, args.program, data, config) as program:
-                attempt("receipt dates typed with dots", lambda: receipt_dates_typed_with_dots(d, program, data))
-                attempt("Enter after Tab crossed Cancel", lambda: enter_after_tab_crosses_cancel(d, program, data))
-                attempt("Enter after a click on a command button",
-                        lambda: enter_after_click_on_command_button(d, program, data, month))
-                d.xdo("windowmove", program.main, "150", "120")
-                d.xdo("windowsize", program.main, "900", "560")
-                editor = program.new_waybill()
-                d.xdo("windowmove", editor, "210", "90")
-                d.xdo("windowsize", editor, "760", "520")
-                time.sleep(0.3)
-                placed = {"main": d.client(program.main), "editor": d.client(editor)}
-                d.keys("Escape")
-                d.gone(editor, "Esc to close the editor")
-            for start in range(1, 4):
-                def same_place():
-                    with Program(d, args.program, data, config) as again:
-                        main_now = d.client(again.main)
-                        check(main_now == placed["main"],
-                              f"start {start}: main window at {main_now}, left at {placed['main']}")
-                        editor = again.new_waybill()
-                        editor_now = d.client(editor)
-                        d.keys("Escape")
-                        d.gone(editor, "Esc to close the editor")
-                        check(editor_now == placed["editor"],
-                              f"start {start}: editor at {editor_now}, left at {placed['editor']}")
-                attempt(f"windows in place after restart {start}", same_place)
+            checks(d, data, config, month, attempt)
     except Failure as e:
         failures.append(str(e))
         print(f"FAIL {e}")
@@ -279,6 +255,44 @@ def main():
                 print(open(log, errors="replace").read()[-3000:])
         shutil.rmtree(work, ignore_errors=True)
     return 1 if failures else 0
+
+
+def checks(d, binary, data, config, month, attempt):
+    with Program(d, binary, data, config) as program:
+        attempt("receipt dates typed with dots", lambda: receipt_dates_typed_with_dots(d, program, data))
+        attempt("Enter after Tab crossed Cancel", lambda: enter_after_tab_crosses_cancel(d, program, data))
+        attempt("Enter after a click on a command button",
+                lambda: enter_after_click_on_command_button(d, program, data, month))
+        d.xdo("windowmove", program.main, "150", "120")
+        d.xdo("windowsize", program.main, "900", "560")
+        editor = program.new_waybill()
+        d.xdo("windowmove", editor, "210", "90")
+        d.xdo("windowsize", editor, "760", "520")
+        time.sleep(0.3)
+        placed = {"main": d.client(program.main), "editor": d.client(editor)}
+        d.keys("Escape")
+        d.gone(editor, "Esc to close the editor")
+    for start in range(1, 4):
+        def same_place():
+            with Program(d, binary, data, config) as again:
+                main_now = d.client(again.main)
+                check(main_now == placed["main"],
+                      f"start {start}: main window at {main_now}, left at {placed['main']}")
+                editor = again.new_waybill()
+                editor_now = d.client(editor)
+                d.keys("Escape")
+                d.gone(editor, "Esc to close the editor")
+                check(editor_now == placed["editor"],
+                      f"start {start}: editor at {editor_now}, left at {placed['editor']}")
+        attempt(f"windows in place after restart {start}", same_place)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--program", required=True)
+    binary = os.path.abspath(parser.parse_args().program)
+    return run_session(binary, TOOLS, lambda d, data, config, month, attempt:
+                       checks(d, binary, data, config, month, attempt))
 
 
 if __name__ == "__main__":
