@@ -117,10 +117,11 @@ private slots:
         QVERIFY(!dm.Chesks().isOpen());
         QVERIFY(!dm.LPoezd().isOpen()); // after the failing one: closed
         QCOMPARE(QFileInfo(d.file(QStringLiteral("Chesks.db"))).size(), qint64(57 + 2000)); // untouched
-        // A closed table reads as empty and refuses writes with a clear message.
-        QVERIFY(dm.Chesks().isEmpty());
+        // Its list shows nothing; reading and writing it are errors.
+        QCOMPARE(dm.Chesks().rowCount(), 0);
+        QVERIFY(!ErrorBoundary::guarded([&] { dm.Chesks().isEmpty(); }));
         QVERIFY(!ErrorBoundary::guarded([&] { dm.Chesks().insertRecord({{}, QDate(2024, 1, 1), 1, 1}); }));
-        QVERIFY(host.errors.last().contains(QStringLiteral("Chesks.db")));
+        QVERIFY(host.errors.last().contains(QStringLiteral("closed dataset")));
     }
 
     void tableMissingAColumn() {

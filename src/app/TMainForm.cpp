@@ -441,6 +441,18 @@ void TMainForm::setVisible(bool visible) {
     QMainWindow::setVisible(visible);
 }
 
+void TMainForm::bringToFront() {
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    if (QWidget *dialog = QApplication::activeModalWidget()) {
+        dialog->raise();
+        dialog->activateWindow();
+    }
+}
+
 void TMainForm::showEvent(QShowEvent *event) {
     if (!m_firstShown) {
         m_firstShown = true;

@@ -53,6 +53,10 @@ public:
 
     void setVisible(bool visible) override;
 
+    // Another start of the program asked for this copy: its window comes to
+    // the front as it was left, an open dialog on top of it.
+    void bringToFront();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

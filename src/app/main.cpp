@@ -1,11 +1,15 @@
 #include "app/AppForms.h"
 #include "app/LeanStyle.h"
+#include "app/SingleInstance.h"
 #include "app/TMainForm.h"
 #include "app/ToolkitTexts.h"
 #include "controls/BakedIcon.h"
+#include "core/DialogHost.h"
 #include "data/TDM1.h"
+#include "settings/IniFile.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTimer>
 #include <cstdlib>
 
@@ -19,6 +23,18 @@ int main(int argc, char *argv[]) {
     QApplication::setWindowIcon(BakedIcon::icon(QStringLiteral("orvet")));
     ToolkitTexts::install();
 
+    // One copy per user: a second start shows the running one and ends.
+    SingleInstance instance(QFileInfo(IniFile::defaultPath()).absolutePath());
+    switch (instance.claim()) {
+    case SingleInstance::Claim::Only:
+        break;
+    case SingleInstance::Claim::Raised:
+        return 0;
+    case SingleInstance::Claim::Unanswered:
+        DialogHost::instance().showMessage(QStringLiteral("Программа «Путевые листы» уже запущена."));
+        return 0;
+    }
+
     // Created in this order, hidden; the data module opens the tables and
     // reads the settings while it is created. The dialogs come with the
     // first command that shows one.
@@ -26,6 +42,7 @@ int main(int argc, char *argv[]) {
     TDM1 dm;
     AppForms forms(dm, &mainForm);
     mainForm.setDataModule(&dm);
+    QObject::connect(&instance, &SingleInstance::activationRequested, &mainForm, &TMainForm::bringToFront);
 
     mainForm.show();
 #ifdef ORVET_QUIT_AFTER_SHOW

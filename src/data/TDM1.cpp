@@ -95,14 +95,19 @@ void TDM1::openTables() {
         if (!t->exists())
             t->create();
     m_check = std::make_unique<TableFileCheck>(m_db.directory());
+    m_db.watchWrites([this] { m_check->beforeWrite(); }, [this] { m_check->afterWrite(); });
     bool lookedOver = false;
     for (Table *t : all) {
-        t->open();
         try {
+            t->open();
             m_check->verify(m_db, *t);
             lookedOver = lookedOver || m_check->lastLookedOver();
         } catch (const OrvetError &) {
-            t->close(); // no list may read a damaged file
+            // No list may read a damaged file, no command may take a table
+            // that did not open for an empty one, and no commit may write
+            // into its file.
+            t->close();
+            m_db.release(t->fileName());
             m_check->remember(all);
             throw;
         }

@@ -5,7 +5,8 @@ Starts its own Xvfb and openbox, runs the built program in a throw-away data
 folder and settings folder, and presses real keys (XTEST, through xdotool),
 as a person at the desktop does. It checks what only a desktop shows: which
 button Enter presses in the waybill editor, where windows come back after a
-restart, and what a date typed with dots becomes. Everything else is left to
+restart, what a date typed with dots becomes, and that a second start brings
+the running copy to the front. Everything else is left to
 the offscreen suites.
 """
 import argparse
@@ -116,9 +117,10 @@ class Program:
         self.desktop, self.binary, self.data, self.config = desktop, binary, data, config
 
     def __enter__(self):
-        env = dict(self.desktop.env, XDG_CONFIG_HOME=self.config, LANG="ru_RU.UTF-8", LC_ALL="")
+        self.env = dict(self.desktop.env, XDG_CONFIG_HOME=self.config, LANG="ru_RU.UTF-8", LC_ALL="")
         self.log = open(os.path.join(self.config, "program.log"), "ab")
-        self.process = subprocess.Popen([self.binary], cwd=self.data, env=env, stdout=self.log, stderr=self.log)
+        self.process = subprocess.Popen([self.binary], cwd=self.data, env=self.env, stdout=self.log,
+                                        stderr=self.log)
         self.main = self.desktop.window("Путевые листы")
         time.sleep(0.5)
         return self
@@ -213,6 +215,36 @@ def enter_after_click_on_command_button(d, program, data, month):
     check(trip == ("" if weekday else "Офис"), f"the click did not mark the last day (its trip is {trip!r})")
 
 
+def second_start_shows_the_running_copy(d, program):
+    """A second start (the launcher clicked twice) ends at once and brings the
+    minimised running copy back to the front."""
+    d.xdo("windowminimize", "--sync", program.main)
+    wait_until("the window to be minimised", lambda: program.main not in d.windows(), 5)
+    second = subprocess.Popen([program.binary], cwd=program.data, env=program.env, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL)
+    try:
+        code = second.wait(timeout=20)
+    except subprocess.TimeoutExpired:
+        second.kill()
+        second.wait()
+        raise Failure("the second start ran on beside the first")
+    check(code == 0, f"the second start ended with {code}")
+    check(program.process.poll() is None, "the running copy ended")
+    wait_until("the running copy to come to the front",
+               lambda: d.run(["xdotool", "getactivewindow"], check=False).decode().strip() == program.main, 5)
+
+
+def a_killed_copy_leaves_no_lock(d, binary, data, config):
+    """kill -9 leaves the lock file behind; the next start takes it over."""
+    killed = Program(d, binary, data, config).__enter__()
+    killed.process.kill()
+    killed.process.wait()
+    killed.log.close()
+    d.gone(killed.main, "the killed copy's window to go")
+    with Program(d, binary, data, config):
+        pass
+
+
 def run_session(binary, tools, checks):
     """Runs `checks(desktop, data, config, month, attempt)` on a desktop of its
     own, in throw-away data and settings folders prepared for the previous
@@ -263,6 +295,7 @@ def checks(d, binary, data, config, month, attempt):
         attempt("Enter after Tab crossed Cancel", lambda: enter_after_tab_crosses_cancel(d, program, data))
         attempt("Enter after a click on a command button",
                 lambda: enter_after_click_on_command_button(d, program, data, month))
+        attempt("a second start shows the running copy", lambda: second_start_shows_the_running_copy(d, program))
         d.xdo("windowmove", program.main, "150", "120")
         d.xdo("windowsize", program.main, "900", "560")
         editor = program.new_waybill()
@@ -285,6 +318,7 @@ def checks(d, binary, data, config, month, attempt):
                 check(editor_now == placed["editor"],
                       f"start {start}: editor at {editor_now}, left at {placed['editor']}")
         attempt(f"windows in place after restart {start}", same_place)
+    attempt("a killed copy leaves no lock", lambda: a_killed_copy_leaves_no_lock(d, binary, data, config))
 
 
 def main():

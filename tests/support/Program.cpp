@@ -1,6 +1,7 @@
 #include "Program.h"
 
 #include "core/MemoryData.h"
+#include "core/Names.h"
 #include "data/table/Table.h"
 #include "forms/TOrvet_New_F.h"
 
@@ -43,6 +44,40 @@ void Program::setNorm(double norm, bool winter) {
 void Program::setPeriod(int year, int month) {
     const QDate from(year, month, 1);
     dm.setPeriod(from, from.addMonths(1).addDays(-1));
+}
+
+static void confirmEditor(ScriptedDialogHost &host) {
+    host.expectDialog([](QDialog *d) {
+        static_cast<TOrvet_New_F *>(d)->BitBtn1Click();
+        return int(QDialog::Accepted);
+    });
+}
+
+static bool finished(ScriptedDialogHost &host) {
+    const bool ok = host.errors.isEmpty() && host.pendingDialogs() == 0;
+    host.forgetScripts();
+    return ok;
+}
+
+bool Program::storeNew(int year, int month) {
+    setPeriod(year, month);
+    confirmEditor(host);
+    dm.execute(Actions::New_Orvet);
+    return finished(host);
+}
+
+bool Program::replaceLast() {
+    dm.Orvet().last();
+    confirmEditor(host);
+    dm.execute(Actions::New_Orvet_Edit);
+    return finished(host);
+}
+
+bool Program::deleteLast() {
+    dm.Orvet().last();
+    host.answerConfirm(true);
+    dm.execute(Actions::New_Orvet_Del);
+    return finished(host);
 }
 
 int *Program::count(const QString &action) {

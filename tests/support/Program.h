@@ -52,6 +52,11 @@ public:
     void setNorm(double norm, bool winter = false);
     // The main window's period: one whole month.
     void setPeriod(int year, int month);
+    // The waybill commands as a user gives them, the editor confirmed with
+    // Ok and deletion with Yes; each true when it ended without an error.
+    bool storeNew(int year, int month);
+    bool replaceLast();
+    bool deleteLast();
     // Counts how often a command runs instead of doing its work.
     int *count(const QString &action);
 

@@ -26,6 +26,11 @@ public:
     void showError(const QString &text) override { errors.append(errorText(text)); }
 
     int pendingDialogs() const { return int(m_dialogs.size()); }
+    // Drops what a command that failed early left unused.
+    void forgetScripts() {
+        m_dialogs.clear();
+        m_answers.clear();
+    }
 
     QStringList messages;
     QStringList errors;

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QSaveFile>
 
@@ -62,7 +63,9 @@ QString PrintCommand::dateAkt(const QDate &firstDay) {
 
 void PrintCommand::installDefaultTemplate(const QString &directory) {
     const QString path = QDir(directory).absoluteFilePath(TemplateFile);
-    if (QFile::exists(path))
+    // A link, even one pointing nowhere, is the user's: writing through it
+    // would put a file wherever it points.
+    if (QFile::exists(path) || QFileInfo(path).isSymLink())
         return;
     QFile bundled(QStringLiteral(":/") + TemplateFile);
     if (bundled.open(QIODevice::ReadOnly)) {

@@ -74,6 +74,15 @@ QString Database::schemaFor(const QString &fileName) {
     return schema;
 }
 
+void Database::release(const QString &fileName) {
+    const QString schema = QFileInfo(fileName).completeBaseName();
+    if (fileName == m_mainFile || !m_attached.contains(schema) || m_inTransaction)
+        return;
+    QSqlQuery q(m_db);
+    if (q.exec(QStringLiteral("DETACH DATABASE \"%1\"").arg(schema)))
+        m_attached.removeAll(schema);
+}
+
 QSqlQuery Database::exec(const QString &sql, const QVariantList &binds) {
     if (!m_db.isValid() || !m_db.isOpen())
         failWith(QStringLiteral("Таблицы не открыты"), QString());
@@ -88,27 +97,56 @@ QSqlQuery Database::exec(const QString &sql, const QVariantList &binds) {
     return q;
 }
 
+QSqlQuery Database::write(const QString &sql, const QVariantList &binds) {
+    if (m_inTransaction)
+        return exec(sql, binds);
+    if (m_beforeWrite)
+        m_beforeWrite();
+    struct After {
+        const std::function<void()> &done;
+        ~After() {
+            if (done)
+                done();
+        }
+    } after{m_afterWrite}; // a failed write may have written all the same
+    return exec(sql, binds);
+}
+
+void Database::watchWrites(std::function<void()> before, std::function<void()> after) {
+    m_beforeWrite = std::move(before);
+    m_afterWrite = std::move(after);
+}
+
 void Database::begin() {
     if (m_inTransaction)
         failWith(QStringLiteral("Запись уже начата"), QString());
     exec(QStringLiteral("BEGIN IMMEDIATE"));
     m_inTransaction = true;
+    if (m_beforeWrite)
+        m_beforeWrite();
 }
 
 void Database::commit() {
     exec(QStringLiteral("COMMIT"));
     m_inTransaction = false;
+    if (m_afterWrite)
+        m_afterWrite();
     // Nothing to read again: every table written in the transaction marked
     // itself stale as it was written, and what was read meanwhile already
     // saw the transaction's own rows. Only a rollback takes rows away.
 }
 
 void Database::rollback() {
+    const bool wasWriting = m_inTransaction;
     m_inTransaction = false;
     if (m_db.isValid() && m_db.isOpen()) {
         QSqlQuery q(m_db);
         q.exec(QStringLiteral("ROLLBACK")); // fails harmlessly when SQLite already rolled back
     }
+    // Pages spilled before the rollback were written and put back: the
+    // program's own change too.
+    if (wasWriting && m_afterWrite)
+        m_afterWrite();
     for (Table *t : std::as_const(m_tables))
         t->invalidate();
 }

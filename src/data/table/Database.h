@@ -5,6 +5,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
+#include <functional>
 
 class Table;
 
@@ -24,8 +25,20 @@ public:
     // The schema name under which a file is reached; attaches it when needed.
     QString schemaFor(const QString &fileName);
 
+    // Lets go of a file whose table did not open: no transaction may
+    // touch it then, since a commit writes even an empty file it locked.
+    void release(const QString &fileName);
+
     // Runs one statement with bound values; throws OrvetError on failure.
     QSqlQuery exec(const QString &sql, const QVariantList &binds = {});
+    // The same for a statement that writes: outside a transaction it is a
+    // write of its own, told to the write watch like a transaction.
+    QSqlQuery write(const QString &sql, const QVariantList &binds = {});
+
+    // Told before and after every write of the program's own (a
+    // transaction, or a statement outside one), so that a change made by
+    // anything else can be told from the program's.
+    void watchWrites(std::function<void()> before, std::function<void()> after);
 
     void begin();
     void commit();
@@ -47,6 +60,8 @@ private:
     QStringList m_attached;
     QList<Table *> m_tables;
     bool m_inTransaction = false;
+    std::function<void()> m_beforeWrite;
+    std::function<void()> m_afterWrite;
 };
 
 // Commits when told to; rolls back whatever is left when it goes out of scope.

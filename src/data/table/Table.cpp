@@ -93,9 +93,12 @@ void Table::close() {
     invalidate();
 }
 
+// A table that did not open is not an empty one: a command reading it as
+// empty would delete a waybill's header without its days, or store a month
+// without them. The grids show nothing; every command fails before it writes.
 void Table::requireOpen() const {
     if (!m_open)
-        throw OrvetError(QStringLiteral("Таблица %1 не открыта").arg(m_fileName));
+        throw OrvetError(QStringLiteral("Cannot perform this operation on a closed dataset"));
 }
 
 void Table::invalidate() {
@@ -328,11 +331,13 @@ QVariant Table::toStorage(const FieldDef &f, const QVariant &v) const {
 }
 
 int Table::recordCount() const {
+    requireOpen();
     ensureLoaded();
     return int(m_ids.size());
 }
 
 void Table::moveTo(int row, bool eof) {
+    requireOpen();
     ensureLoaded();
     const int old = m_current;
     m_current = m_ids.isEmpty() ? -1 : qBound(0, row, int(m_ids.size()) - 1);
@@ -344,6 +349,7 @@ void Table::moveTo(int row, bool eof) {
 void Table::first() { moveTo(0, false); }
 
 void Table::next() {
+    requireOpen();
     ensureLoaded();
     if (m_current + 1 >= m_ids.size())
         moveTo(m_current, true);
@@ -357,6 +363,7 @@ void Table::last() {
 }
 
 bool Table::eof() const {
+    requireOpen();
     ensureLoaded();
     return m_eof;
 }
@@ -367,12 +374,15 @@ int Table::currentRow() const {
 }
 
 void Table::setCurrentRow(int row) {
+    if (!m_open)
+        return; // a grid of a closed table has no rows to move to
     ensureLoaded();
     if (row != m_current)
         moveTo(row, false);
 }
 
 QVariant Table::valueAt(int row, const QString &field) const {
+    requireOpen();
     ensureLoaded();
     const int col = fieldIndex(field);
     if (col < 0)
@@ -393,7 +403,7 @@ qint64 Table::insertRecord(const QVariantList &values) {
         marks.append(QStringLiteral("?"));
         binds.append(toStorage(m_fields[i], values.value(i)));
     }
-    QSqlQuery q = db().exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+    QSqlQuery q = db().write(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                 .arg(qualifiedName(), cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
                             binds);
     const qint64 id = q.lastInsertId().toLongLong();
@@ -458,7 +468,7 @@ void Table::deleteCurrent() {
     if (m_current < 0)
         return;
     const int row = m_current;
-    db().exec(QStringLiteral("DELETE FROM %1 WHERE \"ID\" = ?").arg(qualifiedName()),
+    db().write(QStringLiteral("DELETE FROM %1 WHERE \"ID\" = ?").arg(qualifiedName()),
               {m_ids[row]});
     // The rows already read stay, less this one; the next becomes current.
     if (m_disabled == 0)
@@ -581,6 +591,7 @@ int Table::findFirst(int col, const QVariant &v) const {
 }
 
 bool Table::locate(const QString &field, const QVariant &v) {
+    requireOpen();
     ensureLoaded();
     const int col = fieldIndex(field);
     if (col < 0)
@@ -593,6 +604,7 @@ bool Table::locate(const QString &field, const QVariant &v) {
 }
 
 QVariant Table::lookup(const QString &keyField, const QVariant &v, const QString &resultField) const {
+    requireOpen();
     ensureLoaded();
     const int col = fieldIndex(keyField);
     const int res = fieldIndex(resultField);

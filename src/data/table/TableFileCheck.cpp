@@ -7,7 +7,11 @@
 #include <QDir>
 #include <QFile>
 #include <QSqlQuery>
+#include <QFileInfo>
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 TableFileCheck::TableFileCheck(const QString &directory) : m_dir(directory), m_noted(readNote()) {}
 
@@ -29,7 +33,11 @@ QString TableFileCheck::stampOf(const QString &fileName) const {
 
 QHash<QString, QString> TableFileCheck::readNote() const {
     QHash<QString, QString> noted;
-    QFile f(QDir(m_dir).absoluteFilePath(noteName()));
+    const QString path = QDir(m_dir).absoluteFilePath(noteName());
+    // Only a note of the program's own: a link is nobody's note.
+    if (QFileInfo(path).isSymLink())
+        return noted;
+    QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return noted;
     // "<file>\t<stamp>" a line; anything else is ignored, which only means
@@ -63,25 +71,59 @@ void TableFileCheck::verify(Database &db, const Table &table) {
     m_lookedOver = stamp.isEmpty() || m_noted.value(file) != stamp;
     if (m_lookedOver)
         lookOver(db, file);
+    m_left.insert(file, stamp);
+    m_foreign.remove(file);
+}
+
+void TableFileCheck::beforeWrite() {
+    for (auto it = m_left.cbegin(); it != m_left.cend(); ++it)
+        if (stampOf(it.key()) != it.value())
+            m_foreign.insert(it.key());
+}
+
+void TableFileCheck::afterWrite() {
+    for (auto it = m_left.begin(); it != m_left.end(); ++it)
+        it.value() = stampOf(it.key());
 }
 
 void TableFileCheck::remember(const QList<Table *> &tables) {
     QHash<QString, QString> noted;
     QByteArray text;
     for (const Table *t : tables) {
-        const QString stamp = t->isOpen() ? stampOf(t->fileName()) : QString();
-        if (stamp.isEmpty())
+        const QString file = t->fileName();
+        const QString stamp = t->isOpen() ? stampOf(file) : QString();
+        if (stamp.isEmpty() || m_foreign.contains(file) || m_left.value(file) != stamp)
             continue;
-        noted.insert(t->fileName(), stamp);
-        text += t->fileName().toUtf8() + '\t' + stamp.toUtf8() + '\n';
+        noted.insert(file, stamp);
+        text += file.toUtf8() + '\t' + stamp.toUtf8() + '\n';
     }
     if (noted == m_noted)
         return;
-    // Written in place, without waiting for the disk: a note cut short or
-    // lost only brings a look-over at the next start.
-    QFile f(QDir(m_dir).absoluteFilePath(noteName()));
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(text) == text.size())
+    if (writeNote(text))
         m_noted = noted;
     else
-        f.remove();
+        m_noted.clear();
+}
+
+// Written in place, without waiting for the disk: a note cut short or lost
+// only brings a look-over at the next start. Never through a link: a link
+// in the note's place is replaced by the note, whatever it points to.
+bool TableFileCheck::writeNote(const QByteArray &text) {
+    const QByteArray path = QFile::encodeName(QDir(m_dir).absoluteFilePath(noteName()));
+    int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0 && errno == ELOOP && ::unlink(path.constData()) == 0)
+        fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    bool written = fd >= 0;
+    for (qsizetype done = 0; written && done < text.size();) {
+        const ssize_t n = ::write(fd, text.constData() + done, size_t(text.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        written = n > 0;
+        done += written ? n : 0;
+    }
+    if (fd >= 0)
+        ::close(fd);
+    if (!written)
+        ::unlink(path.constData());
+    return written;
 }

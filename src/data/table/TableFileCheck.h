@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 class Database;
@@ -15,7 +16,10 @@ class Table;
 // program left it: the program notes each file's size, times and inode
 // when it has checked it and when it closes, and a file that anything
 // wrote since (a run that ended without closing, a copy, a restore, a
-// damaged disk write) no longer matches its note.
+// damaged disk write) no longer matches its note. A file is noted only as
+// the program itself left it: one that anything else changed while the
+// program ran (a copy put in its place, say) keeps no note, so the next
+// start looks it over.
 class TableFileCheck {
 public:
     explicit TableFileCheck(const QString &directory);
@@ -26,9 +30,16 @@ public:
     // Whether the last verify() had SQLite read the file.
     bool lastLookedOver() const { return m_lookedOver; }
 
-    // Notes the files as they are now; a file not open (not verified, or
-    // refused) loses its note. Writing the note may fail: the files are
-    // then looked over at the next start.
+    // Around each write of the program's own (Database::watchWrites): a
+    // file found changed before the write was changed by something else,
+    // and the write would hide that.
+    void beforeWrite();
+    void afterWrite();
+
+    // Notes the files as they are now, each only if nothing but the
+    // program changed it since it was verified; a file not open (not
+    // verified, or refused) or changed by another loses its note. Writing
+    // the note may fail: the files are then looked over at the next start.
     void remember(const QList<Table *> &tables);
 
     // The note, a hidden file beside the tables.
@@ -42,6 +53,10 @@ private:
     QHash<QString, QString> readNote() const;
 
     QString m_dir;
+    bool writeNote(const QByteArray &text);
+
     QHash<QString, QString> m_noted;
+    QHash<QString, QString> m_left; // each verified file as the program last left it
+    QSet<QString> m_foreign;        // changed by something else during this run
     bool m_lookedOver = false;
 };

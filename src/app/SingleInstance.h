@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+// One running copy per user. The tables and the settings file are one
+// user's, and a second copy would act on what the first no longer has:
+// reopen a waybill deleted there, number a month from a stale list, write
+// old settings back. A second start asks the running copy to come to the
+// front and ends. The lock names its holder's process, so a copy that was
+// killed leaves nothing in the way of the next start.
+class SingleInstance : public QObject {
+    Q_OBJECT
+public:
+    // The lock lives in the folder of the settings file.
+    explicit SingleInstance(const QString &folder, QObject *parent = nullptr);
+    ~SingleInstance() override;
+
+    enum class Claim { Only, Raised, Unanswered };
+    // Only: this is the one copy (or the folder takes no lock, and the
+    // program runs unguarded rather than not at all). Raised: another copy
+    // runs and was asked to come to the front. Unanswered: another copy
+    // holds the lock but did not answer (still starting, or hung).
+    Claim claim();
+
+    QString lockPath() const { return m_lockPath; }
+
+signals:
+    // Another start asked this copy to come to the front.
+    void activationRequested();
+
+private:
+    void listen();
+    bool askRunningCopy() const;
+
+    QString m_lockPath;
+    QString m_serverName;
+    QLockFile m_lock;
+    QLocalServer *m_server = nullptr;
+};
