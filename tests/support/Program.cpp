@@ -1,7 +1,9 @@
 #include "Program.h"
 
 #include "core/MemoryData.h"
+#include "core/Names.h"
 #include "data/table/Table.h"
+#include "FileFaults.h"
 #include "forms/TOrvet_New_F.h"
 
 #include <QCoreApplication>
@@ -43,6 +45,49 @@ void Program::setNorm(double norm, bool winter) {
 void Program::setPeriod(int year, int month) {
     const QDate from(year, month, 1);
     dm.setPeriod(from, from.addMonths(1).addDays(-1));
+}
+
+namespace {
+void confirmEditor(ScriptedDialogHost &host) {
+    host.expectDialog([](QDialog *d) {
+        static_cast<TOrvet_New_F *>(d)->BitBtn1Click();
+        return int(QDialog::Accepted);
+    });
+}
+
+QString takeErrors(ScriptedDialogHost &host) {
+    const QString e = host.errors.join(QLatin1Char(' '));
+    host.errors.clear();
+    return e;
+}
+} // namespace
+
+QString Program::storeNew(int year, int month) {
+    setPeriod(year, month);
+    confirmEditor(host);
+    dm.execute(Actions::New_Orvet);
+    return takeErrors(host);
+}
+
+QString Program::replaceLast() {
+    dm.Orvet().last();
+    confirmEditor(host);
+    dm.execute(Actions::New_Orvet_Edit);
+    return takeErrors(host);
+}
+
+QString Program::deleteLast() {
+    dm.Orvet().last();
+    host.answerConfirm(true);
+    dm.execute(Actions::New_Orvet_Del);
+    return takeErrors(host);
+}
+
+QStringList Program::snapshot() const {
+    OtherConnection other(file(TableFiles::Orvet));
+    other.exec(QStringLiteral("ATTACH DATABASE '%1' AS s").arg(file(TableFiles::OrvetSost)));
+    return other.rows(QStringLiteral("SELECT * FROM \"Orvet\" ORDER BY \"ID\"")) +
+           other.rows(QStringLiteral("SELECT * FROM s.\"OrvetSost\" ORDER BY \"ID\""));
 }
 
 int *Program::count(const QString &action) {
