@@ -146,6 +146,8 @@ void TestRecalc::targetAndErrors() {
     QCOMPARE(WaybillRecalc::targetDistance(50, {10, 1.0}), 500.0);
     QCOMPARE(WaybillRecalc::targetDistance(50, {10, 1.1}), (50 / (10 * 1.1)) * 100);
     QCOMPARE(WaybillRecalc::fuel(20, 10, 1.1), 20 * ((10 * 1.1) / 100));
+    // Numbers as large as the calculator gives: no day of infinite fuel.
+    QVERIFY_THROWS_EXCEPTION(OrvetError, WaybillRecalc::fuel(1e300, 1e300, 1.1));
     for (const auto &[litres, text] : {std::pair{50.0, "Floating point division by zero"},
                                        std::pair{0.0, "Invalid floating point operation"}}) {
         try {

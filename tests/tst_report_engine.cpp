@@ -207,8 +207,8 @@ private slots:
     }
 
     // A template that grows without end is refused, with its line, well
-    // before memory runs out; each bound is far above a real waybill (two
-    // pages, some 800 texts).
+    // before memory runs out; each bound is far above a real waybill (one
+    // page, some 300 texts and lines).
     void growingTemplatesAreRefused_data() {
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<int>("days");

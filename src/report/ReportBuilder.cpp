@@ -9,8 +9,8 @@
 
 namespace {
 constexpr int MaxVariableDepth = 16;
-// A waybill of 31 days fills two pages with some 800 texts; a year's
-// summary a few pages. These bounds stop a template that grows without end
+// A waybill of 31 days fills one page with some 300 texts and lines; a
+// year's summary would fill a few pages. These bounds stop a template that grows without end
 // (variables nested to multiply each other) long before memory runs out.
 constexpr int MaxPages = 1000;
 constexpr qsizetype MaxItems = 100000;
