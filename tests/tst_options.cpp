@@ -213,6 +213,8 @@ void TestOptions::unconvertibleStoredValueShowsNoDialog_data() {
     QTest::newRow("start") << QStringLiteral("StartoviyProbeg=12 000 км");
     QTest::newRow("empty norm") << QStringLiteral("Rashodna100km=");
     QTest::newRow("empty winter") << QStringLiteral("Winter=");
+    QTest::newRow("infinite norm") << QStringLiteral("Rashodna100km=inf");
+    QTest::newRow("start not a number") << QStringLiteral("StartoviyProbeg=nan");
 }
 
 void TestOptions::unconvertibleStoredValueShowsNoDialog() {

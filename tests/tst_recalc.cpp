@@ -75,6 +75,8 @@ private slots:
     void targetAndErrors();
     void zeroNormChangesNothing();
     void receiptSumsKeepFilter();
+    void unreadableReceiptsStopTheSums_data();
+    void unreadableReceiptsStopTheSums();
     void chains();
     void replaceStep();
     void replaceStepUsesOnly399Draws();
@@ -144,6 +146,8 @@ void TestRecalc::targetAndErrors() {
     QCOMPARE(WaybillRecalc::targetDistance(50, {10, 1.0}), 500.0);
     QCOMPARE(WaybillRecalc::targetDistance(50, {10, 1.1}), (50 / (10 * 1.1)) * 100);
     QCOMPARE(WaybillRecalc::fuel(20, 10, 1.1), 20 * ((10 * 1.1) / 100));
+    // Numbers as large as the calculator gives: no day of infinite fuel.
+    QVERIFY_THROWS_EXCEPTION(OrvetError, WaybillRecalc::fuel(1e300, 1e300, 1.1));
     for (const auto &[litres, text] : {std::pair{50.0, "Floating point division by zero"},
                                        std::pair{0.0, "Invalid floating point operation"}}) {
         try {
@@ -185,6 +189,45 @@ void TestRecalc::receiptSumsKeepFilter() {
     }
     // The days in month bound the month's last day.
     QCOMPARE(ReceiptSums::CheskSummL(t.receipts, 2024, 4, 29), 20.25);
+}
+
+// A receipt another program wrote wrong counts as no 0: the sums fail with
+// the engine's conversion error naming the table, whatever month it is
+// in, and the receipt filter stays as it was.
+void TestRecalc::unreadableReceiptsStopTheSums_data() {
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("stored"); // as SQL writes it
+    QTest::addColumn<QString>("error");
+    QTest::newRow("date as text") << "DATE" << "'15.04.2024'" << "Chesks: '15.04.2024' is not a valid date";
+    QTest::newRow("no such day") << "DATE" << "'2023-02-30'" << "Chesks: '2023-02-30' is not a valid date";
+    QTest::newRow("no such month") << "DATE" << "'2024-13-05'" << "Chesks: '2024-13-05' is not a valid date";
+    QTest::newRow("date a number") << "DATE" << "20240415" << "Chesks: '20240415' is not a valid date";
+    QTest::newRow("litres as text") << "LITRS" << "'abc'" << "Chesks: 'abc' is not a valid floating point value";
+    QTest::newRow("decimal comma") << "LITRS" << "'5,5'" << "Chesks: '5,5' is not a valid floating point value";
+    QTest::newRow("infinite") << "LITRS" << "9e999" << "Chesks: 'inf' is not a valid floating point value";
+}
+
+void TestRecalc::unreadableReceiptsStopTheSums() {
+    QFETCH(QString, column);
+    QFETCH(QString, stored);
+    QFETCH(QString, error);
+    TableSet t;
+    t.receipts.insertRecord({QVariant(), QDate(2024, 4, 2), 20.0, 1000.0});
+    t.receipts.insertRecord({QVariant(), QDate(2024, 4, 15), 10.0, 500.0});
+    t.db.exec(QStringLiteral("UPDATE \"%1\".\"Chesks\" SET \"%2\" = %3 WHERE \"ID\" = 2")
+                  .arg(t.db.schemaFor(TableFiles::Chesks), column, stored));
+    t.receipts.invalidate();
+    const QString march = DateText::periodFilter(QDate(2024, 3, 1), QDate(2024, 3, 31));
+    t.receipts.setFilter(march);
+    t.receipts.setFiltered(true);
+    try {
+        ReceiptSums::CheskSummL(t.receipts, 2024, 4, 30);
+        QFAIL("summed");
+    } catch (const OrvetError &e) {
+        QCOMPARE(e.message(), error);
+    }
+    QCOMPARE(t.receipts.filter(), march);
+    QVERIFY(t.receipts.filtered());
 }
 
 void TestRecalc::chains() {

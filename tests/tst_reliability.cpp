@@ -80,9 +80,31 @@ struct Fixture {
         return e;
     }
     // Each command: true when it ran without an error.
-    bool storeNew(int month) { return program->storeNew(2024, month); }
-    bool replaceLast() { return program->replaceLast(); }
-    bool deleteLast() { return program->deleteLast(); }
+    bool storeNew(int month) {
+        const QDate first(2024, month, 1);
+        dm().setPeriod(first, first.addMonths(1).addDays(-1));
+        host().expectDialog([](QDialog *d) {
+            static_cast<TOrvet_New_F *>(d)->BitBtn1Click();
+            return int(QDialog::Accepted);
+        });
+        dm().execute(QStringLiteral("New_Orvet"));
+        return host().errors.isEmpty() && host().pendingDialogs() == 0;
+    }
+    bool replaceLast() {
+        dm().Orvet().last();
+        host().expectDialog([](QDialog *d) {
+            static_cast<TOrvet_New_F *>(d)->BitBtn1Click();
+            return int(QDialog::Accepted);
+        });
+        dm().execute(QStringLiteral("New_Orvet_Edit"));
+        return host().errors.isEmpty();
+    }
+    bool deleteLast() {
+        dm().Orvet().last();
+        host().answerConfirm(true);
+        dm().execute(QStringLiteral("New_Orvet_Del"));
+        return host().errors.isEmpty();
+    }
     QString sql(const QString &statement) {
         QSqlQuery q = dm().database().exec(statement);
         return q.next() ? q.value(0).toString() : QString();

@@ -206,6 +206,46 @@ private slots:
         QVERIFY(errorOf([&] { e.prepare(); }).contains(QStringLiteral("ссылается сама на себя")));
     }
 
+    // A template that grows without end is refused, with its line, well
+    // before memory runs out; each bound is far above a real waybill (one
+    // page, some 300 texts and lines).
+    void growingTemplatesAreRefused_data() {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("days");
+        QTest::addColumn<QString>("error");
+        // Ten variables, each the next one nine times over: 9^10 copies.
+        const auto nested = [](const QByteArray &last) {
+            QByteArray body;
+            for (int i = 0; i < 10; ++i)
+                body += "var V" + QByteArray::number(i) + " | " +
+                        QByteArray("[V" + QByteArray::number(i + 1) + "]").repeated(9) + "\n";
+            return body + "var V10 | " + last + "\nband title height=5\ntext x=0 y=0 w=5 h=5 | [V0]\n";
+        };
+        QTest::newRow("text") << nested("x") << 0 << "строка 7: текст длиннее 10000 знаков";
+        QTest::newRow("names filled in") << nested("") << 0
+                                         << "строка 11: в отчёте больше 1000000 подстановок";
+        QTest::newRow("pages") << QByteArray("band data source=FRD2 height=600\ntext x=0 y=0 w=5 h=5 | x\n")
+                               << 1001 << "строка 2: в отчёте больше 1000 страниц";
+        QByteArray texts = "band data source=FRD2 height=0\n";
+        for (int i = 0; i < 100; ++i)
+            texts += "text x=0 y=0 w=5 h=5 | [FRD2.CHISLO]\n";
+        QTest::newRow("texts") << texts << 1001 << "строка 3: в отчёте больше 100000 элементов";
+        // The 889th text of 9000 characters is one too many: the 89th of the band.
+        QTest::newRow("all text") << "var A | " + QByteArray(9000, 'x') + "\n" + texts << 1000
+                                  << "строка 92: в текстах отчёта больше 8000000 знаков";
+    }
+    void growingTemplatesAreRefused() {
+        QFETCH(QByteArray, body);
+        QFETCH(int, days);
+        QFETCH(QString, error);
+        QList<QVariantList> rows;
+        for (int day = 0; day < days; ++day)
+            rows.append({QStringLiteral("%1").arg(day), 0.0});
+        m_frd2.setRows(rows);
+        ReportEngine e = engine(body.replace("[FRD2.CHISLO]", body.startsWith("var") ? "[A]" : "[FRD2.CHISLO]"));
+        QCOMPARE(errorOf([&] { e.prepare(); }), QStringLiteral("Ошибка в шаблоне, ") + error);
+    }
+
     void numberFormats_data() {
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("pattern");

@@ -237,6 +237,37 @@ private slots:
         QCOMPARE(rows.first().first(), QStringLiteral("Организация: \"Ромашка\""));
     }
 
+    // A text a spreadsheet would evaluate ("=…", "+…", "-…", "@…") is
+    // written with an apostrophe in front, which LibreOffice and Excel show
+    // as text; numbers, negative ones too, stay numbers.
+    void csvFormulasStayText() {
+        const QStringList cells = {"=1+2", "+7 912 000", "-5,5", "-12", "@SUM(A1)", "-Склад", "1 234,5", "Офис"};
+        PreparedReport report;
+        ReportPage page;
+        for (qsizetype i = 0; i < cells.size(); ++i) {
+            ReportItem item;
+            item.rect = QRectF(10 + 20 * i, 10, 20, 5);
+            item.text = cells.at(i);
+            page.items.append(item);
+        }
+        report.pages().append(page);
+        const QStringList written = {"'=1+2", "'+7 912 000", "-5,5", "-12", "'@SUM(A1)", "'-Склад", "1 234,5", "Офис"};
+        QCOMPARE(readCsv(exported(report, QStringLiteral("f.csv")), ';'), QList<QStringList>{written});
+    }
+
+    // "%1" in a text is only text: the page keeps its size, the title its number.
+    void rtfKeepsPercentTexts() {
+        PreparedReport report = oneText(QStringLiteral("Поездка %1 %2 %9"));
+        report.setTitle(QStringLiteral("№ 7%1"));
+        const QByteArray rtf = ReportExporter::toRtf(report);
+        QVERIFY(rtf.contains("{\\title \\u8470\\'b9 7%1}"));
+        QVERIFY(rtf.contains("\\paperw11906\\paperh16838"));
+        const QString text = ExternalReader::python(QStringLiteral("rtf"), exported(report, "p.rtf"))
+                                 .value(QStringLiteral("text"))
+                                 .toString();
+        QVERIFY2(text.contains(QStringLiteral("Поездка %1 %2 %9")), qPrintable(text));
+    }
+
     // unrtf, which gives up on a \uN with a literal fallback, reads every
     // letter; the file stays 7-bit.
     void rtfReadsWholeInOtherReaders() {

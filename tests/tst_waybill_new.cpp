@@ -260,6 +260,17 @@ void TestWaybillNew::errorsShowNoEditor() {
     QCOMPARE(f.host.errors, QStringList{QStringLiteral("Floating point division by zero.")});
     QCOMPARE(f.host.dialogTitles.size(), 0);
 
+    // Not a finite number in the settings file: no days of infinite fuel.
+    for (const int index : {StoredValues::Rashodna100km, StoredValues::StartoviyProbeg}) {
+        f.host.errors.clear();
+        f.dm.FS1().setValue(StoredValues::Rashodna100km, 10.0);
+        f.dm.FS1().setValue(index, QStringLiteral("inf"));
+        f.newWaybill();
+        QCOMPARE(f.host.errors, QStringList{QStringLiteral("Invalid variant type conversion.")});
+        QCOMPARE(f.waybills(), 0);
+    }
+    f.dm.FS1().setValue(StoredValues::StartoviyProbeg, QStringLiteral("12000"));
+
     f.host.errors.clear();
     f.dm.FS1().setValue(StoredValues::Rashodna100km, 10.0);
     f.addWaybill(QDate(2024, 3, 1), "99999999999-К", 1);

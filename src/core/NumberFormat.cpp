@@ -101,7 +101,8 @@ double NumberFormat::parse(const QString &text, bool *ok) {
         return 0.0;
     }
     bool converted = false;
-    const double value = QLocale::c().toDouble(plain, &converted);
+    double value = QLocale::c().toDouble(plain, &converted);
+    converted = converted && std::isfinite(value); // "inf" and "nan" are no amounts
     if (ok)
         *ok = converted;
     return converted ? value : 0.0;

@@ -29,6 +29,7 @@ double NumberText::parse(const QString &text, bool *ok) {
         c.setNumberOptions(QLocale::RejectGroupSeparator);
         v = c.toDouble(t, &good);
     }
+    good = good && std::isfinite(v); // "inf" and "nan" read as numbers, but are none
     if (ok)
         *ok = good;
     return good ? v : 0.0;

@@ -19,6 +19,7 @@ TDM1::TDM1(const QString &directory, const QString &iniPath, QObject *parent)
     : QObject(parent), m_db(directory), m_ini(iniPath.isEmpty() ? IniFile::defaultPath() : iniPath),
       m_values(&m_ini), m_actions(this) {
     setObjectName(QStringLiteral("DM1"));
+    m_ini.removeLeftovers(); // a write killed in the last run
     m_orvet = std::make_unique<Table>(m_db, TableFiles::Orvet, QStringLiteral("Orvet"), waybillFields());
     m_orvetSost =
         std::make_unique<Table>(m_db, TableFiles::OrvetSost, QStringLiteral("OrvetSost"), dayRowFields());

@@ -9,6 +9,14 @@
 
 namespace {
 constexpr int MaxVariableDepth = 16;
+// A waybill of 31 days fills one page with some 300 texts and lines; a
+// year's summary would fill a few pages. These bounds stop a template that grows without end
+// (variables nested to multiply each other) long before memory runs out.
+constexpr int MaxPages = 1000;
+constexpr qsizetype MaxItems = 100000;
+constexpr qsizetype MaxTextLength = 10000;     // characters in one text
+constexpr qsizetype MaxReportText = 8000000;   // characters in all texts
+constexpr qsizetype MaxExpressions = 1000000;  // names filled in, counting every nesting
 constexpr double Epsilon = 1e-6;
 
 bool sameName(const QString &a, const char *b) {
@@ -22,7 +30,7 @@ ReportBuilder::ReportBuilder(const ReportTemplate &tmpl, const QHash<QString, Re
     : m_template(tmpl), m_sources(sources), m_handler(handler), m_progress(progress) {}
 
 void ReportBuilder::fail(int line, const QString &reason) {
-    throw OrvetError(QStringLiteral("Ошибка в шаблоне, строка %1: %2").arg(line).arg(reason));
+    throw OrvetError(QStringLiteral("Ошибка в шаблоне, строка %1: %2").arg(QString::number(line), reason));
 }
 
 ReportDataSource *ReportBuilder::source(const QString &name) const {
@@ -40,10 +48,12 @@ PreparedReport ReportBuilder::build(const QString &title) {
     checkSources();
     computeTotals();
 
-    startPage();
+    for (const ReportVariable &variable : m_template.variables)
+        m_variables.insert(variable.name.toCaseFolded(), &variable);
+    startPage(0);
     for (const ReportBand &band : m_template.bands) {
         if (band.type == ReportBandType::Title) {
-            ensureSpace(band.height);
+            ensureSpace(band.height, band.line);
             place(band, m_y);
         }
     }
@@ -53,7 +63,7 @@ PreparedReport ReportBuilder::build(const QString &title) {
     }
     for (const ReportBand &band : m_template.bands) {
         if (band.type == ReportBandType::Summary) {
-            ensureSpace(band.height);
+            ensureSpace(band.height, band.line);
             place(band, m_y);
         }
     }
@@ -145,14 +155,14 @@ void ReportBuilder::runDataBand(qsizetype index) {
     src->first();
     if (header) {
         // A header alone at the foot of a page would be no use.
-        ensureSpace(header->height + (src->eof() ? 0.0 : band.height));
+        ensureSpace(header->height + (src->eof() ? 0.0 : band.height), header->line);
         place(*header, m_y);
         m_columnHeader = header;
     }
     m_lineNumber = 0;
     for (; !src->eof(); src->next()) {
         ++m_lineNumber;
-        ensureSpace(band.height);
+        ensureSpace(band.height, band.line);
         place(band, m_y);
     }
     m_columnHeader = nullptr;
@@ -163,20 +173,22 @@ double ReportBuilder::bottomLimit() const {
            (m_pageFooter ? m_pageFooter->height : 0.0);
 }
 
-void ReportBuilder::ensureSpace(double height) {
+void ReportBuilder::ensureSpace(double height, int line) {
     if (!m_pageOpen) {
-        startPage();
+        startPage(line);
         return;
     }
     // A band taller than a whole page goes on an empty page anyway, so the
     // layout always moves on.
     if (m_y + height > bottomLimit() + Epsilon && m_y > m_freshY + Epsilon) {
         finishPage();
-        startPage();
+        startPage(line);
     }
 }
 
-void ReportBuilder::startPage() {
+void ReportBuilder::startPage(int line) {
+    if (m_report.pageCount() >= MaxPages)
+        fail(line, QStringLiteral("в отчёте больше %1 страниц").arg(MaxPages));
     m_report.pages().append(ReportPage());
     m_pageOpen = true;
     m_y = m_template.margins.top();
@@ -207,9 +219,14 @@ void ReportBuilder::place(const ReportBand &band, double y) {
             item.line.translate(offset);
         else
             item.rect.translate(offset);
+        if (++m_itemCount > MaxItems)
+            fail(entry.line, QStringLiteral("в отчёте больше %1 элементов").arg(MaxItems));
         if (item.kind == ReportItem::Kind::Text) {
             Filled filled = fill(entry.parts, entry.line, 0);
             item.text = filled.text;
+            m_textLength += item.text.size();
+            if (m_textLength > MaxReportText)
+                fail(entry.line, QStringLiteral("в текстах отчёта больше %1 знаков").arg(MaxReportText));
             if (!filled.totalPagesAt.isEmpty())
                 m_pending.append({pageIndex, items.size(), filled.totalPagesAt});
         }
@@ -229,11 +246,15 @@ ReportBuilder::Filled ReportBuilder::fill(const QList<ReportTextPart> &parts, in
             resolve(part.expression, line, depth, out);
         else
             out.text += part.literal;
+        if (out.text.size() > MaxTextLength)
+            fail(line, QStringLiteral("текст длиннее %1 знаков").arg(MaxTextLength));
     }
     return out;
 }
 
 void ReportBuilder::resolve(const ReportExpression &expression, int line, int depth, Filled &out) {
+    if (++m_expressions > MaxExpressions)
+        fail(line, QStringLiteral("в отчёте больше %1 подстановок").arg(MaxExpressions));
     if (m_handler) {
         QVariant value;
         try {
@@ -267,9 +288,8 @@ bool ReportBuilder::resolveOwn(const ReportExpression &expression, int line, int
         break;
     }
     const QString &name = expression.text;
-    for (const ReportVariable &variable : m_template.variables) {
-        if (variable.name.compare(name, Qt::CaseInsensitive) != 0)
-            continue;
+    if (const ReportVariable *found = m_variables.value(name.toCaseFolded())) {
+        const ReportVariable &variable = *found;
         if (depth >= MaxVariableDepth)
             fail(line, QStringLiteral("переменная \"%1\" ссылается сама на себя или вложена слишком глубоко")
                            .arg(name));

@@ -34,8 +34,9 @@ private:
     ReportDataSource *source(const QString &name) const;
 
     void runDataBand(qsizetype index);
-    void ensureSpace(double height);
-    void startPage();
+    // line: the template line of the band asking, for a refusal.
+    void ensureSpace(double height, int line);
+    void startPage(int line);
     void finishPage();
     void place(const ReportBand &band, double y);
     double bottomLimit() const;
@@ -57,6 +58,7 @@ private:
     QHash<QString, double> m_sums;              // "SOURCE.FIELD" upper-cased
     QHash<QString, int> m_counts;               // "SOURCE" upper-cased
     QHash<QString, int> m_totalsLine;           // where a total was first asked, for errors
+    QHash<QString, const ReportVariable *> m_variables; // by case-folded name
 
     PreparedReport m_report;
     QList<PendingTotal> m_pending;
@@ -65,4 +67,7 @@ private:
     double m_freshY = 0.0; // where the first band of a page starts
     int m_band = 0;
     int m_lineNumber = 0;
+    qsizetype m_itemCount = 0;
+    qsizetype m_textLength = 0;
+    qsizetype m_expressions = 0;
 };

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStringList>
 #include <algorithm>
@@ -112,8 +113,25 @@ QStringList headerRow(const QList<const ReportItem *> &cells, const QList<Column
     return row;
 }
 
-QString field(const QString &text, QChar separator) {
-    if (!text.contains(separator) && !text.contains(QLatin1Char('"')))
+// A signed number as a spreadsheet reads one: sign, digits, one decimal
+// mark. Grouped digits after a sign are not taken for one (a space is a
+// formula operator in Excel).
+bool isNumber(const QString &text) {
+    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+([.,][0-9]+)?$"));
+    return number.match(text).hasMatch();
+}
+
+// A text a spreadsheet would take for a formula gets an apostrophe in
+// front. Quoting alone does not help: Excel, and LibreOffice when it
+// evaluates formulas on import, evaluate a quoted "=1+2" all the same;
+// after an apostrophe both keep the whole field as text (showing the
+// apostrophe) and evaluate nothing (seen in LibreOffice 7.4). Numbers
+// ("-5,5") stay numbers.
+QString field(const QString &value, QChar separator) {
+    static const QString formulaStart = QStringLiteral("=+-@\t\r");
+    const bool formula = !value.isEmpty() && formulaStart.contains(value.front()) && !isNumber(value);
+    const QString text = formula ? QLatin1Char('\'') + value : value;
+    if (!formula && !text.contains(separator) && !text.contains(QLatin1Char('"')))
         return text;
     QString quoted = text;
     quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));

@@ -168,11 +168,11 @@ QString rtfRow(const ReportLine &row, double leftMargin) {
             stops += QStringLiteral("\\tqc\\tx%1").arg(qMax(1, twips((left + right) / 2)));
         else
             stops += QStringLiteral("\\tx%1").arg(qMax(1, twips(left)));
-        body += QStringLiteral("\\tab\\fs%1%2 %3%4")
-                    .arg(qRound(cell->fontSize * 2))
-                    .arg(cell->bold ? QLatin1String("\\b") : QLatin1String("\\b0"))
-                    .arg(rtf(ReportLines::oneLine(cell->text)))
-                    .arg(cell->bold ? QLatin1String("\\b0 ") : QString());
+        // Joined, not arg()-chained: a text holding "%1" would be taken
+        // for a place of the next argument.
+        body += QLatin1String("\\tab\\fs") + QString::number(qRound(cell->fontSize * 2)) +
+                (cell->bold ? QLatin1String("\\b ") : QLatin1String("\\b0 ")) +
+                rtf(ReportLines::oneLine(cell->text)) + (cell->bold ? QLatin1String("\\b0 ") : QLatin1String());
     }
     return QLatin1String("\\pard\\plain\\f0") + stops + QLatin1Char(' ') + body + QLatin1String("\\par\n");
 }
@@ -286,14 +286,15 @@ QByteArray ReportExporter::toHtml(const PreparedReport &report) {
 
 QByteArray ReportExporter::toRtf(const PreparedReport &report) {
     const double margin = leftMargin(report);
-    QString out = QStringLiteral("{\\rtf1\\ansi\\ansicpg1251\\deff0\\uc1\n"
-                                 "{\\fonttbl{\\f0\\fswiss\\fcharset204 Arial;}}\n"
-                                 "{\\info{\\title %1}}\n"
-                                 "\\paperw%2\\paperh%3\\margl%4\\margr%4\\margt%4\\margb%4\n")
-                      .arg(rtf(report.title()))
-                      .arg(twips(report.pageSize().width()))
-                      .arg(twips(report.pageSize().height()))
-                      .arg(twips(margin));
+    const QString m = QString::number(twips(margin));
+    QString out = QLatin1String("{\\rtf1\\ansi\\ansicpg1251\\deff0\\uc1\n"
+                                "{\\fonttbl{\\f0\\fswiss\\fcharset204 Arial;}}\n"
+                                "{\\info{\\title ") +
+                  rtf(report.title()) + QLatin1String("}}\n\\paperw") +
+                  QString::number(twips(report.pageSize().width())) + QLatin1String("\\paperh") +
+                  QString::number(twips(report.pageSize().height())) + QLatin1String("\\margl") + m +
+                  QLatin1String("\\margr") + m + QLatin1String("\\margt") + m + QLatin1String("\\margb") + m +
+                  QLatin1Char('\n');
     for (int p = 0; p < report.pageCount(); ++p) {
         if (p > 0)
             out += QLatin1String("\\page\n");

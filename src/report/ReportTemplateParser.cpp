@@ -88,7 +88,7 @@ ReportTemplate ReportTemplateParser::parse(const QByteArray &data) {
 }
 
 void ReportTemplateParser::fail(const QString &reason) const {
-    throw OrvetError(QStringLiteral("Ошибка в шаблоне, строка %1: %2").arg(m_line).arg(reason));
+    throw OrvetError(QStringLiteral("Ошибка в шаблоне, строка %1: %2").arg(QString::number(m_line), reason));
 }
 
 void ReportTemplateParser::parseLine(const QString &line) {
@@ -208,7 +208,7 @@ void ReportTemplateParser::parseBand(const QStringList &tokens) {
         band.type == ReportBandType::PageHeader || band.type == ReportBandType::PageFooter) {
         for (const ReportBand &other : std::as_const(m_result.bands)) {
             if (other.type == band.type)
-                fail(QStringLiteral("полоса \"%1\" уже есть (строка %2)").arg(tokens.at(0)).arg(other.line));
+                fail(QStringLiteral("полоса \"%1\" уже есть (строка %2)").arg(tokens.at(0), QString::number(other.line)));
         }
     }
     m_result.bands.append(band);
@@ -222,7 +222,7 @@ void ReportTemplateParser::parseVariable(const QStringList &tokens, const QStrin
         fail(QStringLiteral("недопустимое имя переменной \"%1\"").arg(name));
     for (const ReportVariable &v : std::as_const(m_result.variables)) {
         if (v.name.compare(name, Qt::CaseInsensitive) == 0)
-            fail(QStringLiteral("переменная \"%1\" уже объявлена (строка %2)").arg(name).arg(v.line));
+            fail(QStringLiteral("переменная \"%1\" уже объявлена (строка %2)").arg(name, QString::number(v.line)));
     }
     try {
         m_result.variables.append({name, ReportText::parse(text), m_line});
@@ -363,6 +363,7 @@ double ReportTemplateParser::number(const QString &key, const QString &value, do
     if (!ok || !std::isfinite(v))
         fail(QStringLiteral("%1: \"%2\" не число").arg(key, value));
     if (v < min || v > max)
-        fail(QStringLiteral("%1: значение %2 вне пределов %3..%4").arg(key, value).arg(min).arg(max));
+        fail(QStringLiteral("%1: значение %2 вне пределов %3..%4")
+                 .arg(key, value, QString::number(min), QString::number(max)));
     return v;
 }

@@ -19,6 +19,9 @@ public:
     static QString defaultPath();
 
     QString path() const { return m_path; }
+    // Removes the temporary files a write killed half-way left beside the
+    // file (QSaveFile's: the file's name, a dot, six random letters).
+    void removeLeftovers() const;
 
     QString readString(const QString &section, const QString &key, const QString &defaultValue) const;
     // "0x"/"0X" texts longer than two characters are hexadecimal; a text that

@@ -4,6 +4,8 @@
 #include "core/OrvetError.h"
 #include "settings/IniFile.h"
 
+#include <cmath>
+
 namespace {
 const char *const Names[StoredValues::Count] = {"Organizaciya", "Adress",       "MarkaAvto",     "GosNomer",
                                                 "Voditel",      "Utvejdaushiy", "Rashodna100km", "Winter",
@@ -38,11 +40,15 @@ QString StoredValues::text(int index) const {
     return v.typeId() == QMetaType::QString ? v.toString() : valueText(v);
 }
 
+// Not a finite number ("inf", "nan", 1e999) is no number either: it
+// would spread through every sum of the month.
 double StoredValues::toNumber(const QVariant &v) {
     switch (v.typeId()) {
     case QMetaType::Double:
     case QMetaType::Int:
     case QMetaType::LongLong:
+        if (!std::isfinite(v.toDouble()))
+            conversionFailed();
         return v.toDouble();
     case QMetaType::Bool:
         return v.toBool() ? -1.0 : 0.0;
@@ -52,7 +58,7 @@ double StoredValues::toNumber(const QVariant &v) {
     const QString t = v.toString().trimmed();
     bool ok = false;
     const double d = NumberText::parse(t, &ok);
-    if (!ok)
+    if (!ok || !std::isfinite(d))
         conversionFailed();
     return d;
 }

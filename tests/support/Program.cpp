@@ -3,6 +3,7 @@
 #include "core/MemoryData.h"
 #include "core/Names.h"
 #include "data/table/Table.h"
+#include "FileFaults.h"
 #include "forms/TOrvet_New_F.h"
 
 #include <QCoreApplication>
@@ -46,38 +47,48 @@ void Program::setPeriod(int year, int month) {
     dm.setPeriod(from, from.addMonths(1).addDays(-1));
 }
 
-static void confirmEditor(ScriptedDialogHost &host) {
+namespace {
+void confirmEditor(ScriptedDialogHost &host) {
     host.expectDialog([](QDialog *d) {
         static_cast<TOrvet_New_F *>(d)->BitBtn1Click();
         return int(QDialog::Accepted);
     });
 }
 
-static bool finished(ScriptedDialogHost &host) {
-    const bool ok = host.errors.isEmpty() && host.pendingDialogs() == 0;
-    host.forgetScripts();
-    return ok;
+QString takeErrors(ScriptedDialogHost &host) {
+    const QString e = host.errors.join(QLatin1Char(' '));
+    host.errors.clear();
+    host.forgetScripts(); // what a command that failed early left unused
+    return e;
 }
+} // namespace
 
-bool Program::storeNew(int year, int month) {
+QString Program::storeNew(int year, int month) {
     setPeriod(year, month);
     confirmEditor(host);
     dm.execute(Actions::New_Orvet);
-    return finished(host);
+    return takeErrors(host);
 }
 
-bool Program::replaceLast() {
+QString Program::replaceLast() {
     dm.Orvet().last();
     confirmEditor(host);
     dm.execute(Actions::New_Orvet_Edit);
-    return finished(host);
+    return takeErrors(host);
 }
 
-bool Program::deleteLast() {
+QString Program::deleteLast() {
     dm.Orvet().last();
     host.answerConfirm(true);
     dm.execute(Actions::New_Orvet_Del);
-    return finished(host);
+    return takeErrors(host);
+}
+
+QStringList Program::snapshot() const {
+    OtherConnection other(file(TableFiles::Orvet));
+    other.exec(QStringLiteral("ATTACH DATABASE '%1' AS s").arg(file(TableFiles::OrvetSost)));
+    return other.rows(QStringLiteral("SELECT * FROM \"Orvet\" ORDER BY \"ID\"")) +
+           other.rows(QStringLiteral("SELECT * FROM s.\"OrvetSost\" ORDER BY \"ID\""));
 }
 
 int *Program::count(const QString &action) {

@@ -52,11 +52,14 @@ public:
     void setNorm(double norm, bool winter = false);
     // The main window's period: one whole month.
     void setPeriod(int year, int month);
-    // The waybill commands as a user gives them, the editor confirmed with
-    // Ok and deletion with Yes; each true when it ended without an error.
-    bool storeNew(int year, int month);
-    bool replaceLast();
-    bool deleteLast();
+    // The commands on the stored waybills, the editor confirmed with Ok and
+    // the deletion too; each gives the message it ended with, empty when none.
+    QString storeNew(int year, int month);
+    QString replaceLast();
+    QString deleteLast();
+    // Every waybill and day row as they are on disk, read by a connection
+    // of its own.
+    QStringList snapshot() const;
     // Counts how often a command runs instead of doing its work.
     int *count(const QString &action);
 

@@ -7,9 +7,11 @@
 #include "data/table/NewTableFile.h"
 
 #include <QFile>
+#include <QLocale>
 #include <QSet>
 #include <QSqlRecord>
 #include <algorithm>
+#include <cmath>
 
 Table::Table(Database &db, const QString &fileName, const QString &tableName, const FieldList &fields,
              QObject *parent)
@@ -294,21 +296,69 @@ QVector<QVariantList> Table::readBlock(int block) const {
     return rows;
 }
 
+// SQLite keeps whatever another program wrote into a column. A value that
+// is not of its field's type is kept as its text: the grids show it as it
+// is, and the typed readers (asFloat, asDate, …) refuse it.
 QVariant Table::fromStorage(const FieldDef &f, const QVariant &v) const {
     if (v.isNull())
         return QVariant();
+    bool ok = v.typeId() != QMetaType::QString && v.typeId() != QMetaType::QByteArray;
     switch (f.type) {
     case FieldType::AutoInc:
-    case FieldType::Integer:
-        return v.toLongLong();
-    case FieldType::Float:
-        return v.toDouble();
-    case FieldType::Date:
-        return QDate::fromString(v.toString().left(10), Qt::ISODate);
+    case FieldType::Integer: {
+        const qlonglong n = ok ? v.toLongLong(&ok) : v.toString().trimmed().toLongLong(&ok);
+        return ok ? QVariant(n) : QVariant(v.toString());
+    }
+    case FieldType::Float: {
+        const double d = ok ? v.toDouble(&ok) : QLocale::c().toDouble(v.toString().trimmed(), &ok);
+        return ok && std::isfinite(d) ? QVariant(d) : QVariant(v.toString());
+    }
+    case FieldType::Date: {
+        const QDate d = QDate::fromString(v.toString().left(10), Qt::ISODate);
+        return d.isValid() ? QVariant(d) : QVariant(v.toString());
+    }
     case FieldType::String:
         return v.toString();
     }
     return v;
+}
+
+// The engine's conversion errors, naming the table.
+double Table::floatOf(const QVariant &v) const {
+    if (v.typeId() == QMetaType::QString)
+        throw OrvetError(QStringLiteral("%1: '%2' is not a valid floating point value").arg(m_tableName, v.toString()));
+    return v.toDouble();
+}
+
+qlonglong Table::integerOf(const QVariant &v) const {
+    if (v.typeId() == QMetaType::QString)
+        throw OrvetError(QStringLiteral("%1: '%2' is not a valid integer value").arg(m_tableName, v.toString()));
+    return v.toLongLong();
+}
+
+QDate Table::dateOf(const QVariant &v) const {
+    if (v.typeId() == QMetaType::QString)
+        throw OrvetError(QStringLiteral("%1: '%2' is not a valid date").arg(m_tableName, v.toString()));
+    return v.toDate();
+}
+
+void Table::requireDates(const QString &field) const {
+    requireOpen();
+    const int col = fieldIndex(field);
+    if (col < 0 || m_fields[col].type != FieldType::Date)
+        throw OrvetError(QStringLiteral("%1: Field '%2' not found").arg(m_tableName, field));
+    // All rows, the filter aside. SQL passes what is plainly a date; the
+    // rest (days past the 28th too, SQLite's date() takes 2023-02-30) is
+    // read as fromStorage() reads it.
+    const QString column = QStringLiteral("\"%1\"").arg(m_fields[col].name);
+    QSqlQuery q = db().exec(
+        QStringLiteral("SELECT %1 FROM %2 WHERE %1 IS NOT NULL AND NOT (typeof(%1) = 'text' AND "
+                       "%1 GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*' AND substr(%1, 1, 4) <> '0000' AND "
+                       "substr(%1, 6, 2) BETWEEN '01' AND '12' AND substr(%1, 9, 2) BETWEEN '01' AND '28')")
+            .arg(column, source()),
+        {});
+    while (q.next())
+        dateOf(fromStorage(m_fields[col], q.value(0)));
 }
 
 QVariant Table::toStorage(const FieldDef &f, const QVariant &v) const {
@@ -654,7 +704,7 @@ QVariant Table::data(const QModelIndex &index, int role) const {
     } catch (const OrvetError &) {
         return QVariant(); // a grid draws what it can; the commands report engine errors
     }
-    if (role == Qt::EditRole || v.isNull())
+    if (role == Qt::EditRole || v.isNull() || v.typeId() == QMetaType::QString)
         return v;
     switch (f.type) {
     case FieldType::Date:

@@ -50,10 +50,19 @@ public:
     // Field values of the current record; throws when there is none or the
     // field is unknown.
     QVariant value(const QString &field) const;
-    double asFloat(const QString &field) const { return value(field).toDouble(); }
+    // A value stored not of its field's type (text in a number or date
+    // field, a number out of range) throws the engine's conversion error,
+    // naming the table; a null reads as 0 or an invalid date.
+    double asFloat(const QString &field) const { return floatOf(value(field)); }
     QString asString(const QString &field) const { return value(field).toString(); }
-    int asInteger(const QString &field) const { return value(field).toInt(); }
-    QDate asDate(const QString &field) const { return value(field).toDate(); }
+    int asInteger(const QString &field) const { return int(integerOf(value(field))); }
+    QDate asDate(const QString &field) const { return dateOf(value(field)); }
+    double floatOf(const QVariant &v) const;
+    qlonglong integerOf(const QVariant &v) const;
+    QDate dateOf(const QVariant &v) const;
+    // Throws dateOf()'s error for the first value of a date field, in any
+    // row, filter or not, that is not a date.
+    void requireDates(const QString &field) const;
     QVariant valueAt(int row, const QString &field) const;
 
     // Inserts and posts a record from values in field order (ID is ignored

@@ -16,6 +16,9 @@ void restoreFilter(Table &table, const QString &text, bool filtered) {
 } // namespace
 
 double ReceiptSums::sum(Table &chesks, const QDate &from, const QDate &to, const QString &field) {
+    // A receipt whose date is not one belongs to no period: no sum can be
+    // trusted while it is there.
+    chesks.requireDates(Fields::DATE);
     const ControlsHold<Table> hold(chesks);
     const QString oldText = chesks.filter();
     const bool oldFiltered = chesks.filtered();

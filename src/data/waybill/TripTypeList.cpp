@@ -18,7 +18,7 @@ TripTypeList TripTypeList::read(Table &lpoezd) {
         t.name = lpoezd.valueAt(row, Fields::NAME).toString();
         t.tout = lpoezd.valueAt(row, Fields::TOUT).toString();
         t.tin = lpoezd.valueAt(row, Fields::TIN).toString();
-        t.prob = lpoezd.valueAt(row, Fields::PROB).toDouble();
+        t.prob = lpoezd.floatOf(lpoezd.valueAt(row, Fields::PROB));
         types.append(t);
     }
     return TripTypeList(std::move(types));

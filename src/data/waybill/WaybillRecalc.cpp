@@ -26,7 +26,12 @@ WaybillRecalc::WaybillRecalc(MemoryData &rows, const EditorState &state, TripTyp
     : m_rows(rows), m_state(state), m_trips(std::move(trips)), m_random(random) {}
 
 double WaybillRecalc::fuel(double distance, double norm, double winterFactor) {
-    return distance * ((norm * winterFactor) / 100);
+    const double litres = distance * ((norm * winterFactor) / 100);
+    // Boxes take numbers as long as the calculator gives (1e300): their
+    // product can run out of range, and an infinite day must not be stored.
+    if (!std::isfinite(litres))
+        throw OrvetError(QStringLiteral("Invalid floating point operation"));
+    return litres;
 }
 
 double WaybillRecalc::OrvetSummKM(const MemoryData &rows) {
@@ -161,6 +166,8 @@ WaybillTotals WaybillRecalc::recalculate(double receiptLitres, const Norm &norm)
     totals.distance = OrvetSummKM();
     totals.fuel = OrvetSummL();
     totals.receiptLitres = receiptLitres;
+    if (!std::isfinite(totals.distance) || !std::isfinite(totals.fuel))
+        throw OrvetError(QStringLiteral("Invalid floating point operation"));
     OrvetCheskPPROB();
     return totals;
 }
