@@ -43,7 +43,13 @@ void answer(const QString &name, QVariant &value) {
         {"MarkAuto", "ВАЗ-21074"},         {"GosNumberAuto", "А123ВС 69"},
         {"Voditel", "Петров П.П."},        {"Buhgalter", "Сидорова А.В."},
         {"Utverjdau", "Иванов И.И."},      {"LitrNa100", "9,57"},
-        {"DateAKT", "31 декабря 2024 г."}, {"Proveril", "Главный бухгалтер"}};
+        {"DateAKT", "31 декабря 2024 г."}, {"Proveril", "Главный бухгалтер"},
+        {"OGRN", "1026900512345"},         {"OrgTelefon", "+7 (4822) 12-34-56"},
+        {"TipAuto", "легковой автомобиль"}, {"ModelAuto", "2107"},
+        {"VodUdost", "69 12 345678"},      {"VodKategoriya", "B"},
+        {"Medrabotnik", "Смирнова Е.В."},   {"Mehanik", "Кузнецов А.Н."},
+        {"VidPerevozki", "перевозка для собственных нужд"},
+        {"DateFrom", "01.12.2024"},         {"DateTo", "31.12.2024"}};
     if (values.contains(name))
         value = values.value(name);
 }

@@ -325,9 +325,15 @@ private slots:
         QTest::newRow("waybill editor")
             << 1 << QStringList{"Edit1",   "CalcEdit1", "CalcEdit2", "BitBtn1", "BitBtn2",   "DBGrid1",
                                 "BitBtn3", "BitBtn4",   "BitBtn5",   "BitBtn6", "CalcEdit3", "CalcEdit4"};
-        QTest::newRow("settings") << 2 << QStringList{"CheckBox1", "Edit1", "Edit2", "Edit3",
-                                                      "Edit4",     "Edit5", "Edit6", "CalcEdit1",
-                                                      "CalcEdit2", "Edit8", "Edit7", "BitBtn1"};
+        // The waybill's details after Ok.
+        QTest::newRow("settings") << 2 << QStringList{"CheckBox1",     "Edit1",         "Edit2",
+                                                      "Edit3",         "Edit4",         "Edit5",
+                                                      "Edit6",         "CalcEdit1",     "CalcEdit2",
+                                                      "Edit8",         "Edit7",         "BitBtn1",
+                                                      "DetailOGRN",    "DetailTelefon", "DetailTipTS",
+                                                      "DetailModelTS", "DetailUdostoverenie",
+                                                      "DetailKategoriya", "DetailMedrabotnik",
+                                                      "DetailMehanik", "DetailVidPerevozki"};
         QTest::newRow("receipt") << 3
                                  << QStringList{"DateEdit1", "CalcEdit1", "CalcEdit2", "BitBtn1", "BitBtn2"};
         QTest::newRow("trip type") << 4 << QStringList{"Edit1",     "MaskEdit1", "MaskEdit2",

@@ -3,12 +3,14 @@
 #include "controls/CalcEdit.h"
 #include "data/TDM1.h"
 #include "forms/TOptions_F.h"
+#include "settings/WaybillDetails.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -89,6 +91,8 @@ void TestOptions::okWritesAllElevenValuesInIndexOrder() {
         f->CheckBox1->setChecked(true);
         f->CalcEdit2->setValue(12000);
         f->Edit7->setText(QStringLiteral("Петрова"));
+        f->detailField(WaybillDetails::OGRN)->setText(QStringLiteral("1027700132195"));
+        f->detailField(WaybillDetails::Medrabotnik)->setText(QStringLiteral("Смирнова Е.В."));
         f->BitBtn1->click();
     }));
     fx.dm.execute(QStringLiteral("Options_Main"));
@@ -110,6 +114,18 @@ void TestOptions::okWritesAllElevenValuesInIndexOrder() {
         QStringLiteral("StartoviyProbeg=12000"),
         QStringLiteral("GlavBuh=Петрова"),
         QStringLiteral("Proveril=Главный бухгалтер"),
+        // The waybill's details, in their own section after it.
+        QString(),
+        QStringLiteral("[Rekvizity]"),
+        QStringLiteral("OGRN=1027700132195"),
+        QStringLiteral("Telefon="),
+        QStringLiteral("TipTS="),
+        QStringLiteral("ModelTS="),
+        QStringLiteral("Udostoverenie="),
+        QStringLiteral("Kategoriya="),
+        QStringLiteral("Medrabotnik=Смирнова Е.В."),
+        QStringLiteral("Mehanik="),
+        QStringLiteral("VidPerevozki="),
     };
     QStringList trimmed;
     for (const QString &l : lines)
@@ -129,6 +145,9 @@ void TestOptions::okWritesAllElevenValuesInIndexOrder() {
     QCOMPARE(again.text(StoredValues::Utvejdaushiy), QStringLiteral("\"Иванов И.И.\""));
     QCOMPARE(again.number(StoredValues::StartoviyProbeg), 12000.0);
     QVERIFY(again.flag(StoredValues::Winter));
+    WaybillDetails details(&fx.dm.iniFile());
+    details.readAll();
+    QCOMPARE(details.text(WaybillDetails::Medrabotnik), QStringLiteral("Смирнова Е.В."));
 }
 
 void TestOptions::openFillsControlsAfreshFromStoredValues() {
@@ -138,8 +157,9 @@ void TestOptions::openFillsControlsAfreshFromStoredValues() {
     const QString address = QStringLiteral("г. Тверь, ").repeated(40).trimmed();
     fx.writeIni(
         QStringLiteral("[DataM]\nOrganizaciya=Автобаза\nAdress=%1\nGosNomer=А123ВС\nRashodna100km=9,25\n"
-                       "Winter=-1\nStartoviyProbeg=45000\nGlavBuh=Сидоров\n")
+                       "Winter=-1\nStartoviyProbeg=45000\nGlavBuh=Сидоров\n[Rekvizity]\nMehanik=Кузнецов А.Н.\n")
             .arg(address));
+    fx.dm.details().readAll();
     ScriptedDialogHost host;
     host.expectDialog(script([&](TOptions_F *f) {
         QCOMPARE(f->Edit1->text(), QStringLiteral("Автобаза"));
@@ -153,8 +173,10 @@ void TestOptions::openFillsControlsAfreshFromStoredValues() {
         QCOMPARE(f->CalcEdit2->value(), 45000.0);
         QCOMPARE(f->Edit7->text(), QStringLiteral("Сидоров"));
         QCOMPARE(f->Edit8->text(), QStringLiteral("Главный бухгалтер"));
+        QCOMPARE(f->detailField(WaybillDetails::Mehanik)->text(), QStringLiteral("Кузнецов А.Н."));
         // Edits left behind without Ok must not show up next time.
         f->Edit1->setText(QStringLiteral("черновик"));
+        f->detailField(WaybillDetails::Mehanik)->setText(QStringLiteral("черновик"));
         f->CheckBox1->setChecked(false);
         f->CalcEdit1->setValue(1);
     }));
@@ -162,6 +184,7 @@ void TestOptions::openFillsControlsAfreshFromStoredValues() {
         QCOMPARE(f->Edit1->text(), QStringLiteral("Автобаза"));
         QVERIFY(f->CheckBox1->isChecked());
         QCOMPARE(f->CalcEdit1->value(), 9.25);
+        QCOMPARE(f->detailField(WaybillDetails::Mehanik)->text(), QStringLiteral("Кузнецов А.Н."));
     }));
     fx.dm.execute(QStringLiteral("Options_Main"));
     fx.dm.execute(QStringLiteral("Options_Main"));
@@ -318,12 +341,16 @@ void TestOptions::tabOrderAndLabels() {
     QCOMPARE(QApplication::focusWidget(), f.CheckBox1);
 
     QStringList order{QApplication::focusWidget()->objectName()};
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < 12 + WaybillDetails::Count; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         order.append(QApplication::focusWidget()->objectName());
     }
-    QCOMPARE(order, (QStringList{"CheckBox1", "Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6",
-                                 "CalcEdit1", "CalcEdit2", "Edit8", "Edit7", "BitBtn1", "CheckBox1"}));
+    // The waybill's details after Ok, before the round starts again.
+    QStringList expected{"CheckBox1", "Edit1",     "Edit2",     "Edit3", "Edit4", "Edit5",
+                         "Edit6",     "CalcEdit1", "CalcEdit2", "Edit8", "Edit7", "BitBtn1"};
+    for (int i = 0; i < WaybillDetails::Count; ++i)
+        expected.append(f.detailField(i)->objectName());
+    QCOMPARE(order, expected << "CheckBox1");
     // Opened again, it starts from the first control, not where it was left.
     f.Edit2->setFocus(Qt::TabFocusReason);
     f.close();
@@ -332,7 +359,7 @@ void TestOptions::tabOrderAndLabels() {
 
     // Each label names its field and stands at its left on the same row.
     const QList<QLabel *> labels = f.findChildren<QLabel *>();
-    QCOMPARE(labels.size(), 10);
+    QCOMPARE(labels.size(), 10 + WaybillDetails::Count);
     for (QLabel *l : labels) {
         QWidget *field = l->buddy();
         QVERIFY2(field, qPrintable(l->text()));
@@ -350,6 +377,12 @@ void TestOptions::tabOrderAndLabels() {
     QVERIFY(f.BitBtn1->isDefault());
     QCOMPARE(f.BitBtn1->text(), QStringLiteral("&Ok"));
     QVERIFY(f.width() >= 488 && f.height() >= 200);
+    // The details' group stands under the fields of the eleven values, as wide as the dialog.
+    const auto *group = f.findChild<QGroupBox *>();
+    QVERIFY(group->y() > f.Edit7->geometry().bottom());
+    QVERIFY(group->geometry().bottom() < f.height());
+    QCOMPARE(group->x() + group->width() / 2, f.width() / 2);
+    QVERIFY(group->isAncestorOf(f.detailField(WaybillDetails::VidPerevozki)));
     QVERIFY(!f.findChild<QPushButton *>(QStringLiteral("BitBtn2")));
     f.close();
 }

@@ -1,16 +1,19 @@
+#include "ExternalReader.h"
 #include "ScriptedDialogHost.h"
 #include "TestDir.h"
 
 #include "core/OrvetError.h"
 #include "data/commands/PrintCommand.h"
 #include "data/TDM1.h"
+#include "report/ReportPreview.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
 
 // The print command: the day-row filter, the template read at every print,
-// the title, and the ten variables the template may ask for.
+// the title, the ten variables the template may ask for, and the waybill's
+// further details after them.
 class TestPrint : public QObject {
     Q_OBJECT
 private:
@@ -45,7 +48,32 @@ private:
             f.open(QIODevice::WriteOnly | QIODevice::Truncate);
             f.write(text);
         }
+        // Prints the selected waybill; the preview's page texts, and its
+        // PDF export in `pdf` when a name is given.
+        QStringList print(ScriptedDialogHost &host, const QString &pdf = QString()) {
+            QStringList texts;
+            host.expectDialog([&](QDialog *d) {
+                auto *preview = qobject_cast<ReportPreview *>(d);
+                for (const ReportPage &page : preview->report().pages())
+                    for (const ReportItem &item : page.items)
+                        texts.append(item.text);
+                if (!pdf.isEmpty())
+                    preview->saveToFile(pdf, ReportExporter::Format::Pdf);
+                return 0;
+            });
+            dm->execute(QStringLiteral("Orvet_Print"));
+            return texts;
+        }
     };
+
+    // A clerk's details as the settings dialog stores them.
+    static inline const QStringList Details = {
+        "1027700132195", "+7 (495) 123-45-67", "легковой автомобиль",
+        "Vesta",         "77 01 123456",       "B, C",
+        "Смирнова Е.В.", "Кузнецов А.Н.",      "перевозка для собственных нужд"};
+    static inline const QStringList DetailNames = {"OGRN",        "OrgTelefon", "TipAuto",
+                                                   "ModelAuto",   "VodUdost",   "VodKategoriya",
+                                                   "Medrabotnik", "Mehanik",    "VidPerevozki"};
 
 private slots:
     void initTestCase() { pinRussianLocale(); }
@@ -63,6 +91,70 @@ private slots:
         }
         QVERIFY(!f.ask(QStringLiteral("StartoviyProbeg")).isValid());
         QVERIFY(!f.ask(QStringLiteral("PAGE#")).isValid());
+    }
+
+    // Each detail under its name, exact case only; the waybill is valid
+    // from the first to the last day of its month.
+    void detailVariablesAndValidity() {
+        Fixture f;
+        for (int i = 0; i < WaybillDetails::Count; ++i)
+            f.dm->details().setText(i, Details.at(i));
+        for (int i = 0; i < WaybillDetails::Count; ++i) {
+            QCOMPARE(f.ask(DetailNames.at(i)).toString(), Details.at(i));
+            QVERIFY(!f.ask(DetailNames.at(i).toLower()).isValid());
+        }
+        f.waybill(QDate(2024, 2, 1), QStringLiteral("2"), 0);
+        QCOMPARE(f.ask(QStringLiteral("DateFrom")).toDate(), QDate(2024, 2, 1));
+        QCOMPARE(f.ask(QStringLiteral("DateTo")).toDate(), QDate(2024, 2, 29));
+        QVERIFY(!f.ask(QStringLiteral("dateto")).isValid());
+    }
+
+    // Printed to PDF through the preview's own export and read back by
+    // pdftotext: one page for the shortest and the longest month, with
+    // every label and every value of the details.
+    void defaultFormCarriesEveryDetail_data() {
+        QTest::addColumn<QDate>("month");
+        QTest::newRow("28 days") << QDate(2023, 2, 1);
+        QTest::newRow("31 days") << QDate(2024, 12, 1);
+    }
+
+    void defaultFormCarriesEveryDetail() {
+        QFETCH(QDate, month);
+        Fixture f;
+        ScriptedDialogHost host;
+        for (int i = 0; i < WaybillDetails::Count; ++i)
+            f.dm->details().setText(i, Details.at(i));
+        f.waybill(month, QStringLiteral("7"), month.daysInMonth());
+        const QString pdf = f.dir.file(QStringLiteral("лист.pdf"));
+        f.print(host, pdf);
+        QVERIFY2(host.errors.isEmpty(), qPrintable(host.errors.join('\n')));
+        const QString text = QString::fromUtf8(ExternalReader::run(QStringLiteral("pdftotext"), {pdf, "-"}));
+        QCOMPARE(text.count(QLatin1Char('\f')), 1); // one page
+        const QString words = text.simplified();
+        QStringList expected = Details;
+        expected << "ОГРН:" << "Телефон:" << "Тип транспортного средства" << "Модель транспортного средства"
+                 << "Марка автомобиля" << "Государственный номер" << "Водительское удостоверение №"
+                 << "Категория удостоверения" << "Вид перевозки"
+                 << "Срок действия путевого листа: с " + month.toString("dd.MM.yyyy") + " по " +
+                        month.addMonths(1).addDays(-1).toString("dd.MM.yyyy")
+                 << "Предрейсовый" << "Послерейсовый" << "медосмотр" << "техконтроль" << "время" << "подпись";
+        for (const QString &e : expected)
+            QVERIFY2(words.contains(e), qPrintable(e + QStringLiteral(" not in:\n") + text));
+        QCOMPARE(words.count(QStringLiteral("Смирнова Е.В.")), 2); // over both medical checks
+        QCOMPARE(words.count(QStringLiteral("подпись")), 3 + 3); // three checks, three signature lines
+    }
+
+    // A template of the user's keeps printing what it printed: a name it
+    // declares itself stays its own when the program comes to answer it.
+    void userTemplateKeepsItsOwnNames() {
+        Fixture f;
+        ScriptedDialogHost host;
+        for (int i = 0; i < WaybillDetails::Count; ++i)
+            f.dm->details().setText(i, Details.at(i));
+        f.waybill(QDate(2024, 12, 1), QStringLiteral("7"), 3);
+        f.writeTemplate("orvet-report 1\nvar OGRN | 1-02-69\nvar mehanik | гараж\nband title height=10\n"
+                        "text x=0 y=0 w=190 h=5 | [OGRN] [Mehanik] [DateTo]\n");
+        QCOMPARE(f.print(host), QStringList{"1-02-69 гараж 31.12.2024"});
     }
 
     void litrNa100FollowsTheSettings() {

@@ -4,6 +4,7 @@
 #include "core/OrvetError.h"
 #include "settings/IniFile.h"
 #include "settings/StoredValues.h"
+#include "settings/WaybillDetails.h"
 #include "settings/WindowPlacement.h"
 
 #include <QDir>
@@ -174,6 +175,37 @@ private slots:
         QCOMPARE(back.number(StoredValues::Rashodna100km), 8.5);
         QVERIFY(back.flag(StoredValues::Winter));
         QCOMPARE(back.text(StoredValues::Utvejdaushiy), QStringLiteral("\"Директор\""));
+    }
+
+    // The waybill's details go after "DataM", which keeps every byte, into
+    // a section of their own in the same code page, and read back whole.
+    void waybillDetailsInASectionOfTheirOwn() {
+        TestDir d;
+        IniFile ini(d.ini());
+        StoredValues v(&ini);
+        v.setValue(StoredValues::Voditel, QStringLiteral("Петров П.П."));
+        v.writeAll();
+        const QByteArray dataM = bytes(d.ini());
+        WaybillDetails details(&ini);
+        for (int i = 0; i < WaybillDetails::Count; ++i)
+            details.setText(i, QStringLiteral("значение %1").arg(i));
+        details.setText(WaybillDetails::VidPerevozki, QStringLiteral("\"для собственных нужд\""));
+        details.writeAll();
+        const QByteArray written = bytes(d.ini());
+        QVERIFY(written.startsWith(dataM + "\r\n[Rekvizity]\r\nOGRN=\xe7\xed\xe0\xf7")); // "знач" in cp1251
+        int last = -1;
+        for (int i = 0; i < WaybillDetails::Count; ++i) {
+            const int at = int(text(d.ini()).indexOf(WaybillDetails::name(i) + QLatin1Char('=')));
+            QVERIFY(at > last);
+            last = at;
+        }
+        WaybillDetails back(&ini);
+        back.readAll();
+        for (int i = 0; i < WaybillDetails::Count; ++i)
+            QCOMPARE(back.text(i), details.text(i));
+        StoredValues again(&ini);
+        again.readAll();
+        QCOMPARE(again.text(StoredValues::Voditel), QStringLiteral("Петров П.П."));
     }
 
     // Text, and numbers that are not finite, hold as read and fail where

@@ -17,7 +17,7 @@
 
 TDM1::TDM1(const QString &directory, const QString &iniPath, QObject *parent)
     : QObject(parent), m_db(directory), m_ini(iniPath.isEmpty() ? IniFile::defaultPath() : iniPath),
-      m_values(&m_ini), m_actions(this) {
+      m_values(&m_ini), m_details(&m_ini), m_actions(this) {
     setObjectName(QStringLiteral("DM1"));
     m_ini.removeLeftovers(); // a write killed in the last run
     m_orvet = std::make_unique<Table>(m_db, TableFiles::Orvet, QStringLiteral("Orvet"), waybillFields());
@@ -81,13 +81,18 @@ void TDM1::DataModuleCreate() {
         // The stored values are the user's whatever became of the tables:
         // the settings dialog would otherwise show the defaults, and its Ok
         // would write them over the saved ones.
-        ErrorBoundary::guarded([this] { m_values.readAll(); });
+        ErrorBoundary::guarded([this] { readSettings(); });
         throw;
     }
-    m_values.readAll();
+    readSettings();
     // A missing template is written beside the tables; one that is there is
     // the user's and stays as it is.
     PrintCommand::installDefaultTemplate(m_db.directory());
+}
+
+void TDM1::readSettings() {
+    m_values.readAll();
+    m_details.readAll();
 }
 
 void TDM1::openTables() {

@@ -7,6 +7,7 @@
 #include "data/waybill/Random.h"
 #include "settings/IniFile.h"
 #include "settings/StoredValues.h"
+#include "settings/WaybillDetails.h"
 
 #include <QDate>
 #include <QObject>
@@ -46,6 +47,8 @@ public:
 
     IniFile &iniFile() { return m_ini; }
     StoredValues &FS1() { return m_values; }
+    // The waybill's further details, in their own section of the settings file.
+    WaybillDetails &details() { return m_details; }
     EditorState &editorState() { return m_editor; }
     Random &random() { return m_random; }
     PrintCommand &printCommand() { return *m_printCommand; }
@@ -76,13 +79,15 @@ public:
     static FieldList receiptFields();
     static FieldList tripTypeFields();
 
-    // Creates the missing table files, opens all four, reads the stored values.
+    // Creates the missing table files, opens all four, reads the stored values
+    // and the waybill details.
     void DataModuleCreate();
 
 
 private:
     void createActions();
     void openTables();
+    void readSettings();
     void makeForms();
     void FillExecExecute();
 
@@ -90,6 +95,7 @@ private:
     std::unique_ptr<Table> m_orvet, m_orvetSost, m_chesks, m_lpoezd;
     IniFile m_ini;
     StoredValues m_values;
+    WaybillDetails m_details;
     EditorState m_editor;
     ActionList m_actions;
     Random m_random;

@@ -3,13 +3,17 @@
 #include "controls/CalcEdit.h"
 #include "controls/TabOrder.h"
 #include "forms/DesignedGeometry.h"
+#include "settings/WaybillDetails.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 
 namespace {
 constexpr int RowHeight = 21;
@@ -31,6 +35,7 @@ TOptions_F::TOptions_F(QWidget *parent) : DesktopDialog(parent) {
     setObjectName(QStringLiteral("Options_F"));
     setWindowTitle(QStringLiteral("Настройки"));
     buildControls();
+    buildDetailsGroup();
 }
 
 void TOptions_F::setOkCommand(QAction *ok) {
@@ -133,6 +138,96 @@ int TOptions_F::maxLength(int index) {
     default:
         return 0;
     }
+}
+
+// The waybill's further details, in a group of their own under the fields
+// above, which keep their places; Tab reaches them after Ok.
+void TOptions_F::buildDetailsGroup() {
+    auto *group = new QGroupBox(QStringLiteral("Реквизиты путевого листа"), this);
+    group->setObjectName(QStringLiteral("DetailsGroup"));
+    auto *grid = new QGridLayout(group);
+    // Label, tool tip, and where the field goes: row, column, and how many
+    // columns of fields it spans.
+    struct Detail {
+        const char *label;
+        const char *tip;
+        int row, column, span;
+    };
+    const Detail details[WaybillDetails::Count] = {
+        {"ОГРН", "Основной государственный регистрационный номер организации (ОГРНИП)", 0, 0, 1},
+        {"Телефон", "Телефон организации", 0, 1, 1},
+        {"Тип ТС", "Тип транспортного средства, например: легковой автомобиль", 1, 0, 1},
+        {"Модель", "Модель транспортного средства", 1, 1, 1},
+        {"Удостоверение", "Номер водительского удостоверения", 2, 0, 1},
+        {"Категория", "Категория (подкатегория) водительского удостоверения", 2, 1, 1},
+        {"Медработник",
+         "Фамилия и инициалы медицинского работника, проводящего пред- и послерейсовые "
+         "медосмотры",
+         3, 0, 2},
+        {"Механик",
+         "Фамилия и инициалы проводящего предрейсовый контроль технического состояния (техконтроль)", 4, 0,
+         2},
+        {"Вид перевозки", "Например: перевозка для собственных нужд", 5, 0, 2},
+    };
+    for (int i = 0; i < WaybillDetails::Count; ++i) {
+        const Detail &d = details[i];
+        auto *field = textEdit(group, QStringLiteral("Detail") + WaybillDetails::name(i));
+        field->setMaxLength(detailMaxLength(i));
+        field->setToolTip(QString::fromUtf8(d.tip));
+        auto *label = new QLabel(QString::fromUtf8(d.label), group);
+        label->setBuddy(field);
+        field->setAccessibleName(label->text());
+        grid->addWidget(label, d.row, d.column * 2);
+        grid->addWidget(field, d.row, d.column * 2 + 1, 1, d.span * 2 - 1);
+        m_details.append(field);
+    }
+    m_details.at(WaybillDetails::OGRN)
+        ->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), group));
+    m_details.at(WaybillDetails::VidPerevozki)
+        ->setPlaceholderText(QStringLiteral("перевозка для собственных нужд"));
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    appendBelow(group);
+
+    QList<QWidget *> order{BitBtn1};
+    order.append(QList<QWidget *>(m_details.cbegin(), m_details.cend()));
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+}
+
+void TOptions_F::appendBelow(QGroupBox *group) {
+    const QSize drawn = size();
+    const int margin = qRound(8.0 * drawn.width() / 488.0);
+    const int width = drawn.width() - 2 * margin;
+    const int height = group->layout()->hasHeightForWidth() ? group->layout()->totalHeightForWidth(width)
+                                                            : group->sizeHint().height();
+    group->setGeometry(margin, drawn.height(), width, height);
+    setFixedSize(drawn.width(), drawn.height() + height + margin);
+}
+
+int TOptions_F::detailMaxLength(int index) {
+    switch (index) {
+    case WaybillDetails::OGRN:
+        return 15; // 13 digits, 15 for a sole trader
+    case WaybillDetails::Udostoverenie:
+    case WaybillDetails::Kategoriya:
+        return 20;
+    case WaybillDetails::Telefon:
+        return 30;
+    case WaybillDetails::Medrabotnik: // three lines over a column of checks
+    case WaybillDetails::Mehanik:
+        return 30;
+    case WaybillDetails::VidPerevozki:
+        return 60;
+    default: // type and model: two lines beside the make
+        return 40;
+    }
+}
+
+void TOptions_F::setDetailText(int index, const QString &text) {
+    QLineEdit *field = detailField(index);
+    field->setMaxLength(qMax(detailMaxLength(index), int(text.size())));
+    field->setText(text);
 }
 
 void TOptions_F::setFieldText(int index, const QString &text) {

@@ -2,13 +2,17 @@
 
 #include "forms/DesktopDialog.h"
 
+#include <QList>
+
 class CalcEdit;
 class QCheckBox;
+class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QAction;
 
-// The settings dialog: the eleven stored values. Its Ok button runs the
+// The settings dialog: the eleven stored values, and below them the group
+// of the waybill's further details (WaybillDetails). Its Ok button runs the
 // action Options_Main_Close; there is no cancel button, and Esc does nothing.
 class TOptions_F : public DesktopDialog {
     Q_OBJECT
@@ -40,9 +44,22 @@ public:
     QLineEdit *Edit8 = nullptr;     // 10 Proveril
     QPushButton *BitBtn1 = nullptr; // Ok
 
+    // The field of a waybill detail (WaybillDetails::Index).
+    QLineEdit *detailField(int index) const { return m_details.at(index); }
+    // The longest detail the printed form shows whole at a legible size.
+    static int detailMaxLength(int index);
+    // Fills a detail field; a longer stored value is shown whole, as above.
+    void setDetailText(int index, const QString &text);
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void buildControls();
+    void buildDetailsGroup();
+    // Puts a group under everything placed so far, as wide as the dialog,
+    // and grows the dialog downwards to hold it.
+    void appendBelow(QGroupBox *group);
+
+    QList<QLineEdit *> m_details;
 };

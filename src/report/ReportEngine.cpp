@@ -12,6 +12,8 @@
 #include <QFileInfo>
 #include <QProgressDialog>
 
+#include <algorithm>
+
 void ReportEngine::loadFromFile(const QString &fileName) {
     m_template = ReportTemplate();
     m_fileName.clear();
@@ -30,6 +32,12 @@ void ReportEngine::loadFromData(const QByteArray &data, const QString &fileName)
     m_fileName.clear();
     m_template = ReportTemplateParser::parse(data);
     m_fileName = fileName;
+}
+
+bool ReportEngine::definesVariable(const QString &name) const {
+    return std::any_of(
+        m_template.variables.cbegin(), m_template.variables.cend(),
+        [&name](const ReportVariable &v) { return v.name.compare(name, Qt::CaseInsensitive) == 0; });
 }
 
 void ReportEngine::registerDataSource(ReportDataSource *source) {

@@ -26,6 +26,8 @@ public:
     void loadFromFile(const QString &fileName);
     void loadFromData(const QByteArray &data, const QString &fileName = {});
     bool hasTemplate() const { return !m_template.isEmpty(); }
+    // The loaded template declares a `var` of that name (any letter case).
+    bool definesVariable(const QString &name) const;
     QString fileName() const { return m_fileName; }
 
     void setTitle(const QString &title) { m_title = title; }

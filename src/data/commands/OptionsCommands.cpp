@@ -33,6 +33,8 @@ void OptionsCommands::Options_MainExecute() {
     const double start = values.number(StoredValues::StartoviyProbeg);
     for (int i : TextIndexes)
         f->setFieldText(i, values.text(i));
+    for (int i = 0; i < WaybillDetails::Count; ++i)
+        f->setDetailText(i, m_dm.details().text(i));
     f->CalcEdit1->setValue(norm);
     f->CheckBox1->setChecked(winter);
     f->CalcEdit2->setValue(start);
@@ -47,8 +49,12 @@ void OptionsCommands::Options_Main_CloseExecute() {
         return;
     // The file's code page holds Cyrillic but not every character; one it
     // cannot hold would come back as another, so the Ok is refused first.
-    for (int i : TextIndexes) {
-        QLineEdit *field = f->textField(i);
+    QList<QLineEdit *> fields;
+    for (int i : TextIndexes)
+        fields.append(f->textField(i));
+    for (int i = 0; i < WaybillDetails::Count; ++i)
+        fields.append(f->detailField(i));
+    for (QLineEdit *field : fields) {
         if (const QString c = IniFile::unwritable(field->text()); !c.isEmpty()) {
             field->setFocus(Qt::OtherFocusReason);
             field->setSelection(int(field->text().indexOf(c)), int(c.size()));
@@ -74,6 +80,10 @@ void OptionsCommands::Options_Main_CloseExecute() {
             break;
         }
     }
+    WaybillDetails &details = m_dm.details();
+    for (int i = 0; i < WaybillDetails::Count; ++i)
+        details.setText(i, f->detailField(i)->text());
     values.writeAll();
+    details.writeAll();
     f->accept();
 }

@@ -3,7 +3,7 @@
 class TDM1;
 
 // Opening the settings dialog and its Ok, which stores and writes all
-// eleven stored values.
+// eleven stored values, then the waybill details in their own section.
 class OptionsCommands {
 public:
     explicit OptionsCommands(TDM1 &dm);

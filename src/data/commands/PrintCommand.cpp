@@ -11,6 +11,8 @@
 #include <QLocale>
 #include <QSaveFile>
 
+#include <algorithm>
+
 PrintCommand::PrintCommand(TDM1 &dm)
     : m_dm(dm), m_frd1(QStringLiteral("FRD1"), dm.Orvet()), m_frd2(QStringLiteral("FRD2"), dm.OrvetSost()) {
     m_fr1.registerDataSource(&m_frd1);
@@ -50,7 +52,39 @@ void PrintCommand::FR1GetValue(const QString &name, QVariant &value) const {
         value = NumberText::general(v.norm() * v.winterFactor());
     } else if (name == QLatin1String("DateAKT")) {
         value = dateAkt(m_dm.Orvet().asDate(Fields::DATE));
+    } else {
+        detailValue(name, value);
     }
+}
+
+// A template written before these names were answered may declare a
+// variable of the same name itself; it keeps printing its own.
+void PrintCommand::detailValue(const QString &name, QVariant &value) const {
+    static const QList<QPair<QString, int>> details{
+        {QStringLiteral("OGRN"), WaybillDetails::OGRN},
+        {QStringLiteral("OrgTelefon"), WaybillDetails::Telefon},
+        {QStringLiteral("TipAuto"), WaybillDetails::TipTS},
+        {QStringLiteral("ModelAuto"), WaybillDetails::ModelTS},
+        {QStringLiteral("VodUdost"), WaybillDetails::Udostoverenie},
+        {QStringLiteral("VodKategoriya"), WaybillDetails::Kategoriya},
+        {QStringLiteral("Medrabotnik"), WaybillDetails::Medrabotnik},
+        {QStringLiteral("Mehanik"), WaybillDetails::Mehanik},
+        {QStringLiteral("VidPerevozki"), WaybillDetails::VidPerevozki}};
+    const bool dateFrom = name == QLatin1String("DateFrom");
+    const bool known =
+        dateFrom || name == QLatin1String("DateTo") ||
+        std::any_of(details.cbegin(), details.cend(), [&name](const auto &d) { return d.first == name; });
+    if (!known || m_fr1.definesVariable(name))
+        return;
+    for (const auto &[var, index] : details)
+        if (name == var) {
+            value = m_dm.details().text(index);
+            return;
+        }
+    // Valid for the month of the waybill: from its first day to its last.
+    const QDate date = m_dm.Orvet().asDate(Fields::DATE);
+    const QDate first(date.year(), date.month(), 1);
+    value = dateFrom ? first : first.addMonths(1).addDays(-1);
 }
 
 QString PrintCommand::dateAkt(const QDate &firstDay) {

@@ -19,8 +19,9 @@ public:
 
 
     void Orvet_PrintExecute();
-    // Answers the ten variables the template may use; any other name is
-    // left unassigned for the engine.
+    // Answers the ten variables the template may use, then the waybill's
+    // further details and its period of validity; any other name is left
+    // unassigned for the engine.
     void FR1GetValue(const QString &name, QVariant &value) const;
 
     // "31 декабря 2005 г.": the last day of the month of `firstDay`.
@@ -30,6 +31,8 @@ public:
     static void installDefaultTemplate(const QString &directory);
 
 private:
+    void detailValue(const QString &name, QVariant &value) const;
+
     TDM1 &m_dm;
     ReportEngine m_fr1;
     TableDataSource m_frd1;
