@@ -1,15 +1,22 @@
 #include "forms/TOptions_F.h"
 
 #include "controls/CalcEdit.h"
+#include "controls/FontScale.h"
+#include "core/DialogHost.h"
 #include "controls/TabOrder.h"
 #include "forms/DesignedGeometry.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace {
 constexpr int RowHeight = 21;
@@ -31,6 +38,7 @@ TOptions_F::TOptions_F(QWidget *parent) : DesktopDialog(parent) {
     setObjectName(QStringLiteral("Options_F"));
     setWindowTitle(QStringLiteral("Настройки"));
     buildControls();
+    buildBackupGroup();
 }
 
 void TOptions_F::setOkCommand(QAction *ok) {
@@ -91,6 +99,49 @@ void TOptions_F::buildControls() {
 
     TabOrder::chain(
         {CheckBox1, Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, CalcEdit1, CalcEdit2, Edit8, Edit7, BitBtn1});
+}
+
+// Below the drawn area, which keeps its places; the dialog grows downwards
+// and the group's controls come after Ok in the tab order.
+void TOptions_F::buildBackupGroup() {
+    BackupGroup = new QGroupBox(QStringLiteral("Резервные копии"), this);
+    BackupGroup->setObjectName(QStringLiteral("BackupGroup"));
+    BackupOn = new QCheckBox(QStringLiteral("Каждый день копировать таблицы при первом запуске"), BackupGroup);
+    BackupOn->setObjectName(QStringLiteral("BackupOn"));
+    BackupOn->setAccessibleName(BackupOn->text());
+    auto *label = new QLabel(QStringLiteral("Папка"), BackupGroup);
+    BackupFolder = textEdit(BackupGroup, QStringLiteral("BackupFolder"));
+    BackupFolder->setPlaceholderText(QStringLiteral("backups рядом с таблицами"));
+    BackupFolder->setAccessibleName(QStringLiteral("Папка резервных копий"));
+    label->setBuddy(BackupFolder);
+    BackupChoose = new QPushButton(QStringLiteral("Выбрать…"), BackupGroup);
+    BackupChoose->setObjectName(QStringLiteral("BackupChoose"));
+    BackupChoose->setAccessibleName(QStringLiteral("Выбрать папку резервных копий"));
+    BackupChoose->setAutoDefault(false);
+    connect(BackupChoose, &QPushButton::clicked, this, &TOptions_F::chooseBackupFolder);
+
+    auto *folderRow = new QHBoxLayout;
+    folderRow->addWidget(label);
+    folderRow->addWidget(BackupFolder, 1);
+    folderRow->addWidget(BackupChoose);
+    auto *layout = new QVBoxLayout(BackupGroup);
+    layout->addWidget(BackupOn);
+    layout->addLayout(folderRow);
+
+    const QSize drawn = size();
+    const int margin = FontScale::x(8);
+    const int height = BackupGroup->sizeHint().height();
+    BackupGroup->setGeometry(margin, drawn.height(), drawn.width() - 2 * margin, height);
+    setFixedSize(drawn.width(), drawn.height() + height + margin);
+    TabOrder::chain({BitBtn1, BackupOn, BackupFolder, BackupChoose});
+}
+
+void TOptions_F::chooseBackupFolder() {
+    QFileDialog d(this, QStringLiteral("Папка резервных копий"), BackupFolder->text());
+    d.setFileMode(QFileDialog::Directory);
+    d.setOption(QFileDialog::ShowDirsOnly);
+    if (DialogHost::instance().execDialog(&d) == QDialog::Accepted && !d.selectedFiles().isEmpty())
+        BackupFolder->setText(QDir::toNativeSeparators(d.selectedFiles().constFirst()));
 }
 
 QLineEdit *TOptions_F::textField(int index) const {

@@ -4,6 +4,7 @@
 
 class CalcEdit;
 class QCheckBox;
+class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QAction;
@@ -40,9 +41,18 @@ public:
     QLineEdit *Edit8 = nullptr;     // 10 Proveril
     QPushButton *BitBtn1 = nullptr; // Ok
 
+    // The automatic copies, below the stored values: on or off, and the
+    // folder (empty: "backups" beside the tables).
+    QGroupBox *BackupGroup = nullptr;
+    QCheckBox *BackupOn = nullptr;
+    QLineEdit *BackupFolder = nullptr;
+    QPushButton *BackupChoose = nullptr;
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void buildControls();
+    void buildBackupGroup();
+    void chooseBackupFolder();
 };

@@ -6,6 +6,7 @@
 #include "core/OrvetError.h"
 #include "data/TDM1.h"
 #include "forms/TOptions_F.h"
+#include "settings/BackupSettings.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -36,6 +37,7 @@ void OptionsCommands::Options_MainExecute() {
     f->CalcEdit1->setValue(norm);
     f->CheckBox1->setChecked(winter);
     f->CalcEdit2->setValue(start);
+    fillBackupGroup();
     DialogHost::instance().execDialog(f);
 }
 
@@ -47,8 +49,11 @@ void OptionsCommands::Options_Main_CloseExecute() {
         return;
     // The file's code page holds Cyrillic but not every character; one it
     // cannot hold would come back as another, so the Ok is refused first.
-    for (int i : TextIndexes) {
-        QLineEdit *field = f->textField(i);
+    QList<QLineEdit *> fields;
+    for (int i : TextIndexes)
+        fields.append(f->textField(i));
+    fields.append(f->BackupFolder);
+    for (QLineEdit *field : std::as_const(fields)) {
         if (const QString c = IniFile::unwritable(field->text()); !c.isEmpty()) {
             field->setFocus(Qt::OtherFocusReason);
             field->setSelection(int(field->text().indexOf(c)), int(c.size()));
@@ -75,5 +80,13 @@ void OptionsCommands::Options_Main_CloseExecute() {
         }
     }
     values.writeAll();
+    BackupSettings(&m_dm.iniFile()).write(f->BackupOn->isChecked(), f->BackupFolder->text().trimmed());
     f->accept();
+}
+
+void OptionsCommands::fillBackupGroup() {
+    TOptions_F *f = m_dm.Options_F();
+    const BackupSettings backup(&m_dm.iniFile());
+    f->BackupOn->setChecked(backup.enabled());
+    f->BackupFolder->setText(backup.folder());
 }
