@@ -327,7 +327,8 @@ private slots:
                                 "BitBtn3", "BitBtn4",   "BitBtn5",   "BitBtn6", "CalcEdit3", "CalcEdit4"};
         QTest::newRow("settings") << 2 << QStringList{"CheckBox1", "Edit1", "Edit2", "Edit3",
                                                       "Edit4",     "Edit5", "Edit6", "CalcEdit1",
-                                                      "CalcEdit2", "Edit8", "Edit7", "BitBtn1"};
+                                                      "CalcEdit2", "Edit8", "Edit7", "BitBtn1",
+                                                      "BackupOn",  "BackupFolder", "BackupChoose"};
         QTest::newRow("receipt") << 3
                                  << QStringList{"DateEdit1", "CalcEdit1", "CalcEdit2", "BitBtn1", "BitBtn2"};
         QTest::newRow("trip type") << 4 << QStringList{"Edit1",     "MaskEdit1", "MaskEdit2",
