@@ -75,12 +75,12 @@ QStringList BackupFolder::keep(const QStringList &names, const QDate &today) {
     return result;
 }
 
-QStringList BackupFolder::prune(const QDate &today) const {
+QStringList BackupFolder::prune(const QDate &today, const QString &made) const {
     const QStringList all = list();
     const QStringList kept = keep(all, today);
     QStringList removed;
     for (const QString &n : all) {
-        if (kept.contains(n))
+        if (n == made || kept.contains(n))
             continue;
         // Renamed out of the list first: a removal cut short leaves a
         // leftover, never a listed copy with files missing.

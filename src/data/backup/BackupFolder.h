@@ -31,8 +31,9 @@ public:
 
     // Removes what a copy cut short left behind. Returns how many.
     int removeLeftovers() const;
-    // Removes the copies `keep` does not keep. Returns their names.
-    QStringList prune(const QDate &today) const;
+    // Removes the copies `keep` does not keep, never `made` (the copy
+    // just made, even when the clock was put back). Returns their names.
+    QStringList prune(const QDate &today, const QString &made = QString()) const;
 
     // Of the copies named, the ones kept: every copy of the 14 latest days
     // that have one, and the latest copy of each of the 24 months up to

@@ -67,13 +67,15 @@ void BackupCommands::Backup_DailyExecute() {
         return;
     const BackupFolder copies(folder());
     const QDate today = QDate::currentDate();
+    // What a copy cut short by a kill left goes at the next start, be a
+    // copy due or not (the one made before a restore is not a daily one).
+    copies.removeLeftovers();
     if (copies.hasDaily(today))
         return;
     try {
-        copies.removeLeftovers();
-        BackupWriter::write(m_dm.database(), m_dm.tables(), otherFiles(), copies.path(),
-                            BackupFolder::dailyName(today));
-        copies.prune(today);
+        const QString name = BackupFolder::dailyName(today);
+        BackupWriter::write(m_dm.database(), m_dm.tables(), otherFiles(), copies.path(), name);
+        copies.prune(today, name);
     } catch (const OrvetError &e) {
         DialogHost::instance().showError(
             QStringLiteral("Не удалось сделать резервную копию таблиц в папке %1: %2\n"
