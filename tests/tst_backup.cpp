@@ -283,6 +283,34 @@ private slots:
         QCOMPARE(p.dm.Orvet().recordCount(), 3);
     }
 
+    // The way out of a table refused as damaged at start: the restore works
+    // with that table closed, and keeps its damaged file in the copy made first.
+    void restoreOverATableRefusedAtStart() {
+        TestDir dir;
+        const QString backupsDir = dir.file(QStringLiteral("backups"));
+        {
+            Program p(dir.path());
+            addWaybills(p.dm, 2);
+            BackupWriter::write(p.dm.database(), p.dm.tables(), {}, backupsDir, QStringLiteral("2026-04-01"));
+        }
+        QByteArray bytes = readAll(dir.file(QStringLiteral("Orvet.db")));
+        QVERIFY(bytes.size() >= 2 * 4096);
+        bytes[4096] = char(0x77); // the table's root page
+        writeAll(dir.file(QStringLiteral("Orvet.db")), bytes);
+        Program p(dir.path());
+        QCOMPARE(p.host.errors.size(), 1);
+        QVERIFY(!p.dm.Orvet().isOpen());
+        p.host.expectDialog(chooseCopy(QStringLiteral("01.04.2026")));
+        p.host.answerConfirm(true);
+        p.dm.execute(Actions::Restore_Backup);
+        QCOMPARE(p.host.errors.size(), 1);
+        QCOMPARE(p.dm.Orvet().recordCount(), 2);
+        QCOMPARE(readEveryRow(p.dm), QString());
+        const QStringList names = BackupFolder(backupsDir).list();
+        QCOMPARE(names.size(), 2);
+        QCOMPARE(readAll(backupsDir + QLatin1Char('/') + names.last() + QStringLiteral("/Orvet.db")), bytes);
+    }
+
     // A copy with a file missing, damaged or lacking a field is refused by
     // name and reason before anything is asked or changed.
     void damagedCopyRefused_data() {
