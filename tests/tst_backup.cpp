@@ -257,7 +257,7 @@ private slots:
             QCOMPARE(shown, QStringList{"10.02.2026|2|Февраль 2026, № 2"});
             QCOMPARE(p.host.questions.size(), 1);
             QCOMPARE(p.host.messages,
-                     QStringList{"Таблицы восстановлены из резервной копии от 10.02.2026"});
+                     QStringList{"Таблицы восстановлены из резервной копии от 10.02.2026."});
             QCOMPARE(p.mainForm.DBGrid1->model()->rowCount(), 2);
             QCOMPARE(p.dm.LPoezd().recordCount(), 2);
             QCOMPARE(readEveryRow(p.dm), QString());

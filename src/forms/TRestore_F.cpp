@@ -47,8 +47,11 @@ TRestore_F::TRestore_F(QWidget *parent) : DesktopDialog(parent) {
 
 void TRestore_F::setRows(const QList<Row> &rows) {
     ListView1->clear();
-    for (const Row &r : rows)
-        ListView1->addTopLevelItem(new QTreeWidgetItem({r.date, r.waybills, r.last}));
+    for (const Row &r : rows) {
+        auto *item = new QTreeWidgetItem({r.date, r.waybills, r.last});
+        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        ListView1->addTopLevelItem(item);
+    }
     for (int c = 0; c < 2; ++c)
         ListView1->resizeColumnToContents(c);
     choose(rows.isEmpty() ? -1 : 0);

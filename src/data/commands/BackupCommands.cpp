@@ -91,7 +91,7 @@ void BackupCommands::Restore_BackupExecute() {
     std::reverse(names.begin(), names.end());
     if (names.isEmpty()) {
         DialogHost::instance().showMessage(
-            QStringLiteral("В папке %1 нет резервных копий").arg(QDir::toNativeSeparators(copies.path())));
+            QStringLiteral("В папке %1 нет резервных копий.").arg(QDir::toNativeSeparators(copies.path())));
         return;
     }
     const CopyCheck::TableSpec waybills = CopyCheck::specsOf({&m_dm.Orvet()}).constFirst();
@@ -128,8 +128,8 @@ void BackupCommands::restoreFrom(const QString &name, const QString &shown) {
                              .arg(name, e.message()));
     }
     if (!DialogHost::instance().confirm(
-            QStringLiteral("Заменить все таблицы резервной копией от %1? Нынешние таблицы будут сохранены "
-                           "в отдельной резервной копии")
+            QStringLiteral("Нынешние таблицы будут сохранены в отдельной резервной копии. Заменить все "
+                           "таблицы резервной копией от %1?")
                 .arg(shown)))
         return;
 
@@ -166,5 +166,5 @@ void BackupCommands::restoreFrom(const QString &name, const QString &shown) {
         throw OrvetError(e.message() + QStringLiteral(". Таблицы не изменены"));
     }
     m_dm.reopenTables();
-    DialogHost::instance().showMessage(QStringLiteral("Таблицы восстановлены из резервной копии от %1").arg(shown));
+    DialogHost::instance().showMessage(QStringLiteral("Таблицы восстановлены из резервной копии от %1.").arg(shown));
 }
