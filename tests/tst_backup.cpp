@@ -47,6 +47,12 @@ void addWaybills(TDM1 &dm, int count) {
     t.commit();
 }
 
+// A copy as the day's copy makes it, under the name given.
+void copyTables(TDM1 &dm, const char *name) {
+    BackupWriter::write(dm.database(), dm.tables(), {}, dm.database().directory() + QStringLiteral("/backups"),
+                        QLatin1String(name));
+}
+
 QString backups(const Program &p) { return p.file(QStringLiteral("backups")); }
 
 // The row counts of the four tables as another program reads them.
@@ -245,7 +251,7 @@ private slots:
         {
             Program p(dir.path());
             addWaybills(p.dm, 2);
-            BackupWriter::write(p.dm.database(), p.dm.tables(), {}, backupsDir, QStringLiteral("2026-02-10"));
+            copyTables(p.dm, "2026-02-10");
             addWaybills(p.dm, 3);
             p.show();
             QCOMPARE(p.mainForm.DBGrid1->model()->rowCount(), 5);
@@ -291,7 +297,7 @@ private slots:
         {
             Program p(dir.path());
             addWaybills(p.dm, 2);
-            BackupWriter::write(p.dm.database(), p.dm.tables(), {}, backupsDir, QStringLiteral("2026-04-01"));
+            copyTables(p.dm, "2026-04-01");
         }
         QByteArray bytes = readAll(dir.file(QStringLiteral("Orvet.db")));
         QVERIFY(bytes.size() >= 2 * 4096);
@@ -337,7 +343,7 @@ private slots:
             p.dm.OrvetSost().insertRecord({{}, 1, QStringLiteral("02"), QStringLiteral("Склад"),
                                            QStringLiteral("09:00"), QStringLiteral("18:00"), 1.0, 2.0, 1.0, 0.1});
         t.commit();
-        BackupWriter::write(p.dm.database(), p.dm.tables(), {}, backupsDir, QStringLiteral("2026-03-01"));
+        copyTables(p.dm, "2026-03-01");
         addWaybills(p.dm, 1);
         if (damage == QLatin1String("missing"))
             QVERIFY(QFile::remove(file));
@@ -385,7 +391,7 @@ private slots:
         {
             Program p(dir.path());
             addWaybills(p.dm, 1);
-            BackupWriter::write(p.dm.database(), p.dm.tables(), {}, backupsDir, QStringLiteral("2026-01-01"));
+            copyTables(p.dm, "2026-01-01");
             addWaybills(p.dm, 2);
         }
         const TableRestore restore(dir.path());
