@@ -13,6 +13,9 @@
 #include "app/LeanStyle.h"
 #include "app/TMainForm.h"
 #include "core/MemoryData.h"
+#include "core/OrvetError.h"
+#include "data/backup/BackupFolder.h"
+#include "data/backup/BackupWriter.h"
 #include "data/commands/WaybillCommands.h"
 #include "data/table/Database.h"
 #include "data/table/TableFileCheck.h"
@@ -24,6 +27,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFile>
 #include <QLineEdit>
 #include <QLocale>
@@ -34,6 +38,7 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <stdexcept>
 #include <memory>
 #include <string>
 #include <vector>
@@ -106,6 +111,26 @@ void BM_StartupLookOver(benchmark::State &state, int scale) {
             state.SetIterationTime(StartupRun::launch(orvet, cwd, g_env->config).ms / 1000);
         }
         StartupRun::launch(orvet, cwd, g_env->config); // noted again for what follows
+    } catch (const std::exception &e) {
+        state.SkipWithError(e.what());
+    }
+}
+
+// The start on the first run of a day: the day's copy of the tables is
+// made after the first paint; it is removed before each start.
+void BM_StartupBackupDue(benchmark::State &state, int scale) {
+    const std::string orvet = ORVET_EXE;
+    const QString cwd = g_env->folder[scale];
+    const QString copy = QDir(cwd).filePath(QStringLiteral("backups/") + BackupFolder::dailyName(QDate::currentDate()));
+    try {
+        for (auto _ : state) {
+            state.PauseTiming();
+            QDir(copy).removeRecursively();
+            state.ResumeTiming();
+            state.SetIterationTime(StartupRun::launch(orvet, cwd, g_env->config).ms / 1000);
+            if (!QFileInfo(copy).isDir())
+                throw std::runtime_error("the start made no copy of the day");
+        }
     } catch (const std::exception &e) {
         state.SkipWithError(e.what());
     }
@@ -290,6 +315,23 @@ void BM_Delete(benchmark::State &state, int scale) {
     s.failed(state);
 }
 
+// The day's copy alone, in the running program: the four files through the
+// online backup, checked, written to the disk and renamed into place.
+void BM_DailyCopy(benchmark::State &state, int scale) {
+    Session &s = session(scale);
+    const QString folder = QDir(g_env->config).filePath(QStringLiteral("copies"));
+    try {
+        for (auto _ : state) {
+            BackupWriter::write(s.dm->database(), s.dm->tables(), {}, folder, QStringLiteral("2000-01-01"));
+            state.PauseTiming();
+            QDir(folder).removeRecursively();
+            state.ResumeTiming();
+        }
+    } catch (const OrvetError &e) {
+        state.SkipWithError(e.message().toUtf8().constData());
+    }
+}
+
 void BM_Print(benchmark::State &state, int scale) {
     Session &s = session(scale);
     s.dm->Orvet().last();
@@ -387,6 +429,12 @@ QString summary(bool *allHold) {
     row(QStringLiteral("Start-up after the files changed outside the program (all four looked over)"),
         result("startup_lookover", 0), result("startup_lookover", 1),
         QStringLiteral("none (%1 × bare with text)").arg(result("startup_lookover", 1).ms / bareText.ms, 0, 'f', 1), 0);
+    row(QStringLiteral("Start-up on a day's first run (the day's copy made after the first paint)"),
+        result("startup_backup_due", 0), result("startup_backup_due", 1),
+        QStringLiteral("none (%1 × bare with text)").arg(result("startup_backup_due", 1).ms / bareText.ms, 0, 'f', 1),
+        0);
+    row(QStringLiteral("The day's copy alone (online backup, check, disk, rename)"), result("daily_copy", 0),
+        result("daily_copy", 1), QStringLiteral("none"), 0);
     const char *commands[][2] = {{"period_filter", "Period filter on the receipts"},
                                  {"new_waybill", "New waybill (generation and fitting)"},
                                  {"store", "Storing a waybill, window brought up to date"},
@@ -517,6 +565,10 @@ int main(int argc, char **argv) {
             ->UseManualTime()
             ->Iterations(5)
             ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(runName("startup_backup_due", s).c_str(), BM_StartupBackupDue, s)
+            ->UseManualTime()
+            ->Iterations(5)
+            ->Unit(benchmark::kMillisecond);
     }
     using Fn = void (*)(benchmark::State &, int);
     const std::pair<const char *, Fn> commands[] = {{"period_filter", BM_PeriodFilter},
@@ -525,7 +577,8 @@ int main(int argc, char **argv) {
                                                     {"reopen", BM_Reopen},
                                                     {"replace", BM_Replace},
                                                     {"delete", BM_Delete},
-                                                    {"print", BM_Print}};
+                                                    {"print", BM_Print},
+                                                    {"daily_copy", BM_DailyCopy}};
     for (int s = 0; s < ScaleCount; ++s)
         for (const auto &[name, fn] : commands) {
             auto *b = benchmark::RegisterBenchmark(runName(name, s).c_str(), fn, s);

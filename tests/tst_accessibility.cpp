@@ -333,7 +333,8 @@ private slots:
                                                       "DetailOGRN",    "DetailTelefon", "DetailTipTS",
                                                       "DetailModelTS", "DetailUdostoverenie",
                                                       "DetailKategoriya", "DetailMedrabotnik",
-                                                      "DetailMehanik", "DetailVidPerevozki"};
+                                                      "DetailMehanik", "DetailVidPerevozki",
+                                                      "BackupOn",      "BackupFolder",  "BackupChoose"};
         QTest::newRow("receipt") << 3
                                  << QStringList{"DateEdit1", "CalcEdit1", "CalcEdit2", "BitBtn1", "BitBtn2"};
         QTest::newRow("trip type") << 4 << QStringList{"Edit1",     "MaskEdit1", "MaskEdit2",

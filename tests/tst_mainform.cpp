@@ -156,7 +156,8 @@ private slots:
         for (QAction *a : top[0]->menu()->actions())
             items << (a->isSeparator() ? QStringLiteral("-") : a->text());
         QCOMPARE(items, (QStringList{"Новый путевой лист", "Редактировать путевой лист", "Удалить путевой лист", "-",
-                                     "Ввести чек", "Удалить чек", "-", "Новый тип поездки", "Удалить поездку"}));
+                                     "Ввести чек", "Удалить чек", "-", "Новый тип поездки", "Удалить поездку", "-",
+                                     "Восстановить из резервной копии…"}));
         top[0]->menu()->actions()[0]->trigger();
         QCOMPARE(f.ran, QStringList{"New_Orvet"});
     }

@@ -1,6 +1,7 @@
 #include "Program.h"
 
 #include "controls/CalcEdit.h"
+#include "core/Names.h"
 #include "data/TDM1.h"
 #include "forms/TOptions_F.h"
 #include "settings/WaybillDetails.h"
@@ -79,6 +80,7 @@ private slots:
     void storedValuesReadWhenATableFails();
     void unreadableFileIsNeverWritten();
     void tabOrderAndLabels();
+    void backupSettingsInTheirOwnGroupAndSection();
 };
 
 void TestOptions::okWritesAllElevenValuesInIndexOrder() {
@@ -115,7 +117,6 @@ void TestOptions::okWritesAllElevenValuesInIndexOrder() {
         QStringLiteral("GlavBuh=Петрова"),
         QStringLiteral("Proveril=Главный бухгалтер"),
         // The waybill's details, in their own section after it.
-        QString(),
         QStringLiteral("[Rekvizity]"),
         QStringLiteral("OGRN=1027700132195"),
         QStringLiteral("Telefon="),
@@ -126,10 +127,15 @@ void TestOptions::okWritesAllElevenValuesInIndexOrder() {
         QStringLiteral("Medrabotnik=Смирнова Е.В."),
         QStringLiteral("Mehanik="),
         QStringLiteral("VidPerevozki="),
+        // The automatic copies' own section, after the stored values.
+        QStringLiteral("[Backup]"),
+        QStringLiteral("Enabled=1"),
+        QStringLiteral("Folder="),
     };
     QStringList trimmed;
     for (const QString &l : lines)
-        trimmed.append(l.trimmed());
+        if (!l.trimmed().isEmpty()) // the line between sections
+            trimmed.append(l.trimmed());
     QCOMPARE(trimmed, expected);
 
     // Held as the kinds other commands convert from.
@@ -341,15 +347,16 @@ void TestOptions::tabOrderAndLabels() {
     QCOMPARE(QApplication::focusWidget(), f.CheckBox1);
 
     QStringList order{QApplication::focusWidget()->objectName()};
-    for (int i = 0; i < 12 + WaybillDetails::Count; ++i) {
+    for (int i = 0; i < 15 + WaybillDetails::Count; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         order.append(QApplication::focusWidget()->objectName());
     }
-    // The waybill's details after Ok, before the round starts again.
+    // The waybill's details and the copies after Ok, before the round starts again.
     QStringList expected{"CheckBox1", "Edit1",     "Edit2",     "Edit3", "Edit4", "Edit5",
                          "Edit6",     "CalcEdit1", "CalcEdit2", "Edit8", "Edit7", "BitBtn1"};
     for (int i = 0; i < WaybillDetails::Count; ++i)
         expected.append(f.detailField(i)->objectName());
+    expected << "BackupOn" << "BackupFolder" << "BackupChoose";
     QCOMPARE(order, expected << "CheckBox1");
     // Opened again, it starts from the first control, not where it was left.
     f.Edit2->setFocus(Qt::TabFocusReason);
@@ -358,7 +365,8 @@ void TestOptions::tabOrderAndLabels() {
     QCOMPARE(QApplication::focusWidget(), f.CheckBox1);
 
     // Each label names its field and stands at its left on the same row.
-    const QList<QLabel *> labels = f.findChildren<QLabel *>();
+    QList<QLabel *> labels = f.findChildren<QLabel *>();
+    labels.removeIf([&f](QLabel *l) { return l->parent() == f.BackupGroup; }); // tested with its group
     QCOMPARE(labels.size(), 10 + WaybillDetails::Count);
     for (QLabel *l : labels) {
         QWidget *field = l->buddy();
@@ -385,6 +393,31 @@ void TestOptions::tabOrderAndLabels() {
     QVERIFY(group->isAncestorOf(f.detailField(WaybillDetails::VidPerevozki)));
     QVERIFY(!f.findChild<QPushButton *>(QStringLiteral("BitBtn2")));
     f.close();
+}
+
+// The copies' group sits under every drawn control and is read and written
+// with the dialog, in its own section; [DataM] stays as it was.
+void TestOptions::backupSettingsInTheirOwnGroupAndSection() {
+    Fixture fx;
+    fx.writeIni(QStringLiteral("[DataM]\r\nVoditel=Петров\r\n[Backup]\r\nEnabled=0\r\nFolder=/mnt/флешка\r\n"));
+    TOptions_F &f = fx.form;
+    for (QWidget *w : f.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (w != f.BackupGroup)
+            QVERIFY2(w->geometry().bottom() < f.BackupGroup->y(), qPrintable(w->objectName()));
+    QVERIFY(f.BackupGroup->geometry().bottom() < f.height());
+    ScriptedDialogHost host;
+    host.expectDialog(script([](TOptions_F *d) {
+        QVERIFY(!d->BackupOn->isChecked());
+        QCOMPARE(d->BackupFolder->text(), QStringLiteral("/mnt/флешка"));
+        d->BackupOn->setChecked(true);
+        d->BackupFolder->setText(QStringLiteral("  /srv/копии  "));
+        d->BitBtn1->click();
+    }));
+    fx.dm.execute(Actions::Options_Main);
+    QVERIFY(host.errors.isEmpty());
+    const QString text = fx.readIni().remove(QLatin1Char('\r'));
+    QVERIFY2(text.contains(QStringLiteral("[Backup]\nEnabled=1\nFolder=/srv/копии\n")), qPrintable(text));
+    QVERIFY(text.startsWith(QStringLiteral("[DataM]\n")));
 }
 
 QTEST_MAIN(TestOptions)

@@ -232,7 +232,7 @@ void TMainForm::buildMenu() {
     QMenu *work = menuBar()->addMenu(QStringLiteral("Работа"));
     for (const QString &name : {Actions::New_Orvet, Actions::New_Orvet_Edit, Actions::New_Orvet_Del, QString(),
                                 Actions::Enter_chesk, Actions::Delete_chesk, QString(), Actions::NamePoezd_new,
-                                Actions::NamePoezd_Del}) {
+                                Actions::NamePoezd_Del, QString(), Actions::Restore_Backup}) {
         if (name.isEmpty())
             work->addSeparator();
         else
@@ -464,6 +464,17 @@ void TMainForm::showEvent(QShowEvent *event) {
             FormActivate();
     }
     QMainWindow::showEvent(event);
+}
+
+void TMainForm::paintEvent(QPaintEvent *event) {
+    QMainWindow::paintEvent(event);
+    if (m_firstPainted || !m_dm)
+        return;
+    m_firstPainted = true;
+    // The day's copy of the tables once the window is on the screen: the
+    // user sees the program at once, and no command has written yet.
+    QMetaObject::invokeMethod(
+        this, [this] { m_dm->execute(Actions::Backup_Daily); }, Qt::QueuedConnection);
 }
 
 void TMainForm::closeEvent(QCloseEvent *event) {

@@ -59,6 +59,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -81,6 +82,7 @@ private:
     std::unique_ptr<WindowPlacement> m_placement;
     bool m_placementRestored = false;
     bool m_firstShown = false;
+    bool m_firstPainted = false;
     bool m_panesPending = true;
     int m_panel1Width = 0;
     int m_groupBox1Height = 0;

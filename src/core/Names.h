@@ -23,6 +23,8 @@ inline const QString NamePoezd_Del = QStringLiteral("NamePoezd_Del");
 inline const QString Options_Main = QStringLiteral("Options_Main");
 inline const QString Options_Main_Close = QStringLiteral("Options_Main_Close");
 inline const QString FillExec = QStringLiteral("FillExec");
+inline const QString Backup_Daily = QStringLiteral("Backup_Daily");
+inline const QString Restore_Backup = QStringLiteral("Restore_Backup");
 } // namespace Actions
 
 // The fields of the four tables (a name two tables share is written once).

@@ -4,6 +4,8 @@
 #include "core/ErrorBoundary.h"
 #include "core/Names.h"
 #include "core/OrvetError.h"
+#include "data/backup/TableRestore.h"
+#include "data/commands/BackupCommands.h"
 #include "data/commands/DayEditCommand.h"
 #include "data/commands/OptionsCommands.h"
 #include "data/commands/PrintCommand.h"
@@ -34,6 +36,7 @@ TDM1::TDM1(const QString &directory, const QString &iniPath, QObject *parent)
     m_printCommand = std::make_unique<PrintCommand>(*this);
     m_reopenCommands = std::make_unique<ReopenCommands>(*this);
     m_dayEditCommand = std::make_unique<DayEditCommand>(*this);
+    m_backupCommands = std::make_unique<BackupCommands>(*this);
     ErrorBoundary::guarded([this] { DataModuleCreate(); });
 }
 
@@ -96,6 +99,9 @@ void TDM1::readSettings() {
 }
 
 void TDM1::openTables() {
+    // A restore stopped by a kill is finished (or dropped, when it never
+    // got as far as its marker) before any table file is looked at.
+    TableRestore(m_db.directory()).finishPending();
     const QList<Table *> all = tables();
     for (Table *t : all)
         if (!t->exists())
@@ -126,6 +132,14 @@ void TDM1::openTables() {
     // that no journal names would otherwise stay for good.
     SuperJournal::removeStale(m_db, m_orvet->fileName());
 }
+
+void TDM1::closeTables() {
+    for (Table *t : tables())
+        t->close();
+    m_db.close();
+}
+
+void TDM1::reopenTables() { openTables(); }
 
 void TDM1::setForms(TOrvet_New_F *editor, TOptions_F *options, TChesk_New_F *chesk, TPoezd_New_F *poezd,
                     TOrvet_New_Day_N_F *day) {
@@ -180,4 +194,8 @@ void TDM1::createActions() {
     m_actions.add(Actions::Options_Main_Close, options, QStringLiteral("&Ok"), Image::None, later);
     m_actions.add(Actions::FillExec, QString(), QStringLiteral("Фильтр"), Image::None,
                   [this] { FillExecExecute(); });
+    const QString backup = QStringLiteral("Backup");
+    m_actions.add(Actions::Backup_Daily, backup, QStringLiteral("Резервная копия"), Image::None, later);
+    m_actions.add(Actions::Restore_Backup, backup, QStringLiteral("Восстановить из резервной копии…"), Image::None,
+                  later);
 }

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+class BackupCommands;
 class DayEditCommand;
 class OptionsCommands;
 class PrintCommand;
@@ -52,6 +53,7 @@ public:
     EditorState &editorState() { return m_editor; }
     Random &random() { return m_random; }
     PrintCommand &printCommand() { return *m_printCommand; }
+    BackupCommands &backupCommands() { return *m_backupCommands; }
 
     ActionList &actions() { return m_actions; }
     QAction *action(const QString &name) const { return m_actions.action(name); }
@@ -83,6 +85,11 @@ public:
     // and the waybill details.
     void DataModuleCreate();
 
+    // Closes the four tables and the connection, so that their files can
+    // be replaced; reopenTables() opens them again and looks them over.
+    void closeTables();
+    void reopenTables();
+
 
 private:
     void createActions();
@@ -105,6 +112,7 @@ private:
     std::unique_ptr<PrintCommand> m_printCommand;
     std::unique_ptr<ReopenCommands> m_reopenCommands;
     std::unique_ptr<DayEditCommand> m_dayEditCommand;
+    std::unique_ptr<BackupCommands> m_backupCommands;
     std::unique_ptr<TableFileCheck> m_check;
     QDate m_periodFrom, m_periodTo;
 

@@ -1,19 +1,25 @@
 #include "forms/TOptions_F.h"
 
 #include "controls/CalcEdit.h"
+#include "controls/FontScale.h"
+#include "core/DialogHost.h"
 #include "controls/TabOrder.h"
 #include "forms/DesignedGeometry.h"
 #include "settings/WaybillDetails.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QVBoxLayout>
 
 namespace {
 constexpr int RowHeight = 21;
@@ -36,6 +42,7 @@ TOptions_F::TOptions_F(QWidget *parent) : DesktopDialog(parent) {
     setWindowTitle(QStringLiteral("Настройки"));
     buildControls();
     buildDetailsGroup();
+    buildBackupGroup();
 }
 
 void TOptions_F::setOkCommand(QAction *ok) {
@@ -96,6 +103,47 @@ void TOptions_F::buildControls() {
 
     TabOrder::chain(
         {CheckBox1, Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, CalcEdit1, CalcEdit2, Edit8, Edit7, BitBtn1});
+}
+
+// Below the drawn area, which keeps its places; the dialog grows downwards
+// and the group's controls come after Ok in the tab order.
+void TOptions_F::buildBackupGroup() {
+    BackupGroup = new QGroupBox(QStringLiteral("Резервные копии"), this);
+    BackupGroup->setObjectName(QStringLiteral("BackupGroup"));
+    BackupOn = new QCheckBox(QStringLiteral("Каждый день копировать таблицы при первом запуске"), BackupGroup);
+    BackupOn->setObjectName(QStringLiteral("BackupOn"));
+    BackupOn->setAccessibleName(BackupOn->text());
+    auto *label = new QLabel(QStringLiteral("Папка"), BackupGroup);
+    BackupFolder = textEdit(BackupGroup, QStringLiteral("BackupFolder"));
+    BackupFolder->setPlaceholderText(QStringLiteral("backups рядом с таблицами"));
+    BackupFolder->setAccessibleName(QStringLiteral("Папка резервных копий"));
+    label->setBuddy(BackupFolder);
+    BackupChoose = new QPushButton(QStringLiteral("Выбрать…"), BackupGroup);
+    BackupChoose->setObjectName(QStringLiteral("BackupChoose"));
+    BackupChoose->setAccessibleName(QStringLiteral("Выбрать папку резервных копий"));
+    BackupChoose->setAutoDefault(false);
+    connect(BackupChoose, &QPushButton::clicked, this, &TOptions_F::chooseBackupFolder);
+
+    auto *folderRow = new QHBoxLayout;
+    folderRow->addWidget(label);
+    folderRow->addWidget(BackupFolder, 1);
+    folderRow->addWidget(BackupChoose);
+    auto *layout = new QVBoxLayout(BackupGroup);
+    layout->addWidget(BackupOn);
+    layout->addLayout(folderRow);
+
+    appendBelow(BackupGroup);
+    // After the last field of the group above it.
+    QWidget *before = m_details.isEmpty() ? static_cast<QWidget *>(BitBtn1) : m_details.last();
+    TabOrder::chain({before, BackupOn, BackupFolder, BackupChoose});
+}
+
+void TOptions_F::chooseBackupFolder() {
+    QFileDialog d(this, QStringLiteral("Папка резервных копий"), BackupFolder->text());
+    d.setFileMode(QFileDialog::Directory);
+    d.setOption(QFileDialog::ShowDirsOnly);
+    if (DialogHost::instance().execDialog(&d) == QDialog::Accepted && !d.selectedFiles().isEmpty())
+        BackupFolder->setText(QDir::toNativeSeparators(d.selectedFiles().constFirst()));
 }
 
 QLineEdit *TOptions_F::textField(int index) const {

@@ -50,6 +50,12 @@ public:
     static int detailMaxLength(int index);
     // Fills a detail field; a longer stored value is shown whole, as above.
     void setDetailText(int index, const QString &text);
+    // The automatic copies, below the stored values: on or off, and the
+    // folder (empty: "backups" beside the tables).
+    QGroupBox *BackupGroup = nullptr;
+    QCheckBox *BackupOn = nullptr;
+    QLineEdit *BackupFolder = nullptr;
+    QPushButton *BackupChoose = nullptr;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -62,4 +68,6 @@ private:
     void appendBelow(QGroupBox *group);
 
     QList<QLineEdit *> m_details;
+    void buildBackupGroup();
+    void chooseBackupFolder();
 };

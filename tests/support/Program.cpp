@@ -2,6 +2,7 @@
 
 #include "core/MemoryData.h"
 #include "core/Names.h"
+#include "data/commands/BackupCommands.h"
 #include "data/table/Table.h"
 #include "FileFaults.h"
 #include "forms/TOrvet_New_F.h"
@@ -11,6 +12,8 @@
 Program::Program(const QString &folder, const std::function<void(const QString &)> &prepare)
     : m_folder(folder.isEmpty() ? m_own.path() : folder), m_prepared(((prepare ? prepare(m_folder) : void()), true)),
       dm(m_folder, ini()), m_forms(dm, &mainForm) {
+    if (!dailyBackups)
+        dm.backupCommands().skipDaily();
     mainForm.setDataModule(&dm);
     m_forms.make();
 }

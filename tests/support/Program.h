@@ -67,6 +67,11 @@ public:
     QString file(const QString &name) const { return m_folder + QLatin1Char('/') + name; }
     QString ini() const { return file(QStringLiteral("Orvet.ini")); }
 
+    // Whether the programs started from now on make the day's copy of the
+    // tables after the first paint, as main()'s does. Off unless a test is
+    // about it, so that the other suites' files and messages stay theirs.
+    static inline bool dailyBackups = false;
+
 private:
     TestDir m_own;
     QString m_folder;

@@ -6,6 +6,7 @@
 #include "core/OrvetError.h"
 #include "data/TDM1.h"
 #include "forms/TOptions_F.h"
+#include "settings/BackupSettings.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -38,6 +39,7 @@ void OptionsCommands::Options_MainExecute() {
     f->CalcEdit1->setValue(norm);
     f->CheckBox1->setChecked(winter);
     f->CalcEdit2->setValue(start);
+    fillBackupGroup();
     DialogHost::instance().execDialog(f);
 }
 
@@ -54,7 +56,8 @@ void OptionsCommands::Options_Main_CloseExecute() {
         fields.append(f->textField(i));
     for (int i = 0; i < WaybillDetails::Count; ++i)
         fields.append(f->detailField(i));
-    for (QLineEdit *field : fields) {
+    fields.append(f->BackupFolder);
+    for (QLineEdit *field : std::as_const(fields)) {
         if (const QString c = IniFile::unwritable(field->text()); !c.isEmpty()) {
             field->setFocus(Qt::OtherFocusReason);
             field->setSelection(int(field->text().indexOf(c)), int(c.size()));
@@ -85,5 +88,13 @@ void OptionsCommands::Options_Main_CloseExecute() {
         details.setText(i, f->detailField(i)->text());
     values.writeAll();
     details.writeAll();
+    BackupSettings(&m_dm.iniFile()).write(f->BackupOn->isChecked(), f->BackupFolder->text().trimmed());
     f->accept();
+}
+
+void OptionsCommands::fillBackupGroup() {
+    TOptions_F *f = m_dm.Options_F();
+    const BackupSettings backup(&m_dm.iniFile());
+    f->BackupOn->setChecked(backup.enabled());
+    f->BackupFolder->setText(backup.folder());
 }

@@ -12,5 +12,7 @@ public:
     void Options_Main_CloseExecute();
 
 private:
+    void fillBackupGroup();
+
     TDM1 &m_dm;
 };

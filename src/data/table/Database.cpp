@@ -4,6 +4,7 @@
 #include "data/table/Table.h"
 
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QUuid>
 
@@ -149,6 +150,26 @@ void Database::rollback() {
         m_afterWrite();
     for (Table *t : std::as_const(m_tables))
         t->invalidate();
+}
+
+sqlite3 *Database::handle() {
+    if (!m_db.isValid() || !m_db.isOpen())
+        failWith(QStringLiteral("Таблицы не открыты"), QString());
+    const QVariant h = m_db.driver()->handle();
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0)
+        failWith(QStringLiteral("Драйвер SQLite не даёт доступа к соединению"), QString());
+    return *static_cast<sqlite3 *const *>(h.data());
+}
+
+void Database::close() {
+    if (m_inTransaction)
+        rollback();
+    if (m_db.isValid())
+        m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connectionName);
+    m_mainFile.clear();
+    m_attached.clear();
 }
 
 void Database::registerTable(Table *table) {

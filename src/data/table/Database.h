@@ -8,6 +8,7 @@
 #include <functional>
 
 class Table;
+struct sqlite3;
 
 // One SQLite connection holding all table files of a working directory: the
 // first file opened is the main database, the others are attached, so that
@@ -44,6 +45,13 @@ public:
     void commit();
     void rollback();
     bool inTransaction() const { return m_inTransaction; }
+
+    // The connection's own SQLite handle, for what Qt's driver does not
+    // offer (the online backup); opens the connection if need be.
+    sqlite3 *handle();
+    // Closes the connection and forgets the attached files, so that the
+    // files can be replaced; the next schemaFor() opens it again.
+    void close();
 
     void registerTable(Table *table);
     void unregisterTable(Table *table);
