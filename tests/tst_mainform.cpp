@@ -156,7 +156,9 @@ private slots:
         for (QAction *a : top[0]->menu()->actions())
             items << (a->isSeparator() ? QStringLiteral("-") : a->text());
         QCOMPARE(items, (QStringList{"Новый путевой лист", "Редактировать путевой лист", "Удалить путевой лист", "-",
-                                     "Ввести чек", "Удалить чек", "-", "Новый тип поездки", "Удалить поездку"}));
+                                     "Ввести чек", "Удалить чек", "-", "Новый тип поездки", "Удалить поездку",
+                                     // the program's own items first, the added commands after them
+                                     "-", "Загрузить чеки из файла…"}));
         top[0]->menu()->actions()[0]->trigger();
         QCOMPARE(f.ran, QStringList{"New_Orvet"});
     }

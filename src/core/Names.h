@@ -23,6 +23,8 @@ inline const QString NamePoezd_Del = QStringLiteral("NamePoezd_Del");
 inline const QString Options_Main = QStringLiteral("Options_Main");
 inline const QString Options_Main_Close = QStringLiteral("Options_Main_Close");
 inline const QString FillExec = QStringLiteral("FillExec");
+// Added to the program's own commands.
+inline const QString Import_chesk = QStringLiteral("Import_chesk");
 } // namespace Actions
 
 // The fields of the four tables (a name two tables share is written once).
@@ -84,5 +86,6 @@ enum class Image {
     Exit = 8,
     EditWaybill = 9,
     Print = 10,
+    ImportReceipts = 11,
     None = -1
 };

@@ -5,6 +5,7 @@
 #include "core/Names.h"
 #include "core/OrvetError.h"
 #include "data/commands/DayEditCommand.h"
+#include "data/commands/ImportCommand.h"
 #include "data/commands/OptionsCommands.h"
 #include "data/commands/PrintCommand.h"
 #include "data/commands/ReferenceCommands.h"
@@ -33,6 +34,7 @@ TDM1::TDM1(const QString &directory, const QString &iniPath, QObject *parent)
     m_printCommand = std::make_unique<PrintCommand>(*this);
     m_reopenCommands = std::make_unique<ReopenCommands>(*this);
     m_dayEditCommand = std::make_unique<DayEditCommand>(*this);
+    m_importCommand = std::make_unique<ImportCommand>(*this);
     ErrorBoundary::guarded([this] { DataModuleCreate(); });
 }
 
@@ -174,4 +176,7 @@ void TDM1::createActions() {
     m_actions.add(Actions::Options_Main_Close, options, QStringLiteral("&Ok"), Image::None, later);
     m_actions.add(Actions::FillExec, QString(), QStringLiteral("Фильтр"), Image::None,
                   [this] { FillExecExecute(); });
+    // Commands beyond the program's own, after them.
+    m_actions.add(Actions::Import_chesk, chesks, QStringLiteral("Загрузить чеки из файла…"),
+                  Image::ImportReceipts, later);
 }

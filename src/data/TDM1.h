@@ -14,6 +14,7 @@
 #include <memory>
 
 class DayEditCommand;
+class ImportCommand;
 class OptionsCommands;
 class PrintCommand;
 class ReferenceCommands;
@@ -24,6 +25,7 @@ class TOptions_F;
 class TChesk_New_F;
 class TPoezd_New_F;
 class TOrvet_New_Day_N_F;
+class TChesk_Import_F;
 class TableFileCheck;
 
 // The data module: the four tables, the stored values, and every command of
@@ -70,6 +72,9 @@ public:
     TChesk_New_F *Chesk_New_F() { return makeForms(), m_cheskForm; }
     TPoezd_New_F *Poezd_New_F() { return makeForms(), m_poezdForm; }
     TOrvet_New_Day_N_F *Orvet_New_Day_N_F() { return makeForms(), m_dayForm; }
+    // The dialogs of the commands added to the program's own.
+    void setImportForm(TChesk_Import_F *f) { m_importForm = f; }
+    TChesk_Import_F *Chesk_Import_F() { return makeForms(), m_importForm; }
 
     static FieldList waybillFields();
     static FieldList dayRowFields();
@@ -99,6 +104,7 @@ private:
     std::unique_ptr<PrintCommand> m_printCommand;
     std::unique_ptr<ReopenCommands> m_reopenCommands;
     std::unique_ptr<DayEditCommand> m_dayEditCommand;
+    std::unique_ptr<ImportCommand> m_importCommand;
     std::unique_ptr<TableFileCheck> m_check;
     QDate m_periodFrom, m_periodTo;
 
@@ -107,5 +113,6 @@ private:
     TChesk_New_F *m_cheskForm = nullptr;
     TPoezd_New_F *m_poezdForm = nullptr;
     TOrvet_New_Day_N_F *m_dayForm = nullptr;
+    TChesk_Import_F *m_importForm = nullptr;
     std::function<void()> m_formsMaker;
 };

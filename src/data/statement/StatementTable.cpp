@@ -1,0 +1,24 @@
+#include "data/statement/StatementTable.h"
+
+#include <QLocale>
+
+QString StatementRow::text(qsizetype column) const {
+    const QVariant v = cells.value(column);
+    if (v.typeId() == QMetaType::Double)
+        return QLocale().toString(v.toDouble(), 'g', 15);
+    return v.toString().trimmed();
+}
+
+bool StatementRow::isBlank() const {
+    for (qsizetype c = 0; c < cells.size(); ++c)
+        if (!text(c).isEmpty())
+            return false;
+    return true;
+}
+
+qsizetype StatementTable::columnCount() const {
+    qsizetype n = 0;
+    for (const StatementRow &row : rows)
+        n = qMax(n, row.cells.size());
+    return n;
+}

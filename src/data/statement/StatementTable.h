@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+// One line of a card statement as read from its file: where it starts in
+// the file (a CSV line number, a spreadsheet row number) and its cells. A
+// CSV cell is text; a spreadsheet cell is text or a number (dates come as
+// Excel serial numbers).
+struct StatementRow {
+    int line = 0;
+    QList<QVariant> cells;
+
+    QString text(qsizetype column) const;
+    bool isBlank() const;
+};
+
+// The rows of a statement in file order, blank rows left out.
+struct StatementTable {
+    QString fileName; // as the user knows it, for messages
+    QList<StatementRow> rows;
+
+    qsizetype columnCount() const;
+};

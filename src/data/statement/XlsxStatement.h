@@ -1,0 +1,25 @@
+#pragma once
+
+#include "data/statement/StatementTable.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+// A statement saved as a spreadsheet (Office Open XML): the rows of its
+// first sheet. The package is read with minizip, its XML with Qt's stream
+// reader. Text cells (shared or inline) come as text, numbers and dates
+// as numbers.
+class XlsxStatement {
+public:
+    // Throws OrvetError naming the file when it is not a readable workbook.
+    static StatementTable read(const QString &path, const QString &fileName);
+
+    // The parts, for the tests: what each of them holds once unpacked.
+    static QStringList sharedStrings(const QByteArray &xml);
+    static QString firstSheetPath(const QByteArray &workbook, const QByteArray &relations);
+    static QList<StatementRow> sheetRows(const QByteArray &xml, const QStringList &shared);
+    // "C12" -> 2 (column C, counted from 0); -1 when it is no reference.
+    static int columnOf(const QString &reference);
+};
