@@ -149,6 +149,9 @@ private slots:
             << "Файл «s.csv», строка 2: сумма «2 000 р» не читается. Ничего не загружено.";
         QTest::newRow("open quote") << QByteArray("Дата;Литры;Сумма\n01.02.2025;40;\"2000\n")
                                     << "Файл «s.csv», строка 2: кавычка, открытая в этой строке, не закрыта.";
+        QTest::newRow("a line of separators") << QByteArray("Дата;Литры;Сумма\n") + QByteArray(10'000'001, ';')
+                                              << "Файл «s.csv», строка 2: в файле больше 10000000 ячеек, это не "
+                                                 "выписка по карте.";
         QTest::newRow("not a workbook")
             << QByteArray("PK\x03\x04garbage", 11)
             << "Файл «s.csv» не читается как книга Excel (XLSX): это не ZIP-архив.";

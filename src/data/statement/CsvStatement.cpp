@@ -76,7 +76,10 @@ StatementTable CsvStatement::read(const QByteArray &bytes, const QString &fileNa
     bool quoted = false;
     bool wasQuoted = false;
     int line = 1;
+    qsizetype cells = 0;
     const auto endCell = [&] {
+        if (++cells > StatementTable::MaxCells)
+            StatementTable::tooManyCells(fileName, row.line);
         row.cells.append(wasQuoted ? cell : cell.trimmed());
         cell.clear();
         wasQuoted = false;

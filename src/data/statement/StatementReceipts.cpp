@@ -67,7 +67,8 @@ std::optional<double> StatementReceipts::numberOf(const QVariant &cell) {
     static const QRegularExpression unit(QStringLiteral("\\s*(руб\\.?|р\\.|₽|rub|л\\.?|l)$"),
                                          QRegularExpression::CaseInsensitiveOption);
     text.remove(unit);
-    text.remove(QRegularExpression(QStringLiteral("[\\s\\x{00A0}\\x{202F}]")));
+    static const QRegularExpression blanks(QStringLiteral("[\\s\\x{00A0}\\x{202F}]"));
+    text.remove(blanks);
     text.replace(QChar(u'−'), QLatin1Char('-'));
     if (text.count(QLatin1Char(',')) == 1 && !text.contains(QLatin1Char('.')))
         text.replace(QLatin1Char(','), QLatin1Char('.'));

@@ -1,5 +1,7 @@
 #include "data/statement/StatementTable.h"
 
+#include "core/OrvetError.h"
+
 #include <QLocale>
 
 QString StatementRow::text(qsizetype column) const {
@@ -14,6 +16,13 @@ bool StatementRow::isBlank() const {
         if (!text(c).isEmpty())
             return false;
     return true;
+}
+
+void StatementTable::tooManyCells(const QString &fileName, int line) {
+    throw OrvetError(QStringLiteral("Файл «%1», строка %2: в файле больше %3 ячеек, это не выписка по карте")
+                         .arg(fileName)
+                         .arg(line)
+                         .arg(MaxCells));
 }
 
 qsizetype StatementTable::columnCount() const {

@@ -18,8 +18,15 @@ struct StatementRow {
 
 // The rows of a statement in file order, blank rows left out.
 struct StatementTable {
+    // More cells than any statement has: a file past it is refused before
+    // it fills the memory (a line of nothing but separators, a sheet cell
+    // in a far column on every row).
+    static constexpr qsizetype MaxCells = 10'000'000;
+
     QString fileName; // as the user knows it, for messages
     QList<StatementRow> rows;
 
     qsizetype columnCount() const;
+    // Throws OrvetError naming the file and the line.
+    [[noreturn]] static void tooManyCells(const QString &fileName, int line);
 };

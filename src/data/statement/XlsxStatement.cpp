@@ -84,7 +84,7 @@ int XlsxStatement::columnOf(const QString &reference) {
     return i == 0 ? -1 : column - 1;
 }
 
-QStringList XlsxStatement::sharedStrings(const QByteArray &data) {
+QStringList XlsxStatement::sharedStrings(const QByteArray &data, const QString &fileName) {
     QStringList strings;
     QXmlStreamReader xml(data);
     while (!xml.atEnd()) {
@@ -92,7 +92,7 @@ QStringList XlsxStatement::sharedStrings(const QByteArray &data) {
             strings.append(textOf(xml));
     }
     if (xml.hasError())
-        throw OrvetError(xml.errorString());
+        notWorkbook(fileName, xml.errorString());
     return strings;
 }
 
@@ -118,8 +118,10 @@ QString XlsxStatement::firstSheetPath(const QByteArray &workbook, const QByteArr
     return QStringLiteral("xl/worksheets/sheet1.xml");
 }
 
-QList<StatementRow> XlsxStatement::sheetRows(const QByteArray &data, const QStringList &shared) {
+QList<StatementRow> XlsxStatement::sheetRows(const QByteArray &data, const QStringList &shared,
+                                             const QString &fileName) {
     QList<StatementRow> rows;
+    qsizetype cells = 0;
     QXmlStreamReader xml(data);
     StatementRow row;
     int nextRow = 1;
@@ -160,8 +162,8 @@ QList<StatementRow> XlsxStatement::sheetRows(const QByteArray &data, const QStri
                     bool ok = false;
                     const int index = raw.toInt(&ok);
                     if (!ok || index < 0 || index >= shared.size())
-                        throw OrvetError(
-                            QStringLiteral("строка %1: нет общей строки %2").arg(row.line).arg(raw));
+                        notWorkbook(fileName,
+                                    QStringLiteral("строка %1: нет общей строки %2").arg(row.line).arg(raw));
                     value = shared.at(index);
                 } else if (type.isEmpty() || type == QLatin1String("n")) {
                     bool ok = false;
@@ -173,13 +175,16 @@ QList<StatementRow> XlsxStatement::sheetRows(const QByteArray &data, const QStri
             }
             if (column > 16383)
                 continue;
+            cells += qMax<qsizetype>(1, column + 1 - row.cells.size());
+            if (cells > StatementTable::MaxCells)
+                StatementTable::tooManyCells(fileName, row.line);
             while (row.cells.size() <= column)
                 row.cells.append(QVariant(QString()));
             row.cells[column] = value.isValid() ? value : QVariant(QString());
         }
     }
     if (xml.hasError())
-        throw OrvetError(xml.errorString());
+        notWorkbook(fileName, xml.errorString());
     return rows;
 }
 
@@ -197,11 +202,8 @@ StatementTable XlsxStatement::read(const QString &path, const QString &fileName)
         notWorkbook(fileName, QStringLiteral("в архиве нет первого листа (%1)").arg(sheetPath));
     StatementTable table;
     table.fileName = fileName;
-    try {
-        const QByteArray strings = part(zip.get(), QStringLiteral("xl/sharedStrings.xml"), fileName);
-        table.rows = sheetRows(sheet, strings.isNull() ? QStringList() : sharedStrings(strings));
-    } catch (const OrvetError &e) {
-        notWorkbook(fileName, e.message());
-    }
+    const QByteArray strings = part(zip.get(), QStringLiteral("xl/sharedStrings.xml"), fileName);
+    table.rows =
+        sheetRows(sheet, strings.isNull() ? QStringList() : sharedStrings(strings, fileName), fileName);
     return table;
 }

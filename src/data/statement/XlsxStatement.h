@@ -17,9 +17,10 @@ public:
     static StatementTable read(const QString &path, const QString &fileName);
 
     // The parts, for the tests: what each of them holds once unpacked.
-    static QStringList sharedStrings(const QByteArray &xml);
+    static QStringList sharedStrings(const QByteArray &xml, const QString &fileName = QString());
     static QString firstSheetPath(const QByteArray &workbook, const QByteArray &relations);
-    static QList<StatementRow> sheetRows(const QByteArray &xml, const QStringList &shared);
+    static QList<StatementRow> sheetRows(const QByteArray &xml, const QStringList &shared,
+                                         const QString &fileName = QString());
     // "C12" -> 2 (column C, counted from 0); -1 when it is no reference.
     static int columnOf(const QString &reference);
 };
