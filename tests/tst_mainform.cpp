@@ -158,7 +158,7 @@ private slots:
         QCOMPARE(items, (QStringList{"Новый путевой лист", "Редактировать путевой лист", "Удалить путевой лист", "-",
                                      "Ввести чек", "Удалить чек", "-", "Новый тип поездки", "Удалить поездку",
                                      // the program's own items first, the added commands after them
-                                     "-", "Загрузить чеки из файла…"}));
+                                     "-", "Загрузить чеки из файла…", "Сводка за год…"}));
         top[0]->menu()->actions()[0]->trigger();
         QCOMPARE(f.ran, QStringList{"New_Orvet"});
     }

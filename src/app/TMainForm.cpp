@@ -241,6 +241,7 @@ void TMainForm::buildMenu() {
     // Commands beyond the program's own come after its items.
     work->addSeparator();
     work->addAction(m_dm->action(Actions::Import_chesk));
+    work->addAction(m_dm->action(Actions::Year_Summary));
     // A top-level item shows text only, so it gets an action of its own.
     QAction *options = menuBar()->addAction(m_dm->action(Actions::Options_Main)->text());
     connect(options, &QAction::triggered, this, [this] { m_dm->execute(Actions::Options_Main); });

@@ -25,6 +25,7 @@ inline const QString Options_Main_Close = QStringLiteral("Options_Main_Close");
 inline const QString FillExec = QStringLiteral("FillExec");
 // Added to the program's own commands.
 inline const QString Import_chesk = QStringLiteral("Import_chesk");
+inline const QString Year_Summary = QStringLiteral("Year_Summary");
 } // namespace Actions
 
 // The fields of the four tables (a name two tables share is written once).

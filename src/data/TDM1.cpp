@@ -11,6 +11,7 @@
 #include "data/commands/ReferenceCommands.h"
 #include "data/commands/ReopenCommands.h"
 #include "data/commands/WaybillCommands.h"
+#include "data/commands/YearSummaryCommand.h"
 #include "data/table/SuperJournal.h"
 #include "data/table/TableFileCheck.h"
 
@@ -35,6 +36,7 @@ TDM1::TDM1(const QString &directory, const QString &iniPath, QObject *parent)
     m_reopenCommands = std::make_unique<ReopenCommands>(*this);
     m_dayEditCommand = std::make_unique<DayEditCommand>(*this);
     m_importCommand = std::make_unique<ImportCommand>(*this);
+    m_yearSummaryCommand = std::make_unique<YearSummaryCommand>(*this);
     ErrorBoundary::guarded([this] { DataModuleCreate(); });
 }
 
@@ -89,6 +91,7 @@ void TDM1::DataModuleCreate() {
     // A missing template is written beside the tables; one that is there is
     // the user's and stays as it is.
     PrintCommand::installDefaultTemplate(m_db.directory());
+    PrintCommand::installDefaultTemplate(m_db.directory(), YearSummaryCommand::TemplateFile);
 }
 
 void TDM1::openTables() {
@@ -179,4 +182,5 @@ void TDM1::createActions() {
     // Commands beyond the program's own, after them.
     m_actions.add(Actions::Import_chesk, chesks, QStringLiteral("Загрузить чеки из файла…"),
                   Image::ImportReceipts, later);
+    m_actions.add(Actions::Year_Summary, orvet, QStringLiteral("Сводка за год…"), Image::Print, later);
 }

@@ -15,6 +15,7 @@
 
 class DayEditCommand;
 class ImportCommand;
+class YearSummaryCommand;
 class OptionsCommands;
 class PrintCommand;
 class ReferenceCommands;
@@ -51,6 +52,7 @@ public:
     EditorState &editorState() { return m_editor; }
     Random &random() { return m_random; }
     PrintCommand &printCommand() { return *m_printCommand; }
+    YearSummaryCommand &yearSummaryCommand() { return *m_yearSummaryCommand; }
 
     ActionList &actions() { return m_actions; }
     QAction *action(const QString &name) const { return m_actions.action(name); }
@@ -105,6 +107,7 @@ private:
     std::unique_ptr<ReopenCommands> m_reopenCommands;
     std::unique_ptr<DayEditCommand> m_dayEditCommand;
     std::unique_ptr<ImportCommand> m_importCommand;
+    std::unique_ptr<YearSummaryCommand> m_yearSummaryCommand;
     std::unique_ptr<TableFileCheck> m_check;
     QDate m_periodFrom, m_periodTo;
 
