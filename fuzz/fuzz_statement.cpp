@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     }
     try {
         XlsxStatement::sheetRows(bytes, XlsxStatement::sharedStrings(bytes, QStringLiteral("fuzz.xlsx")),
-                                 QStringLiteral("fuzz.xlsx"));
+                                 XlsxStatement::dateStyles(bytes), QStringLiteral("fuzz.xlsx"));
     } catch (const OrvetError &e) {
         if (e.message().isEmpty())
             abort();

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 
 namespace {
@@ -116,6 +117,7 @@ private slots:
         Fixture p;
         p.import(dataFile(QStringLiteral("card-statement.xlsx")), [](TChesk_Import_F *f) {
             QCOMPARE(f->ProductBox->currentText(), QStringLiteral("3: Продукт"));
+            QCOMPARE(f->Preview->item(0, 0)->text(), QStringLiteral("04.03.2025")); // a date, not its serial
             QCOMPARE(f->leftOutProducts(), QSet<QString>{QStringLiteral("Омывающая жидкость")});
             f->ProductBox->setCurrentIndex(0); // no product column: every row goes in
         });
@@ -149,9 +151,10 @@ private slots:
             << "Файл «s.csv», строка 2: сумма «2 000 р» не читается. Ничего не загружено.";
         QTest::newRow("open quote") << QByteArray("Дата;Литры;Сумма\n01.02.2025;40;\"2000\n")
                                     << "Файл «s.csv», строка 2: кавычка, открытая в этой строке, не закрыта.";
-        QTest::newRow("a line of separators") << QByteArray("Дата;Литры;Сумма\n") + QByteArray(10'000'001, ';')
-                                              << "Файл «s.csv», строка 2: в файле больше 10000000 ячеек, это не "
-                                                 "выписка по карте.";
+        QTest::newRow("a line of separators")
+            << QByteArray("Дата;Литры;Сумма\n") + QByteArray(10'000'001, ';')
+            << "Файл «s.csv», строка 2: в файле больше 10000000 ячеек, это не "
+               "выписка по карте.";
         QTest::newRow("not a workbook")
             << QByteArray("PK\x03\x04garbage", 11)
             << "Файл «s.csv» не читается как книга Excel (XLSX): это не ZIP-архив.";
@@ -260,6 +263,18 @@ private slots:
         QCOMPARE(rows[1].line, 4);
         QCOMPARE(rows[1].cells.size(), 27);
         QCOMPARE(rows[1].cells.last(), QVariant(2.5));
+        // Styles 1 and 3 show dates (a built-in format, a format of the
+        // file's own); 2 shows money with a bracketed currency and a quoted "д".
+        const QSet<int> dates = XlsxStatement::dateStyles(
+            "<styleSheet><numFmts><numFmt numFmtId=\"164\" formatCode=\"dd/mm/yyyy\\ hh:mm\"/>"
+            "<numFmt numFmtId=\"165\" formatCode=\"#,##0.00&quot;д&quot;[$₽-419]\"/></numFmts>"
+            "<cellStyleXfs><xf numFmtId=\"14\"/></cellStyleXfs><cellXfs><xf numFmtId=\"0\"/>"
+            "<xf numFmtId=\"14\"/><xf numFmtId=\"165\"/><xf numFmtId=\"164\"/></cellXfs></styleSheet>");
+        QCOMPARE(dates, (QSet<int>{1, 3}));
+        const QList<StatementRow> styled = XlsxStatement::sheetRows(
+            "<sheetData><row><c s=\"3\"><v>45658.5</v></c><c s=\"2\"><v>7</v></c></row></sheetData>", {},
+            dates);
+        QCOMPARE(styled.first().cells, (QList<QVariant>{QDate(2025, 1, 1), 7.0}));
         QCOMPARE(
             XlsxStatement::firstSheetPath(
                 "<workbook xmlns:r=\"urn:r\"><sheets><sheet name=\"a\" r:id=\"rId7\"/></sheets></workbook>",

@@ -36,6 +36,8 @@ bool isTotal(const StatementRow &row) {
 } // namespace
 
 QDate StatementReceipts::dateOf(const QVariant &cell) {
+    if (cell.typeId() == QMetaType::QDate)
+        return cell.toDate();
     if (cell.typeId() == QMetaType::Double) {
         const double serial = cell.toDouble();
         // Serial 1 is 1 January 1900; the day counts from 30 December 1899

@@ -1,5 +1,6 @@
 #include "data/statement/StatementTable.h"
 
+#include "core/DateText.h"
 #include "core/OrvetError.h"
 
 #include <QLocale>
@@ -8,6 +9,8 @@ QString StatementRow::text(qsizetype column) const {
     const QVariant v = cells.value(column);
     if (v.typeId() == QMetaType::Double)
         return QLocale().toString(v.toDouble(), 'g', 15);
+    if (v.typeId() == QMetaType::QDate)
+        return DateText::toText(v.toDate());
     return v.toString().trimmed();
 }
 

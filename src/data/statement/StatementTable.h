@@ -6,8 +6,8 @@
 
 // One line of a card statement as read from its file: where it starts in
 // the file (a CSV line number, a spreadsheet row number) and its cells. A
-// CSV cell is text; a spreadsheet cell is text or a number (dates come as
-// Excel serial numbers).
+// CSV cell is text; a spreadsheet cell is text, a number, or a date (a
+// number in a date format; one without that format stays a serial number).
 struct StatementRow {
     int line = 0;
     QList<QVariant> cells;

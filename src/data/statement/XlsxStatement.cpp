@@ -1,8 +1,10 @@
 #include "data/statement/XlsxStatement.h"
 
 #include "core/OrvetError.h"
+#include "data/statement/StatementReceipts.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <memory>
 #include <unzip.h>
@@ -118,8 +120,44 @@ QString XlsxStatement::firstSheetPath(const QByteArray &workbook, const QByteArr
     return QStringLiteral("xl/worksheets/sheet1.xml");
 }
 
+QSet<int> XlsxStatement::dateStyles(const QByteArray &data) {
+    // The built-in formats that show a date (ECMA-376, 18.8.30), and any
+    // format of the file's own with a day, month or year in it once its
+    // quoted text, escapes and [colour] or [$-419] parts are taken out.
+    static const QSet<int> builtIn{14, 15, 16, 17, 22, 27, 30, 36, 45, 46, 47, 50, 57};
+    static const QRegularExpression literal(QStringLiteral("\"[^\"]*\"|\\\\.|\\[[^\\]]*\\]"));
+    static const QRegularExpression datePart(QStringLiteral("[dmy]"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    QSet<int> dateFormats = builtIn;
+    QSet<int> styles;
+    QXmlStreamReader xml(data);
+    bool inCellXfs = false;
+    int index = 0;
+    while (!xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement && xml.name() == QLatin1String("cellXfs"))
+            inCellXfs = false;
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        const QXmlStreamAttributes a = xml.attributes();
+        if (xml.name() == QLatin1String("numFmt")) {
+            QString code = a.value(QLatin1String("formatCode")).toString();
+            code.remove(literal);
+            if (datePart.match(code).hasMatch())
+                dateFormats.insert(a.value(QLatin1String("numFmtId")).toInt());
+        } else if (xml.name() == QLatin1String("cellXfs")) {
+            inCellXfs = true;
+        } else if (inCellXfs && xml.name() == QLatin1String("xf")) {
+            if (dateFormats.contains(a.value(QLatin1String("numFmtId")).toInt()))
+                styles.insert(index);
+            ++index;
+        }
+    }
+    return styles; // a damaged style part costs only the dates' look
+}
+
 QList<StatementRow> XlsxStatement::sheetRows(const QByteArray &data, const QStringList &shared,
-                                             const QString &fileName) {
+                                             const QSet<int> &dateStyles, const QString &fileName) {
     QList<StatementRow> rows;
     qsizetype cells = 0;
     QXmlStreamReader xml(data);
@@ -169,6 +207,9 @@ QList<StatementRow> XlsxStatement::sheetRows(const QByteArray &data, const QStri
                     bool ok = false;
                     const double number = raw.toDouble(&ok);
                     value = ok ? QVariant(number) : QVariant(raw);
+                    if (ok && dateStyles.contains(a.value(QLatin1String("s")).toInt()))
+                        if (const QDate date = StatementReceipts::dateOf(number); date.isValid())
+                            value = date;
                 } else {
                     value = raw; // str, b, e, d: as written
                 }
@@ -203,7 +244,7 @@ StatementTable XlsxStatement::read(const QString &path, const QString &fileName)
     StatementTable table;
     table.fileName = fileName;
     const QByteArray strings = part(zip.get(), QStringLiteral("xl/sharedStrings.xml"), fileName);
-    table.rows =
-        sheetRows(sheet, strings.isNull() ? QStringList() : sharedStrings(strings, fileName), fileName);
+    table.rows = sheetRows(sheet, strings.isNull() ? QStringList() : sharedStrings(strings, fileName),
+                           dateStyles(part(zip.get(), QStringLiteral("xl/styles.xml"), fileName)), fileName);
     return table;
 }
