@@ -94,6 +94,7 @@ BENCHMARK_CAPTURE(BM_Export, htm, ReportExporter::Format::Html, "htm")->Unit(ben
 BENCHMARK_CAPTURE(BM_Export, rtf, ReportExporter::Format::Rtf, "rtf")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Export, pdf, ReportExporter::Format::Pdf, "pdf")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Export, frp, ReportExporter::Format::Prepared, "frp")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Export, xlsx, ReportExporter::Format::Xlsx, "xlsx")->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char **argv) {

@@ -156,8 +156,10 @@ private slots:
         for (QAction *a : top[0]->menu()->actions())
             items << (a->isSeparator() ? QStringLiteral("-") : a->text());
         QCOMPARE(items, (QStringList{"Новый путевой лист", "Редактировать путевой лист", "Удалить путевой лист", "-",
-                                     "Ввести чек", "Удалить чек", "-", "Новый тип поездки", "Удалить поездку", "-",
-                                     "Восстановить из резервной копии…"}));
+                                     "Ввести чек", "Удалить чек", "-", "Новый тип поездки", "Удалить поездку",
+                                     // the program's own items first, the added commands after them
+                                     "-", "Восстановить из резервной копии…", "Загрузить чеки из файла…",
+                                     "Сводка за год…"}));
         top[0]->menu()->actions()[0]->trigger();
         QCOMPARE(f.ran, QStringList{"New_Orvet"});
     }

@@ -221,6 +221,79 @@ private slots:
             rows.contains(QStringList({"Организация:", "ООО «Ромашка»", "", "", "", "УТВЕРЖДАЮ", "", ""})));
     }
 
+    // Read back by openpyxl: the day rows a table under the column header,
+    // numbers as numbers in the template's formats, the totals under the
+    // distance and fuel columns as sums of the days.
+    void xlsxIsTheDayTable() {
+        const QJsonObject book = ExternalReader::python(QStringLiteral("xlsx"), exported(m_report, QStringLiteral("w.xlsx")));
+        QCOMPARE(book.value(QStringLiteral("sheets")).toArray().first().toString(), QStringLiteral("Путевой лист № 12"));
+        const QJsonObject cells = book.value(QStringLiteral("cells")).toObject();
+        const int header = book.value(QStringLiteral("at")).toObject().value(QStringLiteral("Число")).toString().mid(1).toInt();
+        QVERIFY(header > 0);
+        const auto cell = [&cells](char column, int row) {
+            return cells.value(QStringLiteral("%1%2").arg(QLatin1Char(column)).arg(row)).toObject();
+        };
+        const auto is = [&](char column, int row, const char *kind, const QVariant &value, const char *format) {
+            const QJsonObject c = cell(column, row);
+            QCOMPARE(c.value(QStringLiteral("kind")).toString(), QString::fromLatin1(kind));
+            QCOMPARE(c.value(QStringLiteral("value")).toVariant(), value);
+            QCOMPARE(c.value(QStringLiteral("format")).toString(), QString::fromLatin1(format));
+        };
+        is('A', header + 4, "text", QStringLiteral("04"), "General"); // a day's number keeps its zero
+        is('B', header + 4, "text", QStringLiteral("Банк, отделение № 8603"), "General");
+        is('E', header + 4, "number", 45270.5, "General;-General;");
+        is('G', header + 4, "number", 27.3, "General;-General;");
+        is('H', header + 4, "number", 2.61, "0.00;-0.00;");
+        is('G', header + 7, "number", 0, "General;-General;"); // a day off: zero, shown empty
+        is('G', header + 32, "formula", QStringLiteral("=SUM(G%1:G%2)").arg(header + 1).arg(header + 31), "General");
+        is('H', header + 32, "formula", QStringLiteral("=SUM(H%1:H%2)").arg(header + 1).arg(header + 31), "0.00");
+        QCOMPARE(cell('G', header + 32).value(QStringLiteral("cached")).toDouble(), 674.5);
+        QCOMPARE(cell('H', header + 32).value(QStringLiteral("cached")).toDouble(), 64.54);
+        QVERIFY(cell('H', header + 32).value(QStringLiteral("bold")).toBool());
+        const QJsonObject tables = book.value(QStringLiteral("tables")).toObject();
+        QCOMPARE(tables.size(), 1);
+        QCOMPARE(tables.begin().value().toString(), QStringLiteral("A%1:H%2").arg(header).arg(header + 31));
+        // The header details above: the starting reading a number, the car a text.
+        bool reading = false, car = false;
+        for (const QJsonValue &v : cells) {
+            const QJsonObject c = v.toObject();
+            reading = reading || (c.value(QStringLiteral("kind")) == QStringLiteral("number") &&
+                                  c.value(QStringLiteral("value")).toDouble() == 45210 && header > 0);
+            car = car || c.value(QStringLiteral("value")) == QStringLiteral("ВАЗ-21074");
+        }
+        QVERIFY(reading && car);
+    }
+
+    // Dates of a data source are dates; a template's own format reads the
+    // same in the spreadsheet; a saved and reopened report keeps them.
+    void xlsxDatesAndFormats() {
+        ListDataSource rows(QStringLiteral("L"), {QStringLiteral("D"), QStringLiteral("N")});
+        rows.appendRow({QDate(2025, 1, 31), 1234.5});
+        rows.appendRow({QDate(2025, 2, 28), 10.0});
+        ReportEngine engine;
+        engine.loadFromData("orvet-report 1\nband data source=L height=5\n"
+                            "text x=0 y=0 w=30 h=5 | [L.D]\ntext x=30 y=0 w=40 h=5 | [L.N:#,##0.00 руб.]\n"
+                            "band summary height=5\ntext x=30 y=0 w=40 h=5 | [SUM(L.N):0.0]\n");
+        engine.registerDataSource(&rows);
+        QTemporaryDir dir;
+        engine.prepare().save(dir.filePath(QStringLiteral("r.frp")));
+        const QJsonObject cells =
+            ExternalReader::python(QStringLiteral("xlsx"), exported(PreparedReport::load(dir.filePath(QStringLiteral("r.frp"))),
+                                                                     QStringLiteral("d.xlsx")))
+                .value(QStringLiteral("cells"))
+                .toObject();
+        const auto at = [&cells](const char *ref, const char *key) {
+            return cells.value(QLatin1String(ref)).toObject().value(QLatin1String(key)).toVariant();
+        };
+        QCOMPARE(at("A1", "kind").toString(), QStringLiteral("date"));
+        QCOMPARE(at("A1", "value").toString(), QStringLiteral("2025-01-31"));
+        QCOMPARE(at("A1", "format").toString(), QStringLiteral("dd.mm.yyyy"));
+        QCOMPARE(at("B1", "value").toDouble(), 1234.5);
+        QCOMPARE(at("B1", "format").toString(), QStringLiteral("#,##0.00\" руб.\""));
+        QCOMPARE(at("B3", "value").toString(), QStringLiteral("=SUM(B1:B2)"));
+        QCOMPARE(at("B3", "format").toString(), QStringLiteral("0.0"));
+    }
+
     // Days running onto a second page: the header printed on both is one row.
     void csvHeaderRowOnceOverPages() {
         SampleWaybill sample;

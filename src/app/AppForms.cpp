@@ -2,6 +2,7 @@
 
 #include "core/Names.h"
 #include "data/TDM1.h"
+#include "forms/TChesk_Import_F.h"
 #include "forms/TChesk_New_F.h"
 #include "forms/TOptions_F.h"
 #include "forms/TOrvet_New_Day_N_F.h"
@@ -15,6 +16,7 @@ AppForms::AppForms(TDM1 &dm, QWidget *mainWindow) : m_dm(dm), m_mainWindow(mainW
 AppForms::~AppForms() {
     m_dm.setFormsMaker({});
     m_dm.setForms(nullptr, nullptr, nullptr, nullptr, nullptr);
+    m_dm.setImportForm(nullptr);
 }
 
 void AppForms::make() {
@@ -33,4 +35,7 @@ void AppForms::make() {
     m_editor->setIniFile(&m_dm.iniFile());
     m_options->setOkCommand(m_dm.action(Actions::Options_Main_Close));
     m_dm.setForms(m_editor.get(), m_options.get(), m_chesk.get(), m_poezd.get(), m_day.get());
+    // The dialogs of the commands added to the program's own.
+    m_import = std::make_unique<TChesk_Import_F>(m_mainWindow);
+    m_dm.setImportForm(m_import.get());
 }

@@ -5,6 +5,7 @@
 class QWidget;
 class TDM1;
 class TChesk_New_F;
+class TChesk_Import_F;
 class TOptions_F;
 class TOrvet_New_Day_N_F;
 class TOrvet_New_F;
@@ -31,4 +32,5 @@ private:
     std::unique_ptr<TChesk_New_F> m_chesk;
     std::unique_ptr<TPoezd_New_F> m_poezd;
     std::unique_ptr<TOrvet_New_Day_N_F> m_day;
+    std::unique_ptr<TChesk_Import_F> m_import;
 };

@@ -232,12 +232,17 @@ void TMainForm::buildMenu() {
     QMenu *work = menuBar()->addMenu(QStringLiteral("Работа"));
     for (const QString &name : {Actions::New_Orvet, Actions::New_Orvet_Edit, Actions::New_Orvet_Del, QString(),
                                 Actions::Enter_chesk, Actions::Delete_chesk, QString(), Actions::NamePoezd_new,
-                                Actions::NamePoezd_Del, QString(), Actions::Restore_Backup}) {
+                                Actions::NamePoezd_Del}) {
         if (name.isEmpty())
             work->addSeparator();
         else
             work->addAction(m_dm->action(name));
     }
+    // Commands beyond the program's own come after its items.
+    work->addSeparator();
+    work->addAction(m_dm->action(Actions::Restore_Backup));
+    work->addAction(m_dm->action(Actions::Import_chesk));
+    work->addAction(m_dm->action(Actions::Year_Summary));
     // A top-level item shows text only, so it gets an action of its own.
     QAction *options = menuBar()->addAction(m_dm->action(Actions::Options_Main)->text());
     connect(options, &QAction::triggered, this, [this] { m_dm->execute(Actions::Options_Main); });
@@ -276,7 +281,8 @@ void TMainForm::setDataModule(TDM1 *dm) {
     m_placement->setIniFile(&dm->iniFile());
     buildToolBar();
     buildMenu();
-    m_cheskBar = paneToolBar({Actions::Enter_chesk, Actions::Delete_chesk}, {Image::NewReceipt, Image::Delete});
+    m_cheskBar = paneToolBar({Actions::Enter_chesk, Actions::Delete_chesk, Actions::Import_chesk},
+                             {Image::NewReceipt, Image::Delete, Image::ImportReceipts});
     m_poezdBar = paneToolBar({Actions::NamePoezd_new, Actions::NamePoezd_Del}, {Image::NewTripType, Image::Delete});
     static_cast<QVBoxLayout *>(GroupBox1->layout())->insertWidget(0, m_cheskBar);
     static_cast<QVBoxLayout *>(GroupBox2->layout())->insertWidget(0, m_poezdBar);

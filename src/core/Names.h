@@ -25,6 +25,9 @@ inline const QString Options_Main_Close = QStringLiteral("Options_Main_Close");
 inline const QString FillExec = QStringLiteral("FillExec");
 inline const QString Backup_Daily = QStringLiteral("Backup_Daily");
 inline const QString Restore_Backup = QStringLiteral("Restore_Backup");
+// Added to the program's own commands.
+inline const QString Import_chesk = QStringLiteral("Import_chesk");
+inline const QString Year_Summary = QStringLiteral("Year_Summary");
 } // namespace Actions
 
 // The fields of the four tables (a name two tables share is written once).
@@ -86,5 +89,6 @@ enum class Image {
     Exit = 8,
     EditWaybill = 9,
     Print = 10,
+    ImportReceipts = 11,
     None = -1
 };

@@ -23,7 +23,7 @@ public:
 
     // The picture of the program's 32x32 image list.
     static QIcon image(Image image);
-    static constexpr int ImageCount = 11;
+    static constexpr int ImageCount = 12;
 
 private:
     QHash<QString, QAction *> m_byName;

@@ -7,11 +7,13 @@
 #include "data/backup/TableRestore.h"
 #include "data/commands/BackupCommands.h"
 #include "data/commands/DayEditCommand.h"
+#include "data/commands/ImportCommand.h"
 #include "data/commands/OptionsCommands.h"
 #include "data/commands/PrintCommand.h"
 #include "data/commands/ReferenceCommands.h"
 #include "data/commands/ReopenCommands.h"
 #include "data/commands/WaybillCommands.h"
+#include "data/commands/YearSummaryCommand.h"
 #include "data/table/SuperJournal.h"
 #include "data/table/TableFileCheck.h"
 
@@ -37,6 +39,8 @@ TDM1::TDM1(const QString &directory, const QString &iniPath, QObject *parent)
     m_reopenCommands = std::make_unique<ReopenCommands>(*this);
     m_dayEditCommand = std::make_unique<DayEditCommand>(*this);
     m_backupCommands = std::make_unique<BackupCommands>(*this);
+    m_importCommand = std::make_unique<ImportCommand>(*this);
+    m_yearSummaryCommand = std::make_unique<YearSummaryCommand>(*this);
     ErrorBoundary::guarded([this] { DataModuleCreate(); });
 }
 
@@ -91,6 +95,7 @@ void TDM1::DataModuleCreate() {
     // A missing template is written beside the tables; one that is there is
     // the user's and stays as it is.
     PrintCommand::installDefaultTemplate(m_db.directory());
+    PrintCommand::installDefaultTemplate(m_db.directory(), YearSummaryCommand::TemplateFile);
 }
 
 void TDM1::readSettings() {
@@ -198,4 +203,8 @@ void TDM1::createActions() {
     m_actions.add(Actions::Backup_Daily, backup, QStringLiteral("Резервная копия"), Image::None, later);
     m_actions.add(Actions::Restore_Backup, backup, QStringLiteral("Восстановить из резервной копии…"), Image::None,
                   later);
+    // Commands beyond the program's own, after them.
+    m_actions.add(Actions::Import_chesk, chesks, QStringLiteral("Загрузить чеки из файла…"),
+                  Image::ImportReceipts, later);
+    m_actions.add(Actions::Year_Summary, orvet, QStringLiteral("Сводка за год…"), Image::Print, later);
 }

@@ -16,6 +16,8 @@
 
 class BackupCommands;
 class DayEditCommand;
+class ImportCommand;
+class YearSummaryCommand;
 class OptionsCommands;
 class PrintCommand;
 class ReferenceCommands;
@@ -26,6 +28,7 @@ class TOptions_F;
 class TChesk_New_F;
 class TPoezd_New_F;
 class TOrvet_New_Day_N_F;
+class TChesk_Import_F;
 class TableFileCheck;
 
 // The data module: the four tables, the stored values, and every command of
@@ -54,6 +57,7 @@ public:
     Random &random() { return m_random; }
     PrintCommand &printCommand() { return *m_printCommand; }
     BackupCommands &backupCommands() { return *m_backupCommands; }
+    YearSummaryCommand &yearSummaryCommand() { return *m_yearSummaryCommand; }
 
     ActionList &actions() { return m_actions; }
     QAction *action(const QString &name) const { return m_actions.action(name); }
@@ -75,6 +79,9 @@ public:
     TChesk_New_F *Chesk_New_F() { return makeForms(), m_cheskForm; }
     TPoezd_New_F *Poezd_New_F() { return makeForms(), m_poezdForm; }
     TOrvet_New_Day_N_F *Orvet_New_Day_N_F() { return makeForms(), m_dayForm; }
+    // The dialogs of the commands added to the program's own.
+    void setImportForm(TChesk_Import_F *f) { m_importForm = f; }
+    TChesk_Import_F *Chesk_Import_F() { return makeForms(), m_importForm; }
 
     static FieldList waybillFields();
     static FieldList dayRowFields();
@@ -113,6 +120,8 @@ private:
     std::unique_ptr<ReopenCommands> m_reopenCommands;
     std::unique_ptr<DayEditCommand> m_dayEditCommand;
     std::unique_ptr<BackupCommands> m_backupCommands;
+    std::unique_ptr<ImportCommand> m_importCommand;
+    std::unique_ptr<YearSummaryCommand> m_yearSummaryCommand;
     std::unique_ptr<TableFileCheck> m_check;
     QDate m_periodFrom, m_periodTo;
 
@@ -121,5 +130,6 @@ private:
     TChesk_New_F *m_cheskForm = nullptr;
     TPoezd_New_F *m_poezdForm = nullptr;
     TOrvet_New_Day_N_F *m_dayForm = nullptr;
+    TChesk_Import_F *m_importForm = nullptr;
     std::function<void()> m_formsMaker;
 };

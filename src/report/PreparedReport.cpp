@@ -2,6 +2,7 @@
 
 #include "core/OrvetError.h"
 
+#include <QDate>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -54,6 +55,17 @@ QJsonObject itemToJson(const ReportItem &item) {
     o.insert(QLatin1String("frames"), item.frames);
     if (item.columnHeader)
         o.insert(QLatin1String("header"), true);
+    // The spreadsheet's view of the value, only where there is one.
+    if (item.value.typeId() == QMetaType::Double)
+        o.insert(QLatin1String("number"), item.value.toDouble());
+    else if (item.value.typeId() == QMetaType::QDate)
+        o.insert(QLatin1String("date"), item.value.toDate().toString(Qt::ISODate));
+    if (!item.format.isEmpty())
+        o.insert(QLatin1String("format"), item.format);
+    if (!item.field.isEmpty())
+        o.insert(QLatin1String("field"), item.field);
+    if (item.total)
+        o.insert(QLatin1String("total"), true);
     return o;
 }
 
@@ -115,6 +127,19 @@ public:
         item.frames = int(number("frames", 0, ReportItem::FrameAll));
         // Reports saved before column headers were marked have no such key.
         item.columnHeader = m_o.contains(QLatin1String("header")) && flag("header");
+        if (m_o.contains(QLatin1String("number"))) {
+            item.value = number("number", -1e300, 1e300);
+        } else if (m_o.contains(QLatin1String("date"))) {
+            const QDate date = QDate::fromString(text("date"), Qt::ISODate);
+            if (!date.isValid())
+                throw OrvetError(QString());
+            item.value = date;
+        }
+        if (m_o.contains(QLatin1String("format")))
+            item.format = text("format");
+        if (m_o.contains(QLatin1String("field")))
+            item.field = text("field");
+        item.total = m_o.contains(QLatin1String("total")) && flag("total");
         return item;
     }
 

@@ -227,6 +227,7 @@ void ReportBuilder::place(const ReportBand &band, double y) {
             m_textLength += item.text.size();
             if (m_textLength > MaxReportText)
                 fail(entry.line, QStringLiteral("в текстах отчёта больше %1 знаков").arg(MaxReportText));
+            keepValue(item, entry.parts, filled.value, band.type == ReportBandType::Data);
             if (!filled.totalPagesAt.isEmpty())
                 m_pending.append({pageIndex, items.size(), filled.totalPagesAt});
         }
@@ -237,6 +238,38 @@ void ReportBuilder::place(const ReportBand &band, double y) {
         m_y = y + band.height;
     if (m_progress)
         m_progress(m_band);
+}
+
+void ReportBuilder::keepValue(ReportItem &item, const QList<ReportTextPart> &parts, const QVariant &value,
+                              bool dataBand) {
+    if (parts.size() != 1 || !parts.first().isExpression)
+        return;
+    const ReportExpression &e = parts.first().expression;
+    if (e.kind == ReportExpression::Kind::Sum) {
+        item.field = e.source.toUpper() + QLatin1Char('.') + e.field.toUpper();
+        item.total = true;
+    } else if (dataBand && e.kind == ReportExpression::Kind::Name && e.text.contains(QLatin1Char('.'))) {
+        item.field = e.text.toUpper(); // even empty: the cell is still in its column
+    }
+    if (value.isNull())
+        return;
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        item.value = value.toDouble();
+        break;
+    case QMetaType::QDate:
+        item.value = value;
+        break;
+    case QMetaType::QDateTime:
+        item.value = value.toDate();
+        break;
+    default:
+        return;
+    }
+    item.format = e.format;
 }
 
 ReportBuilder::Filled ReportBuilder::fill(const QList<ReportTextPart> &parts, int line, int depth) {
@@ -266,6 +299,7 @@ void ReportBuilder::resolve(const ReportExpression &expression, int line, int de
                            .arg(expression.text, QString::fromLocal8Bit(e.what())));
         }
         if (value.isValid()) {
+            out.value = value;
             out.text += ReportFormatter::format(value, expression.format);
             return;
         }
@@ -277,9 +311,8 @@ void ReportBuilder::resolve(const ReportExpression &expression, int line, int de
 bool ReportBuilder::resolveOwn(const ReportExpression &expression, int line, int depth, Filled &out) {
     switch (expression.kind) {
     case ReportExpression::Kind::Sum:
-        out.text += ReportFormatter::format(
-            m_sums.value(expression.source.toUpper() + QLatin1Char('.') + expression.field.toUpper()),
-            expression.format);
+        out.value = m_sums.value(expression.source.toUpper() + QLatin1Char('.') + expression.field.toUpper());
+        out.text += ReportFormatter::format(out.value, expression.format);
         return true;
     case ReportExpression::Kind::Count:
         out.text += ReportFormatter::format(m_counts.value(expression.source.toUpper()), expression.format);
@@ -306,7 +339,8 @@ bool ReportBuilder::resolveOwn(const ReportExpression &expression, int line, int
             const QString field = name.mid(dot + 1);
             if (src->fieldIndex(field) < 0)
                 fail(line, QStringLiteral("у источника \"%1\" нет поля \"%2\"").arg(name.left(dot), field));
-            out.text += ReportFormatter::format(src->value(field), expression.format);
+            out.value = src->value(field);
+            out.text += ReportFormatter::format(out.value, expression.format);
             return true;
         }
     }

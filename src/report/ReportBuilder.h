@@ -21,6 +21,7 @@ private:
     struct Filled {
         QString text;
         QList<qsizetype> totalPagesAt;
+        QVariant value; // of the last expression, as resolved
     };
     struct PendingTotal {
         int page;
@@ -39,6 +40,10 @@ private:
     void startPage(int line);
     void finishPage();
     void place(const ReportBand &band, double y);
+    // What a spreadsheet needs of a text that is one expression: its value,
+    // format, and the field it shows in a data band or totals.
+    static void keepValue(ReportItem &item, const QList<ReportTextPart> &parts, const QVariant &value,
+                          bool dataBand);
     double bottomLimit() const;
 
     Filled fill(const QList<ReportTextPart> &parts, int line, int depth);

@@ -143,33 +143,46 @@ QChar ReportCsv::separatorFor(const QLocale &locale) {
     return locale.decimalPoint() == QLatin1String(",") ? QLatin1Char(';') : QLatin1Char(',');
 }
 
-QByteArray ReportCsv::write(const PreparedReport &report, QChar separator) {
+QList<ReportCsv::Row> ReportCsv::table(const PreparedReport &report) {
     const QList<Line> lines = linesOf(report);
     const QList<Column> columns = columnsOf(lines);
-    QList<QStringList> rows;
+    QList<Row> rows;
     QSet<QStringList> headers; // repeated on every page the table runs on: written once
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const Line &line = lines.at(i);
-        QStringList row(columns.size());
+        Row row{QStringList(columns.size()), QList<const ReportItem *>(columns.size(), nullptr), false};
         if (line.cells.first()->columnHeader) {
             QList<const ReportItem *> cells;
             for (; i < lines.size() && lines.at(i).band == line.band; ++i)
                 cells += lines.at(i).cells;
             --i;
-            row = headerRow(cells, columns);
-            if (headers.contains(row))
+            row.texts = headerRow(cells, columns);
+            row.header = true;
+            if (headers.contains(row.texts))
                 continue;
-            headers.insert(row);
+            headers.insert(row.texts);
         } else {
-            for (const ReportItem *cell : line.cells)
-                put(row, columnAt(columns, cell->rect.left()), cell->text, QStringLiteral(" "));
+            QList<int> fillers(columns.size(), 0);
+            for (const ReportItem *cell : line.cells) {
+                const qsizetype at = columnAt(columns, cell->rect.left());
+                put(row.texts, at, cell->text, QStringLiteral(" "));
+                row.items[at] = cell;
+                ++fillers[at];
+            }
+            for (qsizetype k = 0; k < columns.size(); ++k)
+                if (fillers.at(k) != 1)
+                    row.items[k] = nullptr;
         }
         rows.append(row);
     }
+    return rows;
+}
+
+QByteArray ReportCsv::write(const PreparedReport &report, QChar separator) {
     QString out;
-    for (const QStringList &row : std::as_const(rows)) {
+    for (const Row &row : table(report)) {
         QStringList fields;
-        for (const QString &text : row)
+        for (const QString &text : row.texts)
             fields.append(field(text, separator));
         out += fields.join(separator) + QLatin1String("\r\n");
     }

@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QChar>
+#include <QList>
+#include <QStringList>
 
 class QLocale;
 
@@ -13,6 +15,16 @@ class QLocale;
 // cell under the column it starts in.
 class ReportCsv {
 public:
+    // One row of that table: the text of each column, and the item that
+    // fills a column alone (nullptr where none or several do).
+    struct Row {
+        QStringList texts;
+        QList<const ReportItem *> items;
+        bool header = false;
+    };
+    // The rows, a column header written once however many pages repeat it.
+    static QList<Row> table(const PreparedReport &report);
+
     // UTF-8 with a byte order mark, CRLF line ends, a field quoted when it
     // holds the separator or a quote (RFC 4180); every row as wide as the
     // table.

@@ -4,6 +4,7 @@
 #include "report/ReportCsv.h"
 #include "report/ReportLines.h"
 #include "report/ReportRenderer.h"
+#include "report/ReportXlsx.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -199,7 +200,7 @@ std::optional<ReportExporter::Format> ReportExporter::formatOf(const QString &fi
         {QStringLiteral("frp"), Format::Prepared}, {QStringLiteral("txt"), Format::Text},
         {QStringLiteral("csv"), Format::Csv},      {QStringLiteral("htm"), Format::Html},
         {QStringLiteral("html"), Format::Html},    {QStringLiteral("rtf"), Format::Rtf},
-        {QStringLiteral("pdf"), Format::Pdf}};
+        {QStringLiteral("pdf"), Format::Pdf},      {QStringLiteral("xlsx"), Format::Xlsx}};
     const auto found = bySuffix.constFind(QFileInfo(fileName).suffix().toLower());
     if (found == bySuffix.cend())
         return std::nullopt;
@@ -229,6 +230,9 @@ void ReportExporter::exportFile(const PreparedReport &report, const QString &fil
         break;
     case Format::Pdf:
         writePdf(report, fileName);
+        break;
+    case Format::Xlsx:
+        ReportXlsx::write(report, fileName);
         break;
     }
 }

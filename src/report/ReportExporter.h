@@ -8,10 +8,10 @@
 
 // Writes a prepared report in the formats the preview offers. Text, CSV,
 // HTML and RTF are built in memory first (tests compare them byte for
-// byte); PDF is painted through ReportRenderer.
+// byte); PDF is painted through ReportRenderer, XLSX written by ReportXlsx.
 class ReportExporter {
 public:
-    enum class Format { Prepared, Text, Csv, Html, Rtf, Pdf };
+    enum class Format { Prepared, Text, Csv, Html, Rtf, Pdf, Xlsx };
 
     // By the file's extension, any letter case; nothing for an extension
     // the program does not write.

@@ -17,6 +17,7 @@ const struct {
     {"Файл HTML (*.htm *.html)", "htm", ReportExporter::Format::Html},
     {"Документ RTF (*.rtf)", "rtf", ReportExporter::Format::Rtf},
     {"Таблица CSV (*.csv)", "csv", ReportExporter::Format::Csv},
+    {"Книга Excel (*.xlsx)", "xlsx", ReportExporter::Format::Xlsx},
     {"Текстовый файл (*.txt)", "txt", ReportExporter::Format::Text},
     {"Подготовленный отчёт (*.frp)", "frp", ReportExporter::Format::Prepared},
 };

@@ -3,6 +3,7 @@
 #include <QLineF>
 #include <QRectF>
 #include <QString>
+#include <QVariant>
 
 // One drawable thing of a report page, in millimetres from the page's
 // top-left corner (in a template: from the band's top-left corner).
@@ -30,6 +31,13 @@ struct ReportItem {
     // Printed in the column header of a data band: the CSV export makes one
     // row of it that names the table's columns.
     bool columnHeader = false;
+    // For a spreadsheet, when the text is one value and nothing else: the
+    // value itself (a number or a date), the template's format of it, and
+    // the data field it shows ("FRD2.PROB") or totals (`total`).
+    QVariant value;
+    QString format;
+    QString field;
+    bool total = false;
 
     bool operator==(const ReportItem &other) const = default;
 };

@@ -95,13 +95,13 @@ QString PrintCommand::dateAkt(const QDate &firstDay) {
         .arg(last.year());
 }
 
-void PrintCommand::installDefaultTemplate(const QString &directory) {
-    const QString path = QDir(directory).absoluteFilePath(TemplateFile);
+void PrintCommand::installDefaultTemplate(const QString &directory, const QString &fileName) {
+    const QString path = QDir(directory).absoluteFilePath(fileName);
     // A link, even one pointing nowhere, is the user's: writing through it
     // would put a file wherever it points.
     if (QFile::exists(path) || QFileInfo(path).isSymLink())
         return;
-    QFile bundled(QStringLiteral(":/") + TemplateFile);
+    QFile bundled(QStringLiteral(":/") + fileName);
     if (bundled.open(QIODevice::ReadOnly)) {
         // Whole or not at all: a torn template would count as the user's
         // from then on and never be written again.

@@ -28,7 +28,7 @@ public:
     static QString dateAkt(const QDate &firstDay);
     // Writes the bundled template into `directory` when no file of that
     // name is there; an existing file is never touched.
-    static void installDefaultTemplate(const QString &directory);
+    static void installDefaultTemplate(const QString &directory, const QString &fileName = TemplateFile);
 
 private:
     void detailValue(const QString &name, QVariant &value) const;

@@ -1,0 +1,43 @@
+// A card statement over any bytes: read as CSV, its columns guessed and its
+// receipts read; and the same bytes as a sheet and a shared-string part of
+// a workbook. A refused file says why.
+#include "core/OrvetError.h"
+#include "data/statement/CsvStatement.h"
+#include "data/statement/StatementLayout.h"
+#include "data/statement/StatementReceipts.h"
+#include "data/statement/XlsxStatement.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
+    // Never destroyed: Qt's own globals may be gone by the time statics are.
+    static QCoreApplication *app = new QCoreApplication(*argc, *argv);
+    Q_UNUSED(app);
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    try {
+        const StatementTable table = CsvStatement::read(bytes, QStringLiteral("fuzz.csv"));
+        StatementLayout layout = StatementLayout::guess(table);
+        if (!layout.complete())
+            layout = StatementLayout{-1, 0, 1, 2, 3};
+        StatementReceipts::read(table, layout, {QStringLiteral("Мойка")});
+    } catch (const OrvetError &e) {
+        if (e.message().isEmpty())
+            abort();
+    }
+    try {
+        XlsxStatement::sheetRows(bytes, XlsxStatement::sharedStrings(bytes, QStringLiteral("fuzz.xlsx")),
+                                 XlsxStatement::dateStyles(bytes), QStringLiteral("fuzz.xlsx"));
+    } catch (const OrvetError &e) {
+        if (e.message().isEmpty())
+            abort();
+    }
+    return 0;
+}

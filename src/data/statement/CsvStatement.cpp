@@ -1,0 +1,127 @@
+#include "data/statement/CsvStatement.h"
+
+#include "core/OrvetError.h"
+
+#include <QStringDecoder>
+
+namespace {
+// Windows-1251 maps every byte but 0x98 to a character, so what decides
+// is whether the text reads as text: no control characters but line ends
+// and tabs (a binary file, UTF-16 or another single-byte code page with
+// its own control range decoded this way would show them).
+bool readsAsText(const QString &text) {
+    for (const QChar c : text) {
+        const ushort u = c.unicode();
+        if ((u < 0x20 && u != '\t' && u != '\n' && u != '\r') || u == 0x7f ||
+            c == QChar::ReplacementCharacter)
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+QString CsvStatement::decode(const QByteArray &bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = utf8(bytes.mid(3));
+        return utf8.hasError() || !readsAsText(text) ? QString() : text;
+    }
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return {}; // UTF-16: no card issuer's statement comes so
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (!utf8.hasError())
+        return readsAsText(text) ? text : QString();
+    QStringDecoder cp1251("windows-1251", QStringDecoder::Flag::Stateless);
+    if (!cp1251.isValid())
+        throw OrvetError(QStringLiteral("Кодировка Windows-1251 недоступна в этой системе"));
+    text = cp1251(bytes);
+    return cp1251.hasError() || !readsAsText(text) ? QString() : text;
+}
+
+QChar CsvStatement::separatorOf(const QString &text) {
+    const QChar candidates[] = {QLatin1Char('\t'), QLatin1Char(';'), QLatin1Char(',')};
+    int counts[3] = {0, 0, 0};
+    bool quoted = false;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (!quoted && (c == QLatin1Char('\n') || c == QLatin1Char('\r'))) {
+            if (counts[0] + counts[1] + counts[2] > 0)
+                break;
+        } else if (!quoted) {
+            for (int k = 0; k < 3; ++k)
+                counts[k] += c == candidates[k];
+        }
+    }
+    // A tab or a semicolon is never part of a number; a comma may be.
+    int best = 2;
+    for (int k = 0; k < 2; ++k)
+        if (counts[k] > 0 && counts[k] >= counts[best])
+            best = k;
+    return candidates[best];
+}
+
+StatementTable CsvStatement::read(const QByteArray &bytes, const QString &fileName) {
+    const QString text = decode(bytes);
+    if (text.isNull())
+        throw OrvetError(QStringLiteral("Файл «%1»: не удалось определить кодировку. Выписка должна быть в "
+                                        "кодировке UTF-8 или Windows-1251")
+                             .arg(fileName));
+    const QChar separator = separatorOf(text);
+    StatementTable table;
+    table.fileName = fileName;
+    StatementRow row{1, {}};
+    QString cell;
+    bool quoted = false;
+    bool wasQuoted = false;
+    int line = 1;
+    qsizetype cells = 0;
+    const auto endCell = [&] {
+        if (++cells > StatementTable::MaxCells)
+            StatementTable::tooManyCells(fileName, row.line);
+        row.cells.append(wasQuoted ? cell : cell.trimmed());
+        cell.clear();
+        wasQuoted = false;
+    };
+    const auto endRow = [&] {
+        endCell();
+        if (!row.isBlank())
+            table.rows.append(row);
+        row = StatementRow{line, {}};
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == QLatin1Char('"')) {
+                if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
+                    cell += c;
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+            } else {
+                if (c == QLatin1Char('\n'))
+                    ++line;
+                if (c != QLatin1Char('\r'))
+                    cell += c;
+            }
+        } else if (c == QLatin1Char('"') && cell.trimmed().isEmpty()) {
+            quoted = wasQuoted = true;
+            cell.clear();
+        } else if (c == separator) {
+            endCell();
+        } else if (c == QLatin1Char('\n')) {
+            ++line;
+            endRow();
+        } else if (c != QLatin1Char('\r')) {
+            cell += c;
+        }
+    }
+    if (quoted)
+        throw OrvetError(QStringLiteral("Файл «%1», строка %2: кавычка, открытая в этой строке, не закрыта")
+                             .arg(fileName)
+                             .arg(row.line));
+    endRow();
+    return table;
+}

@@ -1,0 +1,129 @@
+#include "data/statement/StatementReceipts.h"
+
+#include "core/OrvetError.h"
+
+#include <QHash>
+#include <QLocale>
+#include <QRegularExpression>
+#include <cmath>
+
+namespace {
+// Amounts as a key: stored values went through a double, so they are
+// compared to a thousandth, finer than any litre or kopeck.
+QString keyOf(const StatementReceipts::Receipt &r) {
+    return QStringLiteral("%1|%2|%3")
+        .arg(r.date.toJulianDay())
+        .arg(std::llround(r.litres * 1000))
+        .arg(std::llround(r.rubles * 1000));
+}
+
+bool isTotal(const StatementRow &row) {
+    for (qsizetype c = 0; c < row.cells.size(); ++c) {
+        const QString text = row.text(c).toLower();
+        if (!text.isEmpty())
+            return text.startsWith(QStringLiteral("итого")) || text.startsWith(QStringLiteral("всего"));
+    }
+    return false;
+}
+
+[[noreturn]] void unreadable(const StatementTable &table, const StatementRow &row, const QString &what,
+                             const QString &text) {
+    throw OrvetError(QStringLiteral("Файл «%1», строка %2: %3 «%4» не читается. Ничего не загружено")
+                         .arg(table.fileName)
+                         .arg(row.line)
+                         .arg(what, text));
+}
+} // namespace
+
+QDate StatementReceipts::dateOf(const QVariant &cell) {
+    if (cell.typeId() == QMetaType::QDate)
+        return cell.toDate();
+    if (cell.typeId() == QMetaType::Double) {
+        const double serial = cell.toDouble();
+        // Serial 1 is 1 January 1900; the day counts from 30 December 1899
+        // because of the leap day 1900 never had.
+        if (serial < 61 || serial > 2958465)
+            return {};
+        return QDate(1899, 12, 30).addDays(qint64(std::floor(serial)));
+    }
+    const QString text = cell.toString().trimmed();
+    static const QRegularExpression dayFirst(QStringLiteral(
+        "^(\\d{1,2})[./](\\d{1,2})[./](\\d{2}|\\d{4})(?:[ T,]+\\d{1,2}:\\d{2}(?::\\d{2})?)?$"));
+    static const QRegularExpression iso(
+        QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})(?:[ T]\\d{2}:\\d{2}(?::\\d{2}(?:\\.\\d+)?)?Z?)?$"));
+    if (const auto m = dayFirst.match(text); m.hasMatch()) {
+        int year = m.captured(3).toInt();
+        if (m.captured(3).size() == 2)
+            year += 2000;
+        return QDate(year, m.captured(2).toInt(), m.captured(1).toInt());
+    }
+    if (const auto m = iso.match(text); m.hasMatch())
+        return QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    return {};
+}
+
+std::optional<double> StatementReceipts::numberOf(const QVariant &cell) {
+    if (cell.typeId() == QMetaType::Double)
+        return cell.toDouble();
+    QString text = cell.toString().trimmed();
+    static const QRegularExpression unit(QStringLiteral("\\s*(руб\\.?|р\\.|₽|rub|л\\.?|l)$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    text.remove(unit);
+    static const QRegularExpression blanks(QStringLiteral("[\\s\\x{00A0}\\x{202F}]"));
+    text.remove(blanks);
+    text.replace(QChar(u'−'), QLatin1Char('-'));
+    if (text.count(QLatin1Char(',')) == 1 && !text.contains(QLatin1Char('.')))
+        text.replace(QLatin1Char(','), QLatin1Char('.'));
+    static const QRegularExpression plain(QStringLiteral("^-?\\d+(\\.\\d+)?$"));
+    if (!plain.match(text).hasMatch())
+        return std::nullopt;
+    return text.toDouble();
+}
+
+StatementReceipts::Result StatementReceipts::read(const StatementTable &table, const StatementLayout &layout,
+                                                  const QSet<QString> &leftOutProducts) {
+    if (!layout.complete())
+        throw OrvetError(QStringLiteral("Не выбраны столбцы даты, литров и суммы"));
+    Result result;
+    for (qsizetype r = layout.headerRow + 1; r < table.rows.size(); ++r) {
+        const StatementRow &row = table.rows.at(r);
+        if (isTotal(row))
+            continue;
+        if (layout.product >= 0 && leftOutProducts.contains(row.text(layout.product))) {
+            ++result.leftOut;
+            continue;
+        }
+        const QDate date = dateOf(row.cells.value(layout.date));
+        if (!date.isValid())
+            unreadable(table, row, QStringLiteral("дата"), row.text(layout.date));
+        const auto litres = numberOf(row.cells.value(layout.litres));
+        if (!litres)
+            unreadable(table, row, QStringLiteral("количество литров"), row.text(layout.litres));
+        const auto rubles = numberOf(row.cells.value(layout.rubles));
+        if (!rubles)
+            unreadable(table, row, QStringLiteral("сумма"), row.text(layout.rubles));
+        result.receipts.append({date, *litres, *rubles, row.line});
+    }
+    return result;
+}
+
+QList<StatementReceipts::Receipt> StatementReceipts::notStored(const QList<Receipt> &fresh,
+                                                               const QList<Receipt> &stored, int *skipped) {
+    QHash<QString, int> left;
+    for (const Receipt &r : stored)
+        ++left[keyOf(r)];
+    QList<Receipt> out;
+    int count = 0;
+    for (const Receipt &r : fresh) {
+        int &n = left[keyOf(r)];
+        if (n > 0) {
+            --n;
+            ++count;
+        } else {
+            out.append(r);
+        }
+    }
+    if (skipped)
+        *skipped = count;
+    return out;
+}

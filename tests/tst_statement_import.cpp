@@ -1,0 +1,302 @@
+#include "Program.h"
+
+#include "core/OrvetError.h"
+#include "data/commands/ImportCommand.h"
+#include "data/statement/CsvStatement.h"
+#include "data/statement/StatementFile.h"
+#include "data/statement/StatementLayout.h"
+#include "data/statement/StatementReceipts.h"
+#include "data/statement/XlsxStatement.h"
+#include "forms/TChesk_Import_F.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+namespace {
+QString dataFile(const QString &name) {
+    return QFINDTESTDATA(QStringLiteral("data/statements/") + name);
+}
+
+// What the receipt table holds, as "date litres rubles" in ID order.
+QStringList stored(TDM1 &dm) {
+    Table &t = dm.Chesks();
+    t.setFiltered(false);
+    QStringList out;
+    for (int r = 0; r < t.recordCount(); ++r)
+        out << QStringLiteral("%1 %2 %3")
+                   .arg(t.valueAt(r, Fields::DATE).toDate().toString(Qt::ISODate))
+                   .arg(t.valueAt(r, Fields::LITRS).toDouble())
+                   .arg(t.valueAt(r, Fields::SUMRUB).toDouble());
+    return out;
+}
+
+struct Fixture : Program {
+    // Runs the import of `file`; `dialog` fills the column dialog, which
+    // is then confirmed with Ok.
+    void import(const QString &file, std::function<void(TChesk_Import_F *)> dialog = {}, bool ok = true) {
+        host.expectDialog([file](QDialog *d) {
+            auto *chooser = qobject_cast<QFileDialog *>(d);
+            if (!chooser)
+                return int(QDialog::Rejected);
+            chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(file);
+            chooser->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"))
+                ->button(QDialogButtonBox::Open)
+                ->click();
+            return int(chooser->result());
+        });
+        host.expectDialog([dialog, ok](QDialog *d) {
+            auto *f = qobject_cast<TChesk_Import_F *>(d);
+            if (!f)
+                return int(QDialog::Rejected);
+            if (dialog)
+                dialog(f);
+            (ok ? f->BitBtn1 : f->BitBtn2)->click();
+            return f->result();
+        });
+        dm.execute(Actions::Import_chesk);
+    }
+};
+} // namespace
+
+class tst_StatementImport : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { pinRussianLocale(); }
+
+    // The statement as the clerk gets it: a title, the card number, quoted
+    // addresses with the separator and line breaks, a car wash and a
+    // coffee, a totals row.
+    void utf8SemicolonStatementWithNonFuelRows() {
+        Fixture p;
+        p.import(dataFile(QStringLiteral("card-utf8-semicolon.csv")), [](TChesk_Import_F *f) {
+            QCOMPARE(f->DateBox->currentText(), QStringLiteral("1: Дата операции"));
+            QCOMPARE(f->LitresBox->currentText(), QStringLiteral("5: Количество, л"));
+            QCOMPARE(f->RublesBox->currentText(), QStringLiteral("7: Сумма, руб."));
+            QCOMPARE(f->ProductBox->currentText(), QStringLiteral("4: Товар"));
+            QCOMPARE(f->Products->count(), 3); // АИ-92, the wash, the coffee
+            QCOMPARE(f->leftOutProducts(),
+                     (QSet<QString>{QStringLiteral("Мойка кузова"), QStringLiteral("Кофе \"Американо\"")}));
+        });
+        QCOMPARE(p.host.errors, QStringList());
+        QCOMPARE(stored(p.dm),
+                 (QStringList{"2025-01-09 40 2092", "2025-01-17 35.5 1856.65", "2025-01-28 42.1 2222.88"}));
+        QCOMPARE(p.host.messages, QStringList{ImportCommand::summary(3, 0, 2)});
+    }
+
+    // Windows-1251 with commas; a receipt typed by hand before is not
+    // stored twice, while the same purchase twice in the statement is two
+    // receipts. Loading the statement again adds nothing.
+    void cp1251CommaStatementAndStoredReceipts() {
+        Fixture p;
+        p.addReceipt(QDate(2025, 2, 3), 30.5, 1601.25);
+        p.import(dataFile(QStringLiteral("card-cp1251-comma.csv")), [](TChesk_Import_F *f) {
+            QCOMPARE(f->DateBox->currentData().toInt(), 0);
+            QCOMPARE(f->LitresBox->currentData().toInt(), 1);
+            QCOMPARE(f->RublesBox->currentData().toInt(), 2);
+            QCOMPARE(f->ProductBox->currentData().toInt(), 3);
+        });
+        QCOMPARE(p.host.errors, QStringList());
+        QCOMPARE(stored(p.dm),
+                 (QStringList{"2025-02-03 30.5 1601.25", "2025-02-14 25 1312.5", "2025-02-14 25 1312.5"}));
+        QCOMPARE(p.host.messages.value(0), ImportCommand::summary(2, 1, 1));
+        p.import(dataFile(QStringLiteral("card-cp1251-comma.csv")));
+        QCOMPARE(p.host.messages.value(1), ImportCommand::summary(0, 3, 1));
+        QCOMPARE(stored(p.dm).size(), 3);
+    }
+
+    // A workbook from the issuer's portal: a title row, dates as dates,
+    // amounts as numbers; the user keeps the washer fluid after all.
+    void xlsxStatement() {
+        Fixture p;
+        p.import(dataFile(QStringLiteral("card-statement.xlsx")), [](TChesk_Import_F *f) {
+            QCOMPARE(f->ProductBox->currentText(), QStringLiteral("3: Продукт"));
+            QCOMPARE(f->Preview->item(0, 0)->text(), QStringLiteral("04.03.2025")); // a date, not its serial
+            QCOMPARE(f->leftOutProducts(), QSet<QString>{QStringLiteral("Омывающая жидкость")});
+            f->ProductBox->setCurrentIndex(0); // no product column: every row goes in
+        });
+        QCOMPARE(p.host.errors, QStringList());
+        QCOMPARE(stored(p.dm), (QStringList{"2025-03-04 38.2 2139.2", "2025-03-11 41 2296",
+                                            "2025-03-11 1 350", "2025-03-25 39.75 2226"}));
+    }
+
+    // Whatever is wrong, the message names the file (and the line), and
+    // nothing is stored.
+    void badInputStoresNothing_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty") << QByteArray() << "Файл «s.csv» пуст.";
+        QTest::newRow("blank lines") << QByteArray(";;\r\n\r\n")
+                                     << "Файл «s.csv» пуст: в нём нет ни одной строки.";
+        QTest::newRow("UTF-16")
+            << QByteArray("\xFF\xFE"
+                          "D\0a\0t\0e\0",
+                          10)
+            << "Файл «s.csv»: не удалось определить кодировку. Выписка должна быть в кодировке UTF-8 или "
+               "Windows-1251.";
+        QTest::newRow("binary") << QByteArray("\x01\x02\x98\x00zz", 6)
+                                << "Файл «s.csv»: не удалось определить кодировку. Выписка должна быть в "
+                                   "кодировке UTF-8 или Windows-1251.";
+        QTest::newRow("litres") << QByteArray("Дата;Литры;Сумма\n01.02.2025;40;2000\n02.02.2025;сорок;2000\n")
+                                << "Файл «s.csv», строка 3: количество литров «сорок» не читается. Ничего не "
+                                   "загружено.";
+        QTest::newRow("rubles")
+            << QByteArray("Дата;Литры;Сумма\n\"01.02.2025\";40;\"2 000 р\"\n")
+            << "Файл «s.csv», строка 2: сумма «2 000 р» не читается. Ничего не загружено.";
+        QTest::newRow("open quote") << QByteArray("Дата;Литры;Сумма\n01.02.2025;40;\"2000\n")
+                                    << "Файл «s.csv», строка 2: кавычка, открытая в этой строке, не закрыта.";
+        QTest::newRow("a line of separators")
+            << QByteArray("Дата;Литры;Сумма\n") + QByteArray(10'000'001, ';')
+            << "Файл «s.csv», строка 2: в файле больше 10000000 ячеек, это не "
+               "выписка по карте.";
+        QTest::newRow("not a workbook")
+            << QByteArray("PK\x03\x04garbage", 11)
+            << "Файл «s.csv» не читается как книга Excel (XLSX): это не ZIP-архив.";
+    }
+    void badInputStoresNothing() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        Fixture p;
+        const QString path = p.file(QStringLiteral("s.csv"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        p.import(path);
+        p.host.forgetScripts();
+        QCOMPARE(p.host.errors, QStringList{message});
+        QVERIFY(p.host.messages.isEmpty());
+        QVERIFY(stored(p.dm).isEmpty());
+    }
+
+    void badDateNamesItsLine() {
+        Fixture p;
+        p.import(dataFile(QStringLiteral("bad-date.csv")));
+        QCOMPARE(p.host.errors,
+                 QStringList{
+                     "Файл «bad-date.csv», строка 4: дата «31.02.2025» не читается. Ничего не загружено."});
+        QVERIFY(stored(p.dm).isEmpty());
+    }
+
+    // Refused by its size: a sparse file of 100 MB and one byte is never read.
+    void hugeFileRefusedBySize() {
+        TestDir dir;
+        QFile file(dir.file(QStringLiteral("big.csv")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(StatementFile::MaxSize + 1));
+        file.close();
+        try {
+            StatementFile::read(file.fileName());
+            QFAIL("read");
+        } catch (const OrvetError &e) {
+            QCOMPARE(e.message(),
+                     QStringLiteral(
+                         "Файл «big.csv» больше 100 МБ: выписку такого размера программа не загружает"));
+        }
+    }
+
+    // Cancel in either dialog stores nothing and says nothing.
+    void cancelStoresNothing() {
+        Fixture p;
+        p.host.expectDialog([](QDialog *) { return int(QDialog::Rejected); }); // the file chooser
+        p.dm.execute(Actions::Import_chesk);
+        p.import(dataFile(QStringLiteral("card-utf8-semicolon.csv")), {}, false);
+        QCOMPARE(p.host.pendingDialogs(), 0);
+        QVERIFY(stored(p.dm).isEmpty());
+        QVERIFY(p.host.messages.isEmpty() && p.host.errors.isEmpty());
+    }
+
+    void separatorsAndQuotes_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("cells"); // of the last row, joined by "|"
+        QTest::newRow("tab") << "a\tb\tc\n1,5\t2;3\t4" << QStringList{"1,5", "2;3", "4"};
+        QTest::newRow("semicolon beats decimal comma") << "a;b\n1,5;2,5" << QStringList{"1,5", "2,5"};
+        QTest::newRow("comma, quoted comma") << "a,b\n\"1,5\",x" << QStringList{"1,5", "x"};
+        QTest::newRow("quote doubled, line break")
+            << "a;b\n\"say \"\"hi\"\"\nthere\";2" << QStringList{"say \"hi\"\nthere", "2"};
+        QTest::newRow("separator in quoted title") << "\"a;b\",c\n1,2" << QStringList{"1", "2"};
+    }
+    void separatorsAndQuotes() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, cells);
+        const StatementTable t = CsvStatement::read(text.toUtf8(), QStringLiteral("x"));
+        QStringList got;
+        for (const QVariant &v : t.rows.constLast().cells)
+            got << v.toString();
+        QCOMPARE(got, cells);
+    }
+
+    void datesAndNumbers() {
+        QCOMPARE(StatementReceipts::dateOf(QStringLiteral("31.01.2025 14:05")), QDate(2025, 1, 31));
+        QCOMPARE(StatementReceipts::dateOf(QStringLiteral("2025-01-31T14:05:00")), QDate(2025, 1, 31));
+        QCOMPARE(StatementReceipts::dateOf(QStringLiteral("1.2.25")), QDate(2025, 2, 1));
+        QCOMPARE(StatementReceipts::dateOf(45658.75), QDate(2025, 1, 1)); // serial with a time of day
+        QVERIFY(!StatementReceipts::dateOf(QStringLiteral("01/13/2025")).isValid());
+        QVERIFY(!StatementReceipts::dateOf(QStringLiteral("")).isValid());
+        QCOMPARE(StatementReceipts::numberOf(QStringLiteral("1\u00A0234,50 руб.")), 1234.5);
+        QCOMPARE(StatementReceipts::numberOf(QStringLiteral("-12.5")), -12.5);
+        QVERIFY(!StatementReceipts::numberOf(QStringLiteral("1,234.50")));
+        QVERIFY(!StatementReceipts::numberOf(QStringLiteral("")));
+    }
+
+    // The parts of a workbook that openpyxl does not write: shared strings
+    // with runs and phonetic hints, cells without a reference, a first
+    // sheet that is not sheet1.
+    void workbookParts() {
+        const QStringList shared = XlsxStatement::sharedStrings(
+            "<sst><si><t>Дата</t></si><si><r><t>Сум</t></r><r><t>ма</t></r><rPh><t>x</t></rPh></si></sst>");
+        QCOMPARE(shared, (QStringList{"Дата", "Сумма"}));
+        const QList<StatementRow> rows = XlsxStatement::sheetRows(
+            "<worksheet><sheetData><row r=\"3\"><c r=\"B3\" t=\"s\"><v>1</v></c><c "
+            "t=\"inlineStr\"><is><t>x</t></is>"
+            "</c></row><row><c r=\"AA4\"><v>2.5</v></c></row></sheetData></worksheet>",
+            shared);
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0].line, 3);
+        QCOMPARE(rows[0].cells, (QList<QVariant>{QString(), QStringLiteral("Сумма"), QStringLiteral("x")}));
+        QCOMPARE(rows[1].line, 4);
+        QCOMPARE(rows[1].cells.size(), 27);
+        QCOMPARE(rows[1].cells.last(), QVariant(2.5));
+        // Styles 1 and 3 show dates (a built-in format, a format of the
+        // file's own); 2 shows money with a bracketed currency and a quoted "д".
+        const QSet<int> dates = XlsxStatement::dateStyles(
+            "<styleSheet><numFmts><numFmt numFmtId=\"164\" formatCode=\"dd/mm/yyyy\\ hh:mm\"/>"
+            "<numFmt numFmtId=\"165\" formatCode=\"#,##0.00&quot;д&quot;[$₽-419]\"/></numFmts>"
+            "<cellStyleXfs><xf numFmtId=\"14\"/></cellStyleXfs><cellXfs><xf numFmtId=\"0\"/>"
+            "<xf numFmtId=\"14\"/><xf numFmtId=\"165\"/><xf numFmtId=\"164\"/></cellXfs></styleSheet>");
+        QCOMPARE(dates, (QSet<int>{1, 3}));
+        const QList<StatementRow> styled = XlsxStatement::sheetRows(
+            "<sheetData><row><c s=\"3\"><v>45658.5</v></c><c s=\"2\"><v>7</v></c></row></sheetData>", {},
+            dates);
+        QCOMPARE(styled.first().cells, (QList<QVariant>{QDate(2025, 1, 1), 7.0}));
+        QCOMPARE(
+            XlsxStatement::firstSheetPath(
+                "<workbook xmlns:r=\"urn:r\"><sheets><sheet name=\"a\" r:id=\"rId7\"/></sheets></workbook>",
+                "<Relationships><Relationship Id=\"rId7\" "
+                "Target=\"worksheets/sheet3.xml\"/></Relationships>"),
+            QStringLiteral("xl/worksheets/sheet3.xml"));
+    }
+
+    void columnTitles() {
+        QCOMPARE(StatementLayout::roleOf(QStringLiteral("Кол-во, л")), QStringLiteral("litres"));
+        QCOMPARE(StatementLayout::roleOf(QStringLiteral(" ОБЪЁМ ")), QStringLiteral("litres"));
+        QCOMPARE(StatementLayout::roleOf(QStringLiteral("Стоимость, руб.")), QStringLiteral("rubles"));
+        QCOMPARE(StatementLayout::roleOf(QStringLiteral("Цена")), QString());
+        QVERIFY(StatementLayout::looksLikeFuel(QStringLiteral("Бензин Аи-95 ЭКТО")));
+        QVERIFY(StatementLayout::looksLikeFuel(QStringLiteral("ДТ")));
+        QVERIFY(!StatementLayout::looksLikeFuel(QStringLiteral("Стеклоомыватель")));
+        // No titles at all: the columns are left to the user.
+        const StatementTable t = CsvStatement::read("01.02.2025;40;2000\n", QStringLiteral("x"));
+        QCOMPARE(StatementLayout::guess(t).headerRow, -1);
+        QVERIFY(!StatementLayout::guess(t).complete());
+    }
+};
+
+QTEST_MAIN(tst_StatementImport)
+#include "tst_statement_import.moc"
