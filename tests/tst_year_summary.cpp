@@ -23,7 +23,7 @@ struct Fixture : Program {
         addReceipt(QDate(2025, 2, 20), 10, 550);
         addReceipt(QDate(2025, 3, 15), 25, 1400);
         for (const auto &[year, month] : {std::pair{2024, 12}, {2025, 1}, {2025, 2}})
-            QVERIFY(storeNew(year, month));
+            QCOMPARE(storeNew(year, month), QString());
         dm.Orvet().last(); // the February waybill is the selected one
     }
 };
