@@ -23,23 +23,27 @@ SingleInstance::SingleInstance(const QString &folder, QObject *parent)
     m_lock.setStaleLockTime(0);
 }
 
-SingleInstance::~SingleInstance() {
+SingleInstance::~SingleInstance() { release(); }
+
+void SingleInstance::release() {
     if (m_server)
         m_server->close();
+    if (m_lock.isLocked())
+        m_lock.unlock();
 }
 
 SingleInstance::Claim SingleInstance::claim() {
     QDir().mkpath(QFileInfo(m_lockPath).absolutePath());
-    if (m_lock.tryLock(0)) {
-        listen();
+    if (m_lock.tryLock(0))
         return Claim::Only;
-    }
     if (m_lock.error() != QLockFile::LockFailedError)
         return Claim::Only; // a folder that takes no lock guards nothing
     return askRunningCopy() ? Claim::Raised : Claim::Unanswered;
 }
 
 void SingleInstance::listen() {
+    if (m_server || !m_lock.isLocked())
+        return;
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     // A socket left by a killed copy: ours now that we hold the lock.

@@ -26,14 +26,19 @@ public:
     // holds the lock but did not answer (still starting, or hung).
     Claim claim();
 
+    // Takes requests of later starts from now on; until then a second start
+    // finds the copy unanswering. Called once the window is on the screen.
+    void listen();
+
     QString lockPath() const { return m_lockPath; }
+    // Gives up the claim before the end of the process.
+    void release();
 
 signals:
     // Another start asked this copy to come to the front.
     void activationRequested();
 
 private:
-    void listen();
     bool askRunningCopy() const;
 
     QString m_lockPath;
