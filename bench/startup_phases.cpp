@@ -4,12 +4,16 @@
 // With a file name as argument it also saves the window as painted (PNG).
 #include "app/AppForms.h"
 #include "app/LeanStyle.h"
+#include "app/SingleInstance.h"
 #include "app/TMainForm.h"
+#include "app/ToolkitTexts.h"
 #include "controls/BakedIcon.h"
 #include "data/TDM1.h"
+#include "settings/IniFile.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QIcon>
 #include <QTimer>
 #include <cstdio>
@@ -28,8 +32,14 @@ int main(int argc, char *argv[]) {
     QApplication::setStyle(new LeanStyle);
     QApplication::setApplicationName(QStringLiteral("orvet"));
     QApplication::setApplicationDisplayName(QStringLiteral("Путевые листы"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.orvet.Orvet"));
     QApplication::setWindowIcon(BakedIcon::icon(QStringLiteral("orvet")));
+    ToolkitTexts::install();
     mark("application");
+    SingleInstance instance(QFileInfo(IniFile::defaultPath()).absolutePath());
+    if (instance.claim() != SingleInstance::Claim::Only)
+        return 1;
+    mark("one_copy");
 
     TMainForm mainForm;
     mark("main_window");
@@ -42,11 +52,12 @@ int main(int argc, char *argv[]) {
     mainForm.show();
     mark("shown");
     const QString picture = QApplication::arguments().value(1);
-    QTimer::singleShot(0, &app, [&mainForm, picture] {
+    QTimer::singleShot(0, &app, [&mainForm, &instance, picture] {
         QCoreApplication::processEvents();
         mark("painted");
         if (!picture.isEmpty())
             mainForm.grab().save(picture);
+        instance.release();
         std::fflush(stdout);
         std::_Exit(0);
     });

@@ -1,23 +1,18 @@
 // A card statement over any bytes: read as CSV, its columns guessed and its
 // receipts read; and the same bytes as a sheet and a shared-string part of
 // a workbook. A refused file says why.
+#include "CoreStart.h"
 #include "core/OrvetError.h"
 #include "data/statement/CsvStatement.h"
 #include "data/statement/StatementLayout.h"
 #include "data/statement/StatementReceipts.h"
 #include "data/statement/XlsxStatement.h"
 
-#include <QCoreApplication>
-#include <QLocale>
 #include <cstdint>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
-    // Never destroyed: Qt's own globals may be gone by the time statics are.
-    static QCoreApplication *app = new QCoreApplication(*argc, *argv);
-    Q_UNUSED(app);
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    return 0;
+    return startCoreApplication(argc, argv);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {

@@ -1,15 +1,14 @@
 // The report template parser over any bytes, and for every template it
 // accepts, the report filled from a small waybill and exported as text,
 // comma-separated values and HTML.
+#include "CoreStart.h"
 #include "core/OrvetError.h"
 #include "report/ListDataSource.h"
 #include "report/ReportEngine.h"
 #include "report/ReportExporter.h"
 #include "report/ReportTemplateParser.h"
 
-#include <QCoreApplication>
 #include <QDate>
-#include <QLocale>
 #include <cstdint>
 #include <cstdlib>
 
@@ -42,11 +41,7 @@ ListDataSource &days() {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
-    // Never destroyed: Qt's own globals may be gone by the time statics are.
-    static QCoreApplication *app = new QCoreApplication(*argc, *argv);
-    Q_UNUSED(app);
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    return 0;
+    return startCoreApplication(argc, argv);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {

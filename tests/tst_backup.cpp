@@ -53,6 +53,15 @@ void copyTables(TDM1 &dm, const char *name) {
                         QLatin1String(name));
 }
 
+// A folder whose copy `name` holds `before` waybills, with `after` more
+// stored since.
+void storeAroundACopy(const QString &folder, int before, const char *name, int after) {
+    Program p(folder);
+    addWaybills(p.dm, before);
+    copyTables(p.dm, name);
+    addWaybills(p.dm, after);
+}
+
 QString backups(const Program &p) { return p.file(QStringLiteral("backups")); }
 
 // The row counts of the four tables as another program reads them.
@@ -294,11 +303,7 @@ private slots:
     void restoreOverATableRefusedAtStart() {
         TestDir dir;
         const QString backupsDir = dir.file(QStringLiteral("backups"));
-        {
-            Program p(dir.path());
-            addWaybills(p.dm, 2);
-            copyTables(p.dm, "2026-04-01");
-        }
+        storeAroundACopy(dir.path(), 2, "2026-04-01", 0);
         QByteArray bytes = readAll(dir.file(QStringLiteral("Orvet.db")));
         QVERIFY(bytes.size() >= 2 * 4096);
         bytes[4096] = char(0x77); // the table's root page
@@ -388,12 +393,7 @@ private slots:
         QFETCH(int, waybills);
         TestDir dir;
         const QString backupsDir = dir.file(QStringLiteral("backups"));
-        {
-            Program p(dir.path());
-            addWaybills(p.dm, 1);
-            copyTables(p.dm, "2026-01-01");
-            addWaybills(p.dm, 2);
-        }
+        storeAroundACopy(dir.path(), 1, "2026-01-01", 2);
         const TableRestore restore(dir.path());
         restore.stage(backupsDir + QStringLiteral("/2026-01-01"), TableFileNames);
         if (marked) {

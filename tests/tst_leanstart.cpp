@@ -1,6 +1,7 @@
 // What keeps the start light: the first paint of the main window loads no
-// image plugin and no SVG renderer, the dialogs wait for the first command,
-// and the pieces standing in for the heavy ones draw what they replace.
+// image plugin, no SVG renderer and no library only an export needs, the
+// dialogs wait for the first command, and the pieces standing in for the
+// heavy ones draw what they replace.
 #include "ScriptedDialogHost.h"
 #include "TestDir.h"
 
@@ -9,6 +10,8 @@
 #include "app/TMainForm.h"
 #include "controls/BakedIcon.h"
 #include "controls/GridDelegate.h"
+#include "core/LazyLibrary.h"
+#include "core/OrvetError.h"
 #include "data/ActionList.h"
 #include "data/TDM1.h"
 #include "forms/TOptions_F.h"
@@ -77,8 +80,38 @@ private slots:
         QVERIFY2(!loaded.contains("/imageformats/"), "an image format plugin was loaded");
         QVERIFY2(!loaded.contains("/iconengines/"), "an icon engine plugin was loaded");
         QVERIFY2(!loaded.contains("libQt6Svg"), "the SVG renderer was loaded");
+        // The spreadsheet writer (with OpenSSL behind it) waits for the first
+        // export; the one-copy socket needs no network module.
+        for (const char *later : {"libxlsxwriter", "libcrypto", "libQt6Network"})
+            QVERIFY2(!loaded.contains(later), later);
         QVERIFY(!forms.made());
         QVERIFY(host.errors.isEmpty());
+    }
+
+    // Found once on first use; a missing library or function is named.
+    void lazyLibraryNamesWhatIsMissing_data() {
+        QTest::addColumn<QString>("soname");
+        QTest::addColumn<QByteArray>("function");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("found") << QStringLiteral("libc.so.6") << QByteArray("strlen") << QString();
+        QTest::newRow("no library") << QStringLiteral("liborvet-absent.so.1") << QByteArray("strlen")
+                                    << QStringLiteral("Не удалось загрузить библиотеку liborvet-absent.so.1");
+        QTest::newRow("no function") << QStringLiteral("libc.so.6") << QByteArray("orvet_absent")
+                                     << QStringLiteral("orvet_absent");
+    }
+    void lazyLibraryNamesWhatIsMissing() {
+        QFETCH(QString, soname);
+        QFETCH(QByteArray, function);
+        QFETCH(QString, named);
+        LazyLibrary library(soname);
+        try {
+            const auto length = library.function<size_t (*)(const char *)>(function.constData());
+            QVERIFY2(named.isEmpty(), "found what is not there");
+            QCOMPARE(length("путь"), size_t(8));
+        } catch (const OrvetError &e) {
+            QVERIFY2(!named.isEmpty(), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(named), qPrintable(e.message()));
+        }
     }
 
     void dialogsComeWithTheFirstCommand() {

@@ -282,6 +282,31 @@ private slots:
         QCOMPARE(contents(f.days(headers.last()[0].toLongLong())), contents(before));
     }
 
+    // A reading, distance or fuel another program wrote as text is no 0:
+    // the reopening stops with the engine's message, the days stay stored.
+    void unreadableDayValuesStopTheReopening_data() {
+        QTest::addColumn<QString>("column");
+        for (const char *c : {"SPROBS", "SPROBE", "PROB", "RASHOD"})
+            QTest::newRow(c) << QString::fromLatin1(c);
+    }
+    void unreadableDayValuesStopTheReopening() {
+        QFETCH(QString, column);
+        Fixture f;
+        const qint64 id = f.waybill(QDate(2023, 2, 1), QStringLiteral("Офис"));
+        f.dm.database().exec(QStringLiteral("UPDATE \"%1\".OrvetSost SET %2 = '12,5' WHERE CHISLO = '02'")
+                                 .arg(f.schema(QStringLiteral("OrvetSost.db")), column));
+        f.dm.OrvetSost().invalidate();
+        const Rows before = f.days(id);
+        f.host.expectDialog([](QDialog *) { return int(QDialog::Rejected); });
+        f.dm.execute(QStringLiteral("New_Orvet_Edit"));
+        f.host.forgetScripts();
+        QCOMPARE(f.host.errors.size(), 1);
+        QVERIFY2(f.host.errors.first().startsWith(
+                     QStringLiteral("OrvetSost: '12,5' is not a valid floating point value")),
+                 qPrintable(f.host.errors.first()));
+        QCOMPARE(f.days(id), before);
+    }
+
     void withoutTripTypesEveryDayKeepsItsValues() {
         Fixture f;
         const qint64 id = f.waybill(QDate(2023, 2, 1), QStringLiteral("Офис"));

@@ -5,6 +5,7 @@
 #include "report/ReportEngine.h"
 #include "report/ReportExporter.h"
 #include "report/ReportRenderer.h"
+#include "SampleWaybill.h"
 #include "settings/WaybillDetails.h"
 
 #include <QDate>
@@ -19,51 +20,8 @@
 #include <QXmlStreamReader>
 
 namespace {
-const QStringList Frd1Fields = {"ID",    "DATE",  "NUMBL",  "YEAR",   "MOUNTH",
-                                "PROBB", "PROBE", "SUMRUB", "SUMLITR"};
-const QStringList Frd2Fields = {"ID",   "IDJOIN", "CHISLO", "CEL",  "VROUT",
-                                "VRIN", "SPROBS", "SPROBE", "PROB", "RASHOD"};
-
-// December 2024 as the program composes it: trips on working days, nothing
-// on weekends, the odometer chained, fuel at 9.57 l per 100 km.
-struct SampleWaybill {
-    ListDataSource frd1{QStringLiteral("FRD1"), Frd1Fields};
-    ListDataSource frd2{QStringLiteral("FRD2"), Frd2Fields};
-
-    SampleWaybill() {
-        const QStringList trips = {"Администрация района", "Налоговая инспекция", "Банк, отделение № 8603",
-                                   "Поставщик ООО «Стройкомплект»"};
-        const double km[] = {42.5, 18, 27.3, 35};
-        double odometer = 45210, litres = 0;
-        int working = 0;
-        for (int day = 1; day <= 31; ++day) {
-            const bool off = QDate(2024, 12, day).dayOfWeek() >= 6;
-            const double distance = off ? 0 : km[working % 4];
-            const double fuel = qRound(distance * 9.57) / 100.0;
-            frd2.appendRow({day, 1, QStringLiteral("%1").arg(day, 2, 10, QLatin1Char('0')),
-                            off ? QString() : trips[working % 4], off ? QString() : QStringLiteral("09:00"),
-                            off ? QString() : QStringLiteral("18:00"), odometer, odometer + distance,
-                            distance, fuel});
-            working += off ? 0 : 1;
-            odometer += distance;
-            litres += fuel;
-        }
-        frd1.appendRow({1, QDate(2024, 12, 1), "12", "2024", "Декабрь", 45210.0, odometer, 5634.5, litres});
-    }
-
-    QHash<QString, QString> values = {
-        {"Org", "ООО «Ромашка»"},          {"OrgAdress", "г. Тверь, ул. Советская, д. 1"},
-        {"MarkAuto", "ВАЗ-21074"},         {"GosNumberAuto", "А123ВС 69"},
-        {"Voditel", "Петров П.П."},        {"Buhgalter", "Сидорова А.В."},
-        {"Utverjdau", "Иванов И.И."},      {"LitrNa100", "9,57"},
-        {"DateAKT", "31 декабря 2024 г."}, {"Proveril", "Главный бухгалтер"},
-        {"OGRN", "1026900512345"},         {"OrgTelefon", "+7 (4822) 12-34-56"},
-        {"TipAuto", "легковой автомобиль"}, {"ModelAuto", "2107"},
-        {"VodUdost", "69 12 345678"},      {"VodKategoriya", "B"},
-        {"Medrabotnik", "Смирнова Е.В."},   {"Mehanik", "Кузнецов А.Н."},
-        {"VidPerevozki", "перевозка для собственных нужд"},
-        {"DateFrom", "01.12.2024"},         {"DateTo", "31.12.2024"}};
-
+// The sample with what the tests change on it.
+struct TestWaybill : SampleWaybill {
     // Every text field of the settings filled up to its limit, in capitals:
     // the widest text a clerk can get onto the form.
     void useLongestSettings() {
@@ -90,14 +48,7 @@ struct SampleWaybill {
     // keeps printing exactly as the reviewed files show.
     PreparedReport prepare(const QString &templateFile = QFINDTESTDATA("data/report/waybill-before.frf")) {
         ReportEngine engine;
-        engine.loadFromFile(templateFile);
-        engine.setTitle(QStringLiteral("Путевой лист № 12"));
-        engine.registerDataSource(&frd1);
-        engine.registerDataSource(&frd2);
-        engine.setVariableHandler([this](const QString &name, QVariant &value) {
-            if (values.contains(name))
-                value = values.value(name);
-        });
+        bind(engine, templateFile);
         return engine.prepare();
     }
 };
@@ -151,12 +102,12 @@ private:
 private slots:
     void initTestCase() {
         QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-        SampleWaybill sample;
+        TestWaybill sample;
         m_report = sample.prepare();
     }
 
     void defaultTemplateFitsOnePageWithEveryDay() {
-        const PreparedReport report = SampleWaybill().prepare(QStringLiteral(":/Orvet_Main.frf"));
+        const PreparedReport report = TestWaybill().prepare(QStringLiteral(":/Orvet_Main.frf"));
         QCOMPARE(report.pageCount(), 1);
         QStringList days;
         for (const ReportItem &item : report.pages().first().items) {
@@ -296,7 +247,7 @@ private slots:
 
     // Days running onto a second page: the header printed on both is one row.
     void csvHeaderRowOnceOverPages() {
-        SampleWaybill sample;
+        TestWaybill sample;
         for (int day = 32; day <= 50; ++day)
             sample.frd2.appendRow({day, 1, QString::number(day), {}, {}, {}, 0.0, 0.0, 0.0, 0.0});
         const PreparedReport report = sample.prepare();
@@ -316,7 +267,7 @@ private slots:
     // field holding one is quoted; quotes are doubled.
     void csvSeparatorFollowsTheLocale() {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        SampleWaybill sample;
+        TestWaybill sample;
         PreparedReport report = sample.prepare();
         report.pages().first().items.first().text = QStringLiteral("Организация: \"Ромашка\"");
         const QString path = exported(report, QStringLiteral("en.csv"));
@@ -379,7 +330,7 @@ private slots:
     // whole in its element, nothing that hides an overflow, no text below
     // 6 pt, and an A4 portrait sheet for a browser's print.
     void htmlShowsEveryTextWholeOnA4() {
-        SampleWaybill sample;
+        TestWaybill sample;
         sample.useLongestSettings();
         const PreparedReport report = sample.prepare(QStringLiteral(":/Orvet_Main.frf"));
         const QJsonObject html = ExternalReader::python(QStringLiteral("html"), exported(report, "w.htm"));
@@ -416,7 +367,7 @@ private slots:
     // the text it belongs to (a word across a box edge is cut on paper),
     // with the longest values the settings dialog takes.
     void pdfTextIsLegibleAndInsideItsBoxes() {
-        SampleWaybill sample;
+        TestWaybill sample;
         sample.useLongestSettings();
         const PreparedReport report = sample.prepare(QStringLiteral(":/Orvet_Main.frf"));
         QCOMPARE(report.pageCount(), 1);

@@ -3,6 +3,7 @@
 // start) is no empty table to the commands; a file changed behind the
 // program's back while it runs is looked over at the next start; the note
 // beside the tables and the default template never write through a link.
+#include "app/SingleInstance.h"
 #include "core/Names.h"
 #include "data/commands/PrintCommand.h"
 #include "data/table/Table.h"
@@ -13,7 +14,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QTest>
+#include <chrono>
+#include <future>
 
 namespace {
 
@@ -163,6 +167,35 @@ private slots:
         QVERIFY(QFileInfo(link).isSymLink());
         QVERIFY(!QFile::exists(nowhere));
         QVERIFY(QDir(elsewhere.path()).isEmpty());
+    }
+
+    // A second start of the same user: unanswered while the first is still
+    // starting, then answered and the first asked to the front, whatever a
+    // killed copy left at the socket's place; no other user may connect.
+    void aSecondStartFindsTheRunningCopy() {
+        TestDir dir;
+        const auto secondStart = [&dir] {
+            auto started =
+                std::async(std::launch::async, [&dir] { return SingleInstance(dir.path()).claim(); });
+            while (started.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
+                QCoreApplication::processEvents();
+            return started.get();
+        };
+        SingleInstance first(dir.path());
+        QSignalSpy raised(&first, &SingleInstance::activationRequested);
+        QCOMPARE(first.claim(), SingleInstance::Claim::Only);
+        QCOMPARE(secondStart(), SingleInstance::Claim::Unanswered);
+        writeAll(first.socketPath(), "left by a killed copy");
+        first.listen();
+        QCOMPARE(QFileInfo(first.socketPath()).permissions() &
+                     ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser),
+                 QFile::Permissions());
+        QCOMPARE(secondStart(), SingleInstance::Claim::Raised);
+        QCOMPARE(secondStart(), SingleInstance::Claim::Raised);
+        QCOMPARE(raised.count(), 2);
+        first.release();
+        QVERIFY(!QFile::exists(first.socketPath()));
+        QCOMPARE(secondStart(), SingleInstance::Claim::Only);
     }
 };
 

@@ -237,39 +237,55 @@ private slots:
     }
 
     // A write killed half-way leaves QSaveFile's temporary file (the file
-    // name, a dot, six letters QTemporaryFile draws); the next start removes
-    // those, and nothing else.
+    // name, a dot, six letters QTemporaryFile draws) beside the settings
+    // file or the template; the next start removes those, and nothing else.
+    void leftoverTemporaryFilesGo_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("settings") << "Orvet.ini";
+        QTest::newRow("template") << "Orvet_Main.frf";
+    }
     void leftoverTemporaryFilesGo() {
+        QFETCH(QString, name);
         TestDir d;
-        writeBytes(d.ini(), "[DataM]\nVoditel=x\n");
+        const QByteArray users =
+            name.endsWith(QLatin1String(".ini")) ? "[DataM]\nVoditel=x\n" : "the user's own form\n";
+        writeBytes(d.file(name), users);
         // Names as Qt draws them (QSaveFile's own may be unnamed until its commit).
         QStringList drawn;
         for (int i = 0; i < 8; ++i) {
-            QTemporaryFile killed(d.ini());
+            QTemporaryFile killed(d.file(name));
             killed.setAutoRemove(false);
             QVERIFY(killed.open());
             drawn.append(QFileInfo(killed.fileName()).fileName());
-            QVERIFY2(QRegularExpression(QStringLiteral("^Orvet\\.ini\\.[A-Za-z]{6}$")).match(drawn.last()).hasMatch(),
+            QVERIFY2(QRegularExpression(QStringLiteral("^%1\\.[A-Za-z]{6}$").arg(QRegularExpression::escape(name)))
+                         .match(drawn.last())
+                         .hasMatch(),
                      qPrintable(drawn.last()));
         }
-        const QStringList own = {"Orvet.ini.qWeRtY", "Orvet.ini.AbCdEf"};
-        const QStringList others = {"Orvet.ini.backup", "Orvet.ini.BACKUP", "Orvet.ini.AbCdE", "Orvet.ini.AbCdEfG",
-                                    "Orvet.ini.AbC1Ef", "Other.ini.AbCdEf", "Orvet.ini"};
-        for (const QString &name : own + others)
-            if (!QFile::exists(d.file(name)))
-                writeBytes(d.file(name), "x");
-        QDir(d.path()).mkdir(QStringLiteral("Orvet.ini.FoLder"));
-        QFile::link(d.file(QStringLiteral("Orvet.ini.backup")), d.file(QStringLiteral("Orvet.ini.LiNked")));
+        const auto named = [&name](const QStringList &endings) {
+            QStringList n;
+            for (const QString &e : endings)
+                n.append(name + e);
+            return n;
+        };
+        const QStringList own = named({".qWeRtY", ".AbCdEf"});
+        const QStringList others = named({".backup", ".BACKUP", ".AbCdE", ".AbCdEfG", ".AbC1Ef", ""}) +
+                                   QStringList{"Other.ini.AbCdEf"};
+        for (const QString &n : own + others)
+            if (!QFile::exists(d.file(n)))
+                writeBytes(d.file(n), "x");
+        QDir(d.path()).mkdir(name + QStringLiteral(".FoLder"));
+        QFile::link(d.file(name + QStringLiteral(".backup")), d.file(name + QStringLiteral(".LiNked")));
         { const Program start(d.path()); }
-        for (const QString &name : own)
-            QVERIFY2(!QFile::exists(d.file(name)), qPrintable(name));
+        for (const QString &n : own)
+            QVERIFY2(!QFile::exists(d.file(n)), qPrintable(n));
         // A draw of one case only (one in 32) is left as a user's name would be.
-        for (const QString &name : drawn)
-            QCOMPARE(QFile::exists(d.file(name)), name.right(6).toLower() == name.right(6) ||
-                                                      name.right(6).toUpper() == name.right(6));
-        for (const QString &name : others + QStringList{"Orvet.ini.FoLder", "Orvet.ini.LiNked"})
-            QVERIFY2(QFileInfo::exists(d.file(name)), qPrintable(name));
-        QCOMPARE(bytes(d.ini()), QByteArray("[DataM]\nVoditel=x\n"));
+        for (const QString &n : drawn)
+            QCOMPARE(QFile::exists(d.file(n)),
+                     n.right(6).toLower() == n.right(6) || n.right(6).toUpper() == n.right(6));
+        for (const QString &n : others + named({".FoLder", ".LiNked"}))
+            QVERIFY2(QFileInfo::exists(d.file(n)), qPrintable(n));
+        QCOMPARE(bytes(d.file(name)), users);
     }
 
     // What the program writes under one locale reads under any other, and

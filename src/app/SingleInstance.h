@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
+class QSocketNotifier;
 
 // One running copy per user. The tables and the settings file are one
 // user's, and a second copy would act on what the first no longer has:
@@ -12,6 +12,10 @@ class QLocalServer;
 // old settings back. A second start asks the running copy to come to the
 // front and ends. The lock names its holder's process, so a copy that was
 // killed leaves nothing in the way of the next start.
+//
+// The request travels over a plain local socket rather than Qt's network
+// module: that module and the libraries it brings along cost every start
+// more than this whole class does.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -31,6 +35,8 @@ public:
     void listen();
 
     QString lockPath() const { return m_lockPath; }
+    // Where the running copy takes requests.
+    QString socketPath() const { return m_socketPath; }
     // Gives up the claim before the end of the process.
     void release();
 
@@ -40,9 +46,11 @@ signals:
 
 private:
     bool askRunningCopy() const;
+    void acceptRequests();
 
     QString m_lockPath;
-    QString m_serverName;
+    QString m_socketPath;
     QLockFile m_lock;
-    QLocalServer *m_server = nullptr;
+    int m_listener = -1;
+    QSocketNotifier *m_notifier = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "report/ReportXlsx.h"
 
+#include "core/LazyLibrary.h"
 #include "core/NumberText.h"
 #include "core/OrvetError.h"
 #include "report/ReportCsv.h"
@@ -66,17 +67,27 @@ QString formatSection(const QString &section) {
     return quoted(section.left(m.capturedStart())) + out + quoted(section.mid(m.capturedEnd()));
 }
 
+// Opened on the first export, not at every start.
+LazyLibrary &xlsxwriter() {
+    static LazyLibrary library(QStringLiteral(ORVET_XLSXWRITER_SONAME));
+    return library;
+}
+
+#define LXW(fn) ORVET_LAZY(xlsxwriter(), fn)
+
+// Looked up before there is a workbook, so that closing one never fails.
 struct WorkbookCloser {
+    decltype(&::workbook_close) close;
     void operator()(lxw_workbook *wb) const {
         if (wb)
-            workbook_close(wb);
+            close(wb);
     }
 };
 
 class SheetWriter {
 public:
     SheetWriter(lxw_workbook *wb, const PreparedReport &report) : m_wb(wb), m_rows(ReportCsv::table(report)) {
-        m_sheet = workbook_add_worksheet(wb, sheetName(report.title()).toUtf8().constData());
+        m_sheet = LXW(workbook_add_worksheet)(wb, sheetName(report.title()).toUtf8().constData());
     }
 
     void write() {
@@ -110,18 +121,18 @@ private:
         const auto found = m_formats.find(style);
         if (found != m_formats.end())
             return found->second;
-        lxw_format *f = workbook_add_format(m_wb);
+        lxw_format *f = LXW(workbook_add_format)(m_wb);
         if (style.date)
-            format_set_num_format(f, "dd.mm.yyyy");
+            LXW(format_set_num_format)(f, "dd.mm.yyyy");
         else if (!style.numberFormat.isEmpty())
-            format_set_num_format(f, style.numberFormat.toUtf8().constData());
+            LXW(format_set_num_format)(f, style.numberFormat.toUtf8().constData());
         if (style.bold)
-            format_set_bold(f);
+            LXW(format_set_bold)(f);
         if (style.border)
-            format_set_border(f, LXW_BORDER_THIN);
+            LXW(format_set_border)(f, LXW_BORDER_THIN);
         if (style.wrap) {
-            format_set_text_wrap(f);
-            format_set_align(f, LXW_ALIGN_VERTICAL_CENTER);
+            LXW(format_set_text_wrap)(f);
+            LXW(format_set_align)(f, LXW_ALIGN_VERTICAL_CENTER);
         }
         m_formats.emplace(style, f);
         return f;
@@ -199,14 +210,14 @@ private:
             const QString text = row.texts.at(c);
             if (row.header || !item) {
                 if (!text.isEmpty() || style.border)
-                    worksheet_write_string(m_sheet, r, c, text.toUtf8().constData(), format(style));
+                    LXW(worksheet_write_string)(m_sheet, r, c, text.toUtf8().constData(), format(style));
                 continue;
             }
             if (item->value.typeId() == QMetaType::QDate) {
                 const QDate d = item->value.toDate();
                 lxw_datetime when{d.year(), d.month(), d.day(), 0, 0, 0};
                 style.date = true;
-                worksheet_write_datetime(m_sheet, r, c, &when, format(style));
+                LXW(worksheet_write_datetime)(m_sheet, r, c, &when, format(style));
                 continue;
             }
             bool isNumber = item->value.typeId() == QMetaType::Double;
@@ -217,16 +228,16 @@ private:
             if (!isNumber && !text.isEmpty() && !code.match(text).hasMatch())
                 number = NumberText::parse(text, &isNumber);
             if (!isNumber) {
-                worksheet_write_string(m_sheet, r, c, text.toUtf8().constData(), format(style));
+                LXW(worksheet_write_string)(m_sheet, r, c, text.toUtf8().constData(), format(style));
                 continue;
             }
             style.numberFormat = ReportXlsx::numberFormat(item->format);
             const QString formula = totalFormula(r, c, *item);
             if (!formula.isEmpty())
-                worksheet_write_formula_num(m_sheet, r, c, formula.toUtf8().constData(), format(style),
-                                            number);
+                LXW(worksheet_write_formula_num)
+                (m_sheet, r, c, formula.toUtf8().constData(), format(style), number);
             else
-                worksheet_write_number(m_sheet, r, c, number, format(style));
+                LXW(worksheet_write_number)(m_sheet, r, c, number, format(style));
         }
     }
 
@@ -266,7 +277,7 @@ private:
             options.style_type = LXW_TABLE_STYLE_TYPE_LIGHT;
             options.style_type_number = 1;
             options.columns = pointers.data();
-            worksheet_add_table(m_sheet, r, 0, last, lxw_col_t(titles.size() - 1), &options);
+            LXW(worksheet_add_table)(m_sheet, r, 0, last, lxw_col_t(titles.size() - 1), &options);
             r = last;
         }
     }
@@ -278,8 +289,8 @@ private:
                 if (const ReportItem *item = row.items.at(c))
                     widths[c] = qMax(widths.value(c), item->rect.width());
         for (auto it = widths.cbegin(); it != widths.cend(); ++it)
-            worksheet_set_column(m_sheet, it.key(), it.key(),
-                                 qBound(4.0, it.value() / MillimetresPerCharacter, 80.0), nullptr);
+            LXW(worksheet_set_column)
+            (m_sheet, it.key(), it.key(), qBound(4.0, it.value() / MillimetresPerCharacter, 80.0), nullptr);
     }
 
     lxw_workbook *m_wb;
@@ -312,14 +323,15 @@ void ReportXlsx::write(const PreparedReport &report, const QString &fileName) {
     if (!dir.isValid())
         throw fail(dir.errorString());
     {
+        const WorkbookCloser closer{LXW(workbook_close)};
         std::unique_ptr<lxw_workbook, WorkbookCloser> wb(
-            workbook_new(QFile::encodeName(scratch).constData()));
+            LXW(workbook_new)(QFile::encodeName(scratch).constData()), closer);
         if (!wb)
             throw fail(QStringLiteral("не создаётся книга"));
         SheetWriter(wb.get(), report).write();
-        const lxw_error closed = workbook_close(wb.release());
+        const lxw_error closed = closer.close(wb.release());
         if (closed != LXW_NO_ERROR)
-            throw fail(QString::fromUtf8(lxw_strerror(closed)));
+            throw fail(QString::fromUtf8(LXW(lxw_strerror)(closed)));
     }
     QFile made(scratch);
     if (!made.open(QIODevice::ReadOnly))

@@ -1,11 +1,11 @@
 #include "settings/IniFile.h"
 
 #include "core/OrvetError.h"
+#include "core/SaveLeftovers.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
@@ -32,22 +32,7 @@ QString IniFile::defaultPath() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Orvet.ini");
 }
 
-// QSaveFile draws its six letters from both cases; a name of one case only
-// ("Orvet.ini.backup") is more likely the user's own copy, and stays (one
-// leftover in 32 stays with it, a few hundred harmless bytes). Links and
-// folders are never the program's.
-void IniFile::removeLeftovers() const {
-    const QFileInfo file(m_path);
-    static const QRegularExpression mixedCase(QStringLiteral("^(?=.*[a-z])(?=.*[A-Z])[A-Za-z]{6}$"));
-    const QString prefix = file.fileName() + QLatin1Char('.');
-    const QFileInfoList found =
-        file.absoluteDir().entryInfoList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden);
-    for (const QFileInfo &f : found) {
-        if (!f.isSymLink() && f.fileName().startsWith(prefix) &&
-            mixedCase.match(f.fileName().mid(prefix.size())).hasMatch())
-            QFile::remove(f.absoluteFilePath());
-    }
-}
+void IniFile::removeLeftovers() const { SaveLeftovers::remove(m_path); }
 
 // A file that is there but cannot be read is reported once; its values
 // are then taken as absent for the rest of the run, and no write may

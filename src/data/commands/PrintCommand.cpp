@@ -2,6 +2,7 @@
 
 #include "core/Names.h"
 #include "core/NumberText.h"
+#include "core/SaveLeftovers.h"
 #include "data/waybill/WaybillStore.h"
 #include "data/TDM1.h"
 
@@ -97,6 +98,7 @@ QString PrintCommand::dateAkt(const QDate &firstDay) {
 
 void PrintCommand::installDefaultTemplate(const QString &directory, const QString &fileName) {
     const QString path = QDir(directory).absoluteFilePath(fileName);
+    SaveLeftovers::remove(path); // an install killed in the last run
     // A link, even one pointing nowhere, is the user's: writing through it
     // would put a file wherever it points.
     if (QFile::exists(path) || QFileInfo(path).isSymLink())

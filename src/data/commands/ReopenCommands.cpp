@@ -76,6 +76,15 @@ WaybillHeader ReopenCommands::readStored() {
     return h;
 }
 
+namespace {
+// A reading or the fuel as stored: empty stays empty, a text is refused as
+// the distance is, never read as 0.
+QVariant storedNumber(const Table &days, const QString &field) {
+    const QVariant v = days.value(field);
+    return v.isNull() ? v : QVariant(days.asFloat(field));
+}
+} // namespace
+
 void ReopenCommands::loadDay(MemoryData &rows, const Table &days, const Table &trips) {
     const QString trip = days.asString(Fields::CEL);
     const double distance = days.asFloat(Fields::PROB);
@@ -86,8 +95,9 @@ void ReopenCommands::loadDay(MemoryData &rows, const Table &days, const Table &t
     // Exact name, letter case included; the first of several of that name.
     const QVariant found = trip.isEmpty() ? QVariant() : trips.lookup(Fields::NAME, trip, Fields::ID);
     rows.insertRecord({found.isNull() ? 0 : found.toInt(), days.asString(Fields::CHISLO), trip,
-                       days.asString(Fields::VROUT), days.asString(Fields::VRIN), days.value(Fields::SPROBS),
-                       days.value(Fields::SPROBE), distance, days.value(Fields::RASHOD)});
+                       days.asString(Fields::VROUT), days.asString(Fields::VRIN),
+                       storedNumber(days, Fields::SPROBS), storedNumber(days, Fields::SPROBE), distance,
+                       storedNumber(days, Fields::RASHOD)});
 }
 
 void ReopenCommands::fillDays(TOrvet_New_F &ed, qint64 id) {
