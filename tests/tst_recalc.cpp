@@ -8,6 +8,7 @@
 #include "data/waybill/Random.h"
 #include "data/waybill/ReceiptSums.h"
 #include "data/waybill/WaybillRecalc.h"
+#include "FileFaults.h"
 #include "TableSet.h"
 
 #include <QLocale>
@@ -77,6 +78,7 @@ private slots:
     void receiptSumsKeepFilter();
     void unreadableReceiptsStopTheSums_data();
     void unreadableReceiptsStopTheSums();
+    void receiptsChangedElsewhereAreReadAgain();
     void chains();
     void replaceStep();
     void replaceStepUsesOnly399Draws();
@@ -214,6 +216,7 @@ void TestRecalc::unreadableReceiptsStopTheSums() {
     TableSet t;
     t.receipts.insertRecord({QVariant(), QDate(2024, 4, 2), 20.0, 1000.0});
     t.receipts.insertRecord({QVariant(), QDate(2024, 4, 15), 10.0, 500.0});
+    QCOMPARE(ReceiptSums::CheskSummL(t.receipts, 2024, 4, 30), 30.0); // whole, before the change
     t.db.exec(QStringLiteral("UPDATE \"%1\".\"Chesks\" SET \"%2\" = %3 WHERE \"ID\" = 2")
                   .arg(t.db.schemaFor(TableFiles::Chesks), column, stored));
     t.receipts.invalidate();
@@ -228,6 +231,17 @@ void TestRecalc::unreadableReceiptsStopTheSums() {
     }
     QCOMPARE(t.receipts.filter(), march);
     QVERIFY(t.receipts.filtered());
+}
+
+// Another program's write to the file, which the table does not hear of.
+void TestRecalc::receiptsChangedElsewhereAreReadAgain() {
+    TableSet t;
+    t.receipts.insertRecord({QVariant(), QDate(2024, 4, 2), 20.0, 1000.0});
+    t.receipts.insertRecord({QVariant(), QDate(2024, 4, 15), 10.0, 500.0});
+    QCOMPARE(ReceiptSums::CheskSummL(t.receipts, 2024, 4, 30), 30.0);
+    QVERIFY(OtherConnection(t.dir.file(TableFiles::Chesks))
+                .exec(QStringLiteral("UPDATE Chesks SET DATE = '15.04.2024' WHERE ID = 2")));
+    QVERIFY_THROWS_EXCEPTION(OrvetError, ReceiptSums::CheskSummL(t.receipts, 2024, 4, 30));
 }
 
 void TestRecalc::chains() {

@@ -8,7 +8,6 @@
 
 #include <QFile>
 #include <QLocale>
-#include <QSet>
 #include <QSqlRecord>
 #include <algorithm>
 #include <cmath>
@@ -104,6 +103,11 @@ void Table::requireOpen() const {
 }
 
 void Table::invalidate() {
+    m_datesChecked.clear();
+    reload();
+}
+
+void Table::reload() {
     if (m_current >= 0 && m_current < m_ids.size() && !m_wantId && !m_wantRow)
         m_wantId = m_ids[m_current];
     if (m_disabled > 0) {
@@ -347,18 +351,32 @@ void Table::requireDates(const QString &field) const {
     const int col = fieldIndex(field);
     if (col < 0 || m_fields[col].type != FieldType::Date)
         throw OrvetError(QStringLiteral("%1: Field '%2' not found").arg(m_tableName, field));
-    // All rows, the filter aside. SQL passes what is plainly a date; the
-    // rest (days past the 28th too, SQLite's date() takes 2023-02-30) is
-    // read as fromStorage() reads it.
+    // Another connection's commit changes the file's data version; the
+    // table's own writes do not, and store nothing but dates.
+    const qint64 version = dataVersion();
+    if (m_datesChecked.contains(col) && version == m_datesCheckedAt)
+        return;
+    if (version != m_datesCheckedAt)
+        m_datesChecked.clear();
+    // All rows, the filter aside. SQL passes what is plainly a date: a text
+    // that SQLite's date() gives back as it stands once it has counted the
+    // days (2023-02-30 comes back as 2023-03-02); the rest is read as
+    // fromStorage() reads it. A whole scan: done once, then kept (above).
     const QString column = QStringLiteral("\"%1\"").arg(m_fields[col].name);
-    QSqlQuery q = db().exec(
-        QStringLiteral("SELECT %1 FROM %2 WHERE %1 IS NOT NULL AND NOT (typeof(%1) = 'text' AND "
-                       "%1 GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*' AND substr(%1, 1, 4) <> '0000' AND "
-                       "substr(%1, 6, 2) BETWEEN '01' AND '12' AND substr(%1, 9, 2) BETWEEN '01' AND '28')")
-            .arg(column, source()),
-        {});
+    QSqlQuery q =
+        db().exec(QStringLiteral("SELECT %1 FROM %2 WHERE %1 IS NOT NULL AND NOT (typeof(%1) = 'text' AND "
+                                 "length(%1) = 10 AND substr(%1, 1, 4) <> '0000' AND date(%1, '+0 days') IS %1)")
+                      .arg(column, source()),
+                  {});
     while (q.next())
         dateOf(fromStorage(m_fields[col], q.value(0)));
+    m_datesChecked.insert(col);
+    m_datesCheckedAt = version;
+}
+
+qint64 Table::dataVersion() const {
+    QSqlQuery q = db().exec(QStringLiteral("PRAGMA \"%1\".data_version").arg(m_schema), {});
+    return q.next() ? q.value(0).toLongLong() : -1;
 }
 
 QVariant Table::toStorage(const FieldDef &f, const QVariant &v) const {
@@ -461,7 +479,7 @@ qint64 Table::insertRecord(const QVariantList &values) {
         return id;
     m_wantRow.reset();
     m_wantId = id;
-    invalidate();
+    reload();
     return id;
 }
 
@@ -547,7 +565,7 @@ void Table::setFilter(const QString &text) {
         m_where = parsed(m_fields, text);
     m_filter = text;
     if (m_filtered)
-        invalidate();
+        reload();
 }
 
 void Table::setFiltered(bool on) {
@@ -558,7 +576,7 @@ void Table::setFiltered(bool on) {
     m_filtered = on;
     m_wantId.reset();
     m_wantRow = 0; // a new view starts at its first record
-    invalidate();
+    reload();
 }
 
 static bool sameValue(const QVariant &a, const QVariant &b, FieldType type) {

@@ -6,6 +6,7 @@
 #include "core/CurrentRowModel.h"
 #include <QDate>
 #include <QHash>
+#include <QSet>
 #include <QVariant>
 #include <QVector>
 #include <optional>
@@ -61,7 +62,10 @@ public:
     qlonglong integerOf(const QVariant &v) const;
     QDate dateOf(const QVariant &v) const;
     // Throws dateOf()'s error for the first value of a date field, in any
-    // row, filter or not, that is not a date.
+    // row, filter or not, that is not a date. A field that passed is not
+    // read again until the rows may have changed outside the table's own
+    // writes (which store only dates): invalidate(), a reopening, or a
+    // commit of another connection to the file.
     void requireDates(const QString &field) const;
     QVariant valueAt(int row, const QString &field) const;
 
@@ -86,7 +90,8 @@ public:
     void enableControls();
     bool controlsDisabled() const override { return m_disabled > 0; }
 
-    // Marks the rows stale, e.g. after a commit or rollback.
+    // The rows may have changed other than through this table (a rollback,
+    // a statement of its own): they are read, and their types checked, again.
     void invalidate();
     void detachDatabase() { m_db = nullptr; }
 
@@ -99,6 +104,8 @@ private:
     Database &db() const;
     void createTable();
     void openTable();
+    void reload(); // the rows read again, as after a change of the filter
+    qint64 dataVersion() const;
     QString qualifiedName();
     void ensureCounted() const; // the count and the first rows' IDs at least
     void ensureLoaded() const;  // every ID
@@ -144,6 +151,8 @@ private:
     mutable bool m_eof = false;
     mutable std::optional<qint64> m_wantId;  // record to make current after the next read
     mutable std::optional<int> m_wantRow;    // position to keep after a deletion
+    mutable QSet<int> m_datesChecked;        // date columns found whole
+    mutable qint64 m_datesCheckedAt = -1;    // at this data version of the file
 
     int m_disabled = 0;
     bool m_resetPending = false;
