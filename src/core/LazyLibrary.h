@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <utility>
 
 // A shared library opened on the first call of one of its functions instead
 // of at every start: for a library that only a rarely used command needs and
@@ -16,8 +17,6 @@ public:
     // The function of that name. Throws OrvetError naming the library when
     // it cannot be loaded or lacks the function; the next call tries again.
     template <typename F> F function(const char *name) { return reinterpret_cast<F>(address(name)); }
-
-    QString soname() const { return m_soname; }
 
 private:
     void *address(const char *name);
