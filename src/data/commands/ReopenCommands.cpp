@@ -81,7 +81,7 @@ namespace {
 // the distance is, never read as 0.
 QVariant storedNumber(const Table &days, const QString &field) {
     const QVariant v = days.value(field);
-    return v.isNull() ? v : QVariant(days.asFloat(field));
+    return v.isNull() ? v : QVariant(days.floatOf(v));
 }
 } // namespace
 
