@@ -8,6 +8,7 @@
 #include "app/TMainForm.h"
 #include "app/ToolkitTexts.h"
 #include "controls/BakedIcon.h"
+#include "core/CNumericLocale.h"
 #include "data/TDM1.h"
 #include "settings/IniFile.h"
 
@@ -29,6 +30,7 @@ void mark(const char *step) {
 int main(int argc, char *argv[]) {
     g_clock.start();
     QApplication app(argc, argv);
+    CNumericLocale::setForProcess();
     QApplication::setStyle(new LeanStyle);
     QApplication::setApplicationName(QStringLiteral("orvet"));
     QApplication::setApplicationDisplayName(QStringLiteral("Путевые листы"));

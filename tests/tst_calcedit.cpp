@@ -1,5 +1,6 @@
 #include "controls/CalcEdit.h"
 #include "controls/CalculatorPopup.h"
+#include "core/OrvetError.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -19,6 +20,8 @@ private slots:
     void displayFormats_data();
     void displayFormats();
     void typingUsesLocaleSeparator();
+    void typedNumbersAreReadWholeOrRefused_data();
+    void typedNumbersAreReadWholeOrRefused();
     void typedTextIsTidiedWhenEditingEnds();
     void signalsFollowTextAndValue();
     void readOnlyHasNoCalculator();
@@ -124,7 +127,9 @@ void TestCalcEdit::typingUsesLocaleSeparator() {
     QCOMPARE(w.edit->value(), 8.5);
 
     w.edit->clear();
-    QTest::keyClicks(w.edit, "8.5"); // the keypad's point becomes the comma
+    QTest::keyClicks(w.edit, "8.5"); // the keypad's point: a comma once editing ends
+    QCOMPARE(w.edit->value(), 8.5);
+    w.other->setFocus();
     QCOMPARE(w.edit->text(), QString("8,5"));
 
     w.edit->clear();
@@ -136,6 +141,41 @@ void TestCalcEdit::typingUsesLocaleSeparator() {
     w.edit->setDecimals(0);
     QTest::keyClicks(w.edit, "12,5");
     QCOMPARE(w.edit->text(), QString("125"));
+}
+
+// What a clerk types for rubles (two decimals), and what the box keeps: the
+// whole number, or a refusal naming the field at Ok, never a part of it.
+void TestCalcEdit::typedNumbersAreReadWholeOrRefused_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<double>("value"); // -1: refused at Ok
+    QTest::newRow("thousands with points") << "1.234,56" << 1234.56;
+    QTest::newRow("thousands with spaces") << "1 234,56" << 1234.56;
+    QTest::newRow("thin space") << QString("1\u2009234,56") << 1234.56;
+    QTest::newRow("millions with points") << "1.234.567" << 1234567.0;
+    QTest::newRow("keypad point") << "1.5" << 1.5;
+    QTest::newRow("point or thousands?") << "1.234" << -1.0;
+    QTest::newRow("group cut short") << "12.345.6" << -1.0;
+}
+
+void TestCalcEdit::typedNumbersAreReadWholeOrRefused() {
+    QFETCH(QString, typed);
+    QFETCH(double, value);
+    Window w;
+    show(w);
+    w.edit->setAccessibleName("Денег");
+    w.edit->insert(typed); // as typed or pasted: through the box's validator
+    QCOMPARE(w.edit->text(), typed);
+    if (value < 0) {
+        QVERIFY_THROWS_EXCEPTION(OrvetError, w.edit->checkTyped());
+        try {
+            w.edit->checkTyped();
+        } catch (const OrvetError &e) {
+            QVERIFY2(e.message().contains("«Денег»") && e.message().contains(typed), qPrintable(e.message()));
+        }
+        return;
+    }
+    w.edit->checkTyped();
+    QCOMPARE(w.edit->value(), value);
 }
 
 void TestCalcEdit::typedTextIsTidiedWhenEditingEnds() {

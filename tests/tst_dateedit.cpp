@@ -1,4 +1,5 @@
 #include "controls/DateEdit.h"
+#include "core/OrvetError.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -16,6 +17,8 @@ private slots:
     void writableOpensCalendar();
     void typedAsPeopleWriteIt_data();
     void typedAsPeopleWriteIt();
+    void dottedDatesInEveryLocale_data();
+    void dottedDatesInEveryLocale();
 
 private:
     static void showAndFocus(QWidget &window, DateEdit *edit);
@@ -90,6 +93,54 @@ void TestDateEdit::typedAsPeopleWriteIt() {
     QTest::keyClicks(edit, typed);
     QTest::keyClick(edit, Qt::Key_Return);
     QCOMPARE(edit->date(), date);
+}
+
+// Dots mean day.month.year, also where the box shows month/day/year; a
+// date that names no day is kept for Ok to refuse, not moved to the
+// nearest one. An empty date: refused.
+void TestDateEdit::dottedDatesInEveryLocale_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QDate>("date");
+    QTest::newRow("en_US") << "en_US"
+                           << "20.11.2026" << QDate(2026, 11, 20);
+    QTest::newRow("en_US, one digit") << "en_US"
+                                      << "5.3.2026" << QDate(2026, 3, 5);
+    QTest::newRow("en_US, 31 April") << "en_US"
+                                     << "31.04.2026" << QDate();
+    QTest::newRow("ru_RU, 31 April") << "ru_RU"
+                                     << "31.04.2026" << QDate();
+    QTest::newRow("ru_RU, 29 February 2025") << "ru_RU"
+                                             << "29.02.2025" << QDate();
+    QTest::newRow("ru_RU, 29 February 2024") << "ru_RU"
+                                             << "29.02.2024" << QDate(2024, 2, 29);
+}
+
+void TestDateEdit::dottedDatesInEveryLocale() {
+    QFETCH(QString, locale);
+    QFETCH(QString, typed);
+    QFETCH(QDate, date);
+    QLocale::setDefault(QLocale(locale));
+    QWidget window;
+    auto *edit = new DateEdit(QDate(2026, 12, 8), &window);
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    showAndFocus(window, edit);
+    edit->setSelectedSection(edit->sectionAt(0));
+    QTest::keyClicks(edit, typed);
+    QTest::keyClick(edit, Qt::Key_Tab);
+    if (date.isValid()) {
+        QCOMPARE(edit->date(), date);
+        QVERIFY(edit->impossibleTyped().isEmpty());
+        edit->checkTyped();
+        return;
+    }
+    QCOMPARE(edit->impossibleTyped(), typed);
+    try {
+        edit->checkTyped();
+        QFAIL("an impossible date was taken");
+    } catch (const OrvetError &e) {
+        QVERIFY2(e.message().contains("«" + typed + "»"), qPrintable(e.message()));
+    }
 }
 
 QTEST_MAIN(TestDateEdit)

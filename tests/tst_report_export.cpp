@@ -1,11 +1,11 @@
-#include "core/OrvetError.h"
 #include "ExternalReader.h"
+#include "SampleWaybill.h"
+#include "core/OrvetError.h"
 #include "forms/TOptions_F.h"
 #include "report/ListDataSource.h"
 #include "report/ReportEngine.h"
 #include "report/ReportExporter.h"
 #include "report/ReportRenderer.h"
-#include "SampleWaybill.h"
 #include "settings/WaybillDetails.h"
 
 #include <QDate>
@@ -176,28 +176,39 @@ private slots:
     // numbers as numbers in the template's formats, the totals under the
     // distance and fuel columns as sums of the days.
     void xlsxIsTheDayTable() {
-        const QJsonObject book = ExternalReader::python(QStringLiteral("xlsx"), exported(m_report, QStringLiteral("w.xlsx")));
-        QCOMPARE(book.value(QStringLiteral("sheets")).toArray().first().toString(), QStringLiteral("Путевой лист № 12"));
+        const QJsonObject book =
+            ExternalReader::python(QStringLiteral("xlsx"), exported(m_report, QStringLiteral("w.xlsx")));
+        QCOMPARE(book.value(QStringLiteral("sheets")).toArray().first().toString(),
+                 QStringLiteral("Путевой лист № 12"));
         const QJsonObject cells = book.value(QStringLiteral("cells")).toObject();
-        const int header = book.value(QStringLiteral("at")).toObject().value(QStringLiteral("Число")).toString().mid(1).toInt();
+        const int header = book.value(QStringLiteral("at"))
+                               .toObject()
+                               .value(QStringLiteral("Число"))
+                               .toString()
+                               .mid(1)
+                               .toInt();
         QVERIFY(header > 0);
         const auto cell = [&cells](char column, int row) {
             return cells.value(QStringLiteral("%1%2").arg(QLatin1Char(column)).arg(row)).toObject();
         };
-        const auto is = [&](char column, int row, const char *kind, const QVariant &value, const char *format) {
+        const auto is = [&](char column, int row, const char *kind, const QVariant &value,
+                            const char *format) {
             const QJsonObject c = cell(column, row);
             QCOMPARE(c.value(QStringLiteral("kind")).toString(), QString::fromLatin1(kind));
             QCOMPARE(c.value(QStringLiteral("value")).toVariant(), value);
             QCOMPARE(c.value(QStringLiteral("format")).toString(), QString::fromLatin1(format));
         };
-        is('A', header + 4, "text", QStringLiteral("04"), "General"); // a day's number keeps its zero
+        is('A', header + 4, "text", QStringLiteral("04"), "General");  // a day's number keeps its zero
+        is('A', header + 10, "text", QStringLiteral("10"), "General"); // and the column is of one type
         is('B', header + 4, "text", QStringLiteral("Банк, отделение № 8603"), "General");
         is('E', header + 4, "number", 45270.5, "General;-General;");
         is('G', header + 4, "number", 27.3, "General;-General;");
         is('H', header + 4, "number", 2.61, "0.00;-0.00;");
         is('G', header + 7, "number", 0, "General;-General;"); // a day off: zero, shown empty
-        is('G', header + 32, "formula", QStringLiteral("=SUM(G%1:G%2)").arg(header + 1).arg(header + 31), "General");
-        is('H', header + 32, "formula", QStringLiteral("=SUM(H%1:H%2)").arg(header + 1).arg(header + 31), "0.00");
+        is('G', header + 32, "formula", QStringLiteral("=SUM(G%1:G%2)").arg(header + 1).arg(header + 31),
+           "General");
+        is('H', header + 32, "formula", QStringLiteral("=SUM(H%1:H%2)").arg(header + 1).arg(header + 31),
+           "0.00");
         QCOMPARE(cell('G', header + 32).value(QStringLiteral("cached")).toDouble(), 674.5);
         QCOMPARE(cell('H', header + 32).value(QStringLiteral("cached")).toDouble(), 64.54);
         QVERIFY(cell('H', header + 32).value(QStringLiteral("bold")).toBool());
@@ -213,6 +224,56 @@ private slots:
             car = car || c.value(QStringLiteral("value")) == QStringLiteral("ВАЗ-21074");
         }
         QVERIFY(reading && car);
+        // An identifier (the default form's OGRN) is text, or a spreadsheet shows 1,0269E+12.
+        const QJsonObject form = ExternalReader::python(
+            QStringLiteral("xlsx"),
+            exported(TestWaybill().prepare(QStringLiteral(":/Orvet_Main.frf")), QStringLiteral("form.xlsx")));
+        QVERIFY(form.value(QStringLiteral("at")).toObject().contains(QStringLiteral("1026900512345")));
+        // It prints as the PDF does: A4 portrait, one page wide; the day
+        // column as narrow as on the form, not as wide as the title above it.
+        const QJsonObject page = book.value(QStringLiteral("page")).toObject();
+        QCOMPARE(page.value(QStringLiteral("paper")).toString(), QStringLiteral("9"));
+        QCOMPARE(page.value(QStringLiteral("orientation")).toString(), QStringLiteral("portrait"));
+        QVERIFY(page.value(QStringLiteral("fitToPage")).toBool());
+        QCOMPARE(page.value(QStringLiteral("fitWidth")).toInt(), 1);
+        QCOMPARE(page.value(QStringLiteral("fitHeight")).toInt(), 0);
+        QVERIFY2(book.value(QStringLiteral("widths")).toObject().value(QStringLiteral("A")).toDouble() < 10,
+                 "column A is as wide as a title");
+    }
+
+    // The workbook as LibreOffice Calc shows it, in the session's locale:
+    // every figure of the day table and its totals as the PDF prints it.
+    void xlsxReadsInCalcAsPrinted() {
+        const QString pdf = exported(m_report, QStringLiteral("calc.pdf"));
+        const QString printed =
+            QString::fromUtf8(ExternalReader::run(QStringLiteral("pdftotext"), {pdf, "-"}));
+        const QJsonArray calcRows =
+            ExternalReader::python(QStringLiteral("calc"), exported(m_report, QStringLiteral("calc.xlsx")))
+                .value(QStringLiteral("rows"))
+                .toArray();
+        QVERIFY(!calcRows.isEmpty());
+        static const QRegularExpression figure(QStringLiteral("^-?\\d[\\d\\x{00A0} ]*(,\\d+)?$"));
+        int days = 0, figures = 0;
+        bool total = false;
+        for (const QJsonValue &v : calcRows) {
+            const QStringList row = v.toVariant().toStringList();
+            const bool day = QRegularExpression(QStringLiteral("^\\d\\d$")).match(row.value(0)).hasMatch();
+            const bool sum = row.value(0) == QStringLiteral("Итого за месяц:");
+            if (!day && !sum)
+                continue;
+            days += day ? 1 : 0;
+            total = total || (sum && row.value(6) == QStringLiteral("674,5") &&
+                              row.value(7) == QStringLiteral("64,54"));
+            for (int c = 4; c < row.size(); ++c) {
+                if (!figure.match(row.at(c)).hasMatch())
+                    continue;
+                ++figures;
+                QVERIFY2(printed.contains(row.at(c)), qPrintable(row.join(QLatin1Char('|'))));
+            }
+        }
+        QCOMPARE(days, 31);
+        QVERIFY(figures > 60);
+        QVERIFY2(total, "the totals row reads otherwise in Calc");
     }
 
     // Dates of a data source are dates; a template's own format reads the
@@ -229,8 +290,9 @@ private slots:
         QTemporaryDir dir;
         engine.prepare().save(dir.filePath(QStringLiteral("r.frp")));
         const QJsonObject cells =
-            ExternalReader::python(QStringLiteral("xlsx"), exported(PreparedReport::load(dir.filePath(QStringLiteral("r.frp"))),
-                                                                     QStringLiteral("d.xlsx")))
+            ExternalReader::python(QStringLiteral("xlsx"),
+                                   exported(PreparedReport::load(dir.filePath(QStringLiteral("r.frp"))),
+                                            QStringLiteral("d.xlsx")))
                 .value(QStringLiteral("cells"))
                 .toObject();
         const auto at = [&cells](const char *ref, const char *key) {
@@ -282,7 +344,8 @@ private slots:
     // written with an apostrophe in front, which LibreOffice and Excel show
     // as text; numbers, negative ones too, stay numbers.
     void csvFormulasStayText() {
-        const QStringList cells = {"=1+2", "+7 912 000", "-5,5", "-12", "@SUM(A1)", "-Склад", "1 234,5", "Офис"};
+        const QStringList cells = {"=1+2",     "+7 912 000", "-5,5",    "-12",
+                                   "@SUM(A1)", "-Склад",     "1 234,5", "Офис"};
         PreparedReport report;
         ReportPage page;
         for (qsizetype i = 0; i < cells.size(); ++i) {
@@ -292,7 +355,8 @@ private slots:
             page.items.append(item);
         }
         report.pages().append(page);
-        const QStringList written = {"'=1+2", "'+7 912 000", "-5,5", "-12", "'@SUM(A1)", "'-Склад", "1 234,5", "Офис"};
+        const QStringList written = {"'=1+2",     "'+7 912 000", "-5,5",    "-12",
+                                     "'@SUM(A1)", "'-Склад",     "1 234,5", "Офис"};
         QCOMPARE(readCsv(exported(report, QStringLiteral("f.csv")), ';'), QList<QStringList>{written});
     }
 

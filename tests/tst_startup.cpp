@@ -1,6 +1,6 @@
-#include "core/ErrorBoundary.h"
 #include "ScriptedDialogHost.h"
 #include "TestDir.h"
+#include "core/ErrorBoundary.h"
 
 #include "data/TDM1.h"
 
@@ -44,10 +44,12 @@ private slots:
         QVERIFY(host.errors.isEmpty());
         for (const QString &f : files())
             QVERIFY2(QFile::exists(d.file(f)), qPrintable(f));
-        QCOMPARE(columnsOf(d.file(QStringLiteral("Orvet.db")), QStringLiteral("Orvet")),
-                 (QStringList{"ID", "DATE", "NUMBL", "YEAR", "MOUNTH", "PROBB", "PROBE", "SUMRUB", "SUMLITR"}));
+        QCOMPARE(
+            columnsOf(d.file(QStringLiteral("Orvet.db")), QStringLiteral("Orvet")),
+            (QStringList{"ID", "DATE", "NUMBL", "YEAR", "MOUNTH", "PROBB", "PROBE", "SUMRUB", "SUMLITR"}));
         QCOMPARE(columnsOf(d.file(QStringLiteral("OrvetSost.db")), QStringLiteral("OrvetSost")),
-                 (QStringList{"ID", "IDJOIN", "CHISLO", "CEL", "VROUT", "VRIN", "SPROBS", "SPROBE", "PROB", "RASHOD"}));
+                 (QStringList{"ID", "IDJOIN", "CHISLO", "CEL", "VROUT", "VRIN", "SPROBS", "SPROBE", "PROB",
+                              "RASHOD"}));
         QCOMPARE(columnsOf(d.file(QStringLiteral("Chesks.db")), QStringLiteral("Chesks")),
                  (QStringList{"ID", "DATE", "LITRS", "SUMRUB"}));
         QCOMPARE(columnsOf(d.file(QStringLiteral("LPoezd.db")), QStringLiteral("LPoezd")),
@@ -64,7 +66,8 @@ private slots:
         TestDir d;
         {
             TDM1 first(d.path(), d.ini());
-            first.LPoezd().insertRecord({{}, QStringLiteral("Офис"), QStringLiteral("09:00"), QStringLiteral("18:00"), 12});
+            first.LPoezd().insertRecord(
+                {{}, QStringLiteral("Офис"), QStringLiteral("09:00"), QStringLiteral("18:00"), 12});
         }
         QVERIFY(QFile::remove(d.file(QStringLiteral("Chesks.db"))));
         const QByteArray before = [&] {
@@ -111,7 +114,9 @@ private slots:
         ScriptedDialogHost host;
         TDM1 dm(d.path(), d.ini());
         QCOMPARE(host.errors.size(), 1);
-        QVERIFY2(host.errors[0].contains(QStringLiteral("Chesks.db")), qPrintable(host.errors[0]));
+        // Said as the user guide says it, not in the engine's words alone.
+        QVERIFY2(host.errors[0].startsWith(QStringLiteral("Файл Chesks.db не является таблицей")),
+                 qPrintable(host.errors[0]));
         QVERIFY(dm.Orvet().isOpen());
         QVERIFY(dm.OrvetSost().isOpen());
         QVERIFY(!dm.Chesks().isOpen());
@@ -130,7 +135,8 @@ private slots:
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("make"));
             db.setDatabaseName(d.file(QStringLiteral("Orvet.db")));
             db.open();
-            QSqlQuery(db).exec(QStringLiteral("CREATE TABLE Orvet (ID INTEGER PRIMARY KEY, DATE DATE, NUMBL VARCHAR(32))"));
+            QSqlQuery(db).exec(
+                QStringLiteral("CREATE TABLE Orvet (ID INTEGER PRIMARY KEY, DATE DATE, NUMBL VARCHAR(32))"));
             db.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("make"));

@@ -28,6 +28,8 @@ private slots:
     void incompleteChangeRefusesToLeave();
     void completeOrUnchangedBoxLeavesFreely();
     void validateReportsLikeARefusal();
+    void onlyTimesOfDay_data();
+    void onlyTimesOfDay();
     void escapeAbandonsChangeAndStaysInDialog();
     void escapeWithoutChangeClosesDialog();
 
@@ -165,6 +167,45 @@ void TestTimeEdit::validateReportsLikeARefusal() {
     QVERIFY(m_host->errors.contains(kRefusal));
     QTest::keyClicks(m_time, "200");
     QVERIFY(m_time->validate());
+}
+
+// Typed over a trip's "09:00" as a clerk does: "830" would be 83:00.
+void TestTimeEdit::onlyTimesOfDay_data() {
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("830") << "830"
+                         << "83:00" << false;
+    QTest::newRow("9:00") << "9:00"
+                          << "99:00" << false;
+    QTest::newRow("minutes 60") << "2360"
+                                << "23:60" << false;
+    QTest::newRow("last minute") << "2359"
+                                 << "23:59" << true;
+    QTest::newRow("midnight") << "0000"
+                              << "00:00" << true;
+}
+
+void TestTimeEdit::onlyTimesOfDay() {
+    QFETCH(QString, keys);
+    QFETCH(QString, text);
+    QFETCH(bool, taken);
+    m_time->setAccessibleName(QStringLiteral("Время выезда"));
+    typeInto("09:00", keys);
+    QCOMPARE(m_time->text(), text);
+    QCOMPARE(m_time->validate(), taken);
+    if (taken) {
+        QVERIFY(m_host->errors.isEmpty());
+        return;
+    }
+    QCOMPARE(m_host->errors.size(), 1);
+    QVERIFY2(m_host->errors.first().contains(QStringLiteral("«Время выезда»")) &&
+                 m_host->errors.first().contains(text),
+             qPrintable(m_host->errors.first()));
+    // Leaving the box is refused the same way.
+    QTest::keyClick(m_time, Qt::Key_Tab);
+    QTRY_COMPARE(m_host->errors.size(), 2);
+    QCOMPARE(QApplication::focusWidget(), m_time);
 }
 
 void TestTimeEdit::escapeAbandonsChangeAndStaysInDialog() {

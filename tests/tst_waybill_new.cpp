@@ -1,11 +1,11 @@
 // The new waybill command from its checks to the stored rows.
+#include "Program.h"
 #include "controls/CalcEdit.h"
 #include "core/MemoryData.h"
 #include "core/OrvetError.h"
 #include "data/commands/WaybillCommands.h"
 #include "data/waybill/WaybillRecalc.h"
 #include "forms/TOrvet_New_F.h"
-#include "Program.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -29,7 +29,8 @@ struct Fixture : Program {
         setPeriod(2024, 4);
     }
     void addWaybill(const QDate &date, const QString &number, double end) {
-        dm.Orvet().insertRecord({QVariant(), date, number, QString::number(date.year()), "", 0.0, end, 0.0, 0.0});
+        dm.Orvet().insertRecord(
+            {QVariant(), date, number, QString::number(date.year()), "", 0.0, end, 0.0, 0.0});
     }
     // The editor as it was shown; confirms it when asked to.
     void expectEditor(bool confirm, const std::function<void(TOrvet_New_F *)> &look = {}) {
@@ -69,6 +70,7 @@ private slots:
     void errorsShowNoEditor();
     void storingFailureStoresNothing();
     void recalculationAndMarkingShowTotals();
+    void printedFuelAddsUpToTheTotal();
 };
 
 void TestWaybillNew::checksBeforeComposing() {
@@ -331,3 +333,36 @@ void TestWaybillNew::recalculationAndMarkingShowTotals() {
 
 QTEST_MAIN(TestWaybillNew)
 #include "tst_waybill_new.moc"
+
+// The accountant adds up the printed day figures: with a norm of 9,7 l and
+// trips of 27,3 and 18,9 km each day's fuel has more than two decimals
+// before rounding (2,6481 l), and the month's total must be the sum of the
+// hundredths printed, not of the unrounded values.
+void TestWaybillNew::printedFuelAddsUpToTheTotal() {
+    Fixture f;
+    f.setNorm(9.7, true);
+    f.addTrip("A", 27.3);
+    f.addTrip("B", 18.9);
+    f.addReceipt(QDate(2024, 4, 2), 58.37, 3500);
+    f.addReceipt(QDate(2024, 4, 20), 52.53, 3150);
+    f.expectEditor(true);
+    f.newWaybill();
+    QVERIFY(f.host.errors.isEmpty());
+    Table &h = f.dm.Orvet();
+    h.last();
+    Table &d = f.dm.OrvetSost();
+    d.setFilter(QStringLiteral("IDJOIN=") + h.asString("ID"));
+    d.setFiltered(true);
+    double printedSum = 0;
+    int fractional = 0;
+    for (d.first(); !d.eof(); d.next()) {
+        const QString printed = QLocale().toString(d.asFloat("RASHOD"), 'f', 2);
+        QCOMPARE(QLocale().toString(d.asFloat("RASHOD"), 'f', 6), printed + "0000");
+        printedSum += QLocale().toDouble(printed);
+        fractional += d.asFloat("RASHOD") != std::floor(d.asFloat("RASHOD")) ? 1 : 0;
+    }
+    QVERIFY(fractional > 10);
+    QCOMPARE(QLocale().toString(h.asFloat("SUMLITR"), 'f', 2), QLocale().toString(printedSum, 'f', 2));
+    QCOMPARE(QLocale().toString(h.asFloat("SUMLITR"), 'f', 6),
+             QLocale().toString(printedSum, 'f', 2) + "0000");
+}

@@ -14,8 +14,8 @@ public:
 
     void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State) override {
         const QPalette pal;
-        QColor color = pal.color(mode == QIcon::Disabled ? QPalette::Disabled : QPalette::Active,
-                                 QPalette::ButtonText);
+        QColor color =
+            pal.color(mode == QIcon::Disabled ? QPalette::Disabled : QPalette::Active, QPalette::ButtonText);
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
         painter->translate(rect.center() + QPointF(0.5, 0.5));
@@ -50,14 +50,29 @@ private:
 } // namespace
 
 LeanStyle::LeanStyle(QStyle *base)
-    : QProxyStyle(base), m_fusion(baseStyle()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0) {}
+    : QProxyStyle(base),
+      m_fusion(baseStyle()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0) {}
 
-QIcon LeanStyle::standardIcon(StandardPixmap standardIcon, const QStyleOption *option, const QWidget *widget) const {
+QIcon LeanStyle::standardIcon(StandardPixmap standardIcon, const QStyleOption *option,
+                              const QWidget *widget) const {
     if (m_fusion && standardIcon == SP_ToolBarHorizontalExtensionButton)
         return QIcon(new ChevronIconEngine(false));
     if (m_fusion && standardIcon == SP_ToolBarVerticalExtensionButton)
         return QIcon(new ChevronIconEngine(true));
     return QProxyStyle::standardIcon(standardIcon, option, widget);
+}
+
+void LeanStyle::drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                            const QWidget *widget) const {
+    if (element == CE_MenuBarItem && widget && widget->hasFocus() && (option->state & State_Selected)) {
+        if (const auto *item = qstyleoption_cast<const QStyleOptionMenuItem *>(option)) {
+            QStyleOptionMenuItem keyboard(*item);
+            keyboard.state |= State_Sunken;
+            QProxyStyle::drawControl(element, &keyboard, painter, widget);
+            return;
+        }
+    }
+    QProxyStyle::drawControl(element, option, painter, widget);
 }
 
 void LeanStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,

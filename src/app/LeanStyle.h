@@ -17,6 +17,10 @@ public:
                        const QWidget *widget = nullptr) const override;
     void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                        const QWidget *widget = nullptr) const override;
+    // The menu bar's item under the keyboard (after F10 or Alt) drawn as
+    // selected: Fusion marks an item only while its menu is open.
+    void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                     const QWidget *widget = nullptr) const override;
 
 private:
     bool m_fusion;

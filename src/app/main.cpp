@@ -4,6 +4,7 @@
 #include "app/TMainForm.h"
 #include "app/ToolkitTexts.h"
 #include "controls/BakedIcon.h"
+#include "core/CNumericLocale.h"
 #include "core/DialogHost.h"
 #include "core/Names.h"
 #include "data/TDM1.h"
@@ -16,6 +17,9 @@
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
+    // QApplication set every category from the session; numbers written by
+    // C libraries into files must not take the session's decimal comma.
+    CNumericLocale::setForProcess();
     QApplication::setStyle(new LeanStyle);
     QApplication::setApplicationName(QStringLiteral("orvet"));
     QApplication::setApplicationDisplayName(QStringLiteral("Путевые листы"));

@@ -2,6 +2,7 @@
 
 #include "controls/CalculatorPopup.h"
 #include "controls/DecimalValidator.h"
+#include "core/OrvetError.h"
 
 #include <QKeyEvent>
 #include <QStyle>
@@ -29,6 +30,18 @@ CalcEdit::CalcEdit(QWidget *parent) : QLineEdit(parent) {
 
 double CalcEdit::value() const {
     return m_format.round(NumberFormat::parse(text()));
+}
+
+void CalcEdit::checkTyped() {
+    QString typed = text();
+    int pos = 0;
+    if (isReadOnly() || m_validator->validate(typed, pos) == QValidator::Acceptable)
+        return;
+    setFocus(Qt::OtherFocusReason);
+    selectAll();
+    throw OrvetError(QStringLiteral("Поле «%1»: «%2» не читается как число однозначно. "
+                                    "Запишите его без точек между тысячами, например «1 234,56»")
+                         .arg(accessibleName(), typed.trimmed()));
 }
 
 void CalcEdit::setValue(double value) {

@@ -29,6 +29,11 @@ public:
     QString displayFormat() const { return m_format.pattern(); }
     void setDisplayFormat(const QString &format);
 
+    // Throws the error naming the field when the text typed is a number
+    // only in part or only in one of two readings (1.234 in ru_RU with two
+    // decimals): the box never keeps a part of what was typed.
+    void checkTyped();
+
     QToolButton *calculatorButton() const { return m_button; }
     // Created on first use.
     CalculatorPopup *calculator();

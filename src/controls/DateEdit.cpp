@@ -1,9 +1,11 @@
 #include "controls/DateEdit.h"
 
 #include "core/DateText.h"
+#include "core/OrvetError.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <utility>
@@ -25,10 +27,13 @@ void DateEdit::setUp() {
 // Tab leaves the box as it leaves every other field; the digits, the
 // separator and Ctrl with the arrows still move between day, month and year.
 bool DateEdit::event(QEvent *event) {
-    if (event->type() == QEvent::Show)
+    if (event->type() == QEvent::Show) {
         m_freshlyShown = true;
+        forgetTyped();
+    }
     if (event->type() == QEvent::FocusIn) {
         m_movedOn = false;
+        m_typed.clear();
         // A dialog opened again gives its first control the focus as a
         // window's, and the box would stay in the part typed last (the
         // year): it starts from the day, as at the first opening.
@@ -61,6 +66,53 @@ void DateEdit::keyPressEvent(QKeyEvent *event) {
         return;
     }
     typeDate(event);
+    if (!isReadOnly())
+        noteTyped(event);
+}
+
+// The box fills its parts in the locale's order (month first in en_US), so
+// a date typed with dots is read again from what was typed, once its year
+// is whole.
+void DateEdit::noteTyped(QKeyEvent *event) {
+    const QString text = event->text();
+    const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (event->key() == Qt::Key_Backspace) {
+        m_typed.chop(1);
+        m_impossible.clear();
+        return;
+    }
+    if (!plain || text.size() != 1 || !(text.front().isDigit() || QStringLiteral(".,/- ").contains(text))) {
+        // Arrows, Delete, Home: the user now edits the parts in place.
+        if (event->key() != Qt::Key_Shift)
+            m_typed.clear();
+        return;
+    }
+    m_typed += text;
+    static const QRegularExpression dotted(QStringLiteral("^(\\d{1,2})\\.(\\d{1,2})\\.(\\d{4})$"));
+    const QRegularExpressionMatch m = dotted.match(m_typed);
+    if (!m.hasMatch())
+        return;
+    const QDate typed(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
+    if (!typed.isValid() || typed < minimumDate() || typed > maximumDate()) {
+        m_impossible = m_typed;
+        return;
+    }
+    m_impossible.clear();
+    if (typed != date())
+        setDate(typed);
+}
+
+void DateEdit::checkTyped() {
+    if (m_impossible.isEmpty())
+        return;
+    setFocus(Qt::OtherFocusReason);
+    throw OrvetError(
+        QStringLiteral("Даты «%1» нет в календаре. Введите существующую дату").arg(m_impossible));
+}
+
+void DateEdit::forgetTyped() {
+    m_typed.clear();
+    m_impossible.clear();
 }
 
 // A day or month whose digits leave no choice (two digits, or a first digit

@@ -1,6 +1,6 @@
 #include "controls/DecimalValidator.h"
 
-#include <QLocale>
+#include "core/NumberFormat.h"
 
 DecimalValidator::DecimalValidator(QObject *parent) : QValidator(parent) {}
 
@@ -9,39 +9,15 @@ void DecimalValidator::setDecimals(int decimals) {
     emit changed();
 }
 
-namespace {
-bool isGroupChar(QChar c, const QString &group) {
-    return c == QLatin1Char(' ') || c == QChar(0x00A0) || c == QChar(0x202F) || QString(c) == group;
-}
-} // namespace
-
 QValidator::State DecimalValidator::validate(QString &input, int &pos) const {
     Q_UNUSED(pos)
-    const QLocale locale;
-    const QString point = locale.decimalPoint();
-    const QString group = locale.groupSeparator();
-    if (point != QLatin1String(".") && group != QLatin1String("."))
-        input.replace(QLatin1Char('.'), point);
-
-    int places = -1; // -1: no decimal separator yet
-    for (int i = 0; i < input.size(); ++i) {
-        const QChar c = input.at(i);
-        if (c == QLatin1Char('-') && i == 0)
-            continue;
-        if (QString(c) == point) {
-            if (places >= 0 || m_decimals == 0)
-                return Invalid;
-            places = 0;
-            continue;
-        }
-        if (c.isDigit() && c.unicode() < 128) {
-            if (places >= 0 && ++places > m_decimals)
-                return Invalid;
-            continue;
-        }
-        if (isGroupChar(c, group) && places < 0)
-            continue;
+    const NumberFormat::Reading r = NumberFormat::read(input);
+    if (!r.wellFormed)
         return Invalid;
-    }
-    return Acceptable;
+    if (m_decimals == 0 && r.decimalSign && !r.maybeGroup)
+        return Invalid; // a box of whole numbers takes no decimal sign
+    if (r.places > m_decimals)
+        // 1.234 may yet become 1.234,56: the point may be a group's.
+        return r.maybeGroup ? Intermediate : Invalid;
+    return r.complete ? Acceptable : Intermediate;
 }

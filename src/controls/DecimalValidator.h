@@ -2,10 +2,11 @@
 
 #include <QValidator>
 
-// Lets a numeric box take digits, a leading minus, the locale's group
-// separators and at most `decimals` places after the locale's decimal
-// separator. A typed '.' is turned into the locale's separator, for users
-// who reach for the keypad's point.
+// Lets a numeric box take digits, a leading minus, spaces, '.' and ',' as
+// NumberFormat::read takes them apart, and at most `decimals` places after
+// the decimal sign. A text that is a number only once more is typed
+// (1.234 on the way to 1.234,56) is Intermediate: the box refuses it at Ok
+// rather than keep a part of it.
 class DecimalValidator : public QValidator {
     Q_OBJECT
 public:

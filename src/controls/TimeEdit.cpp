@@ -52,8 +52,20 @@ bool TimeEdit::isComplete() const {
     return hasAcceptableInput();
 }
 
+// The mask takes any digits: "83:00" or "99:00" must not reach a waybill.
+bool TimeEdit::isTimeOfDay() const {
+    const QString t = text();
+    const int hour = t.left(2).trimmed().toInt();
+    const int minute = t.mid(3, 2).toInt();
+    return hour <= 23 && minute <= 59;
+}
+
+bool TimeEdit::acceptable() const {
+    return isComplete() && isTimeOfDay();
+}
+
 bool TimeEdit::validate() {
-    if (!m_changed || isComplete())
+    if (!m_changed || acceptable())
         return true;
     refuse();
     return false;
@@ -62,7 +74,13 @@ bool TimeEdit::validate() {
 void TimeEdit::refuse() {
     setFocus(Qt::OtherFocusReason);
     QApplication::beep();
-    DialogHost::instance().showError(invalidInputText());
+    if (!isComplete()) {
+        DialogHost::instance().showError(invalidInputText());
+        return;
+    }
+    DialogHost::instance().showError(
+        QStringLiteral("Поле «%1»: времени «%2» нет в сутках. Часы — от 0 до 23, минуты — от 0 до 59")
+            .arg(accessibleName(), text().trimmed()));
 }
 
 bool TimeEdit::escapeAbandons(const QKeyEvent *event) const {
@@ -110,7 +128,7 @@ void TimeEdit::focusOutEvent(QFocusEvent *event) {
         return;
     if (!m_changed)
         return;
-    if (isComplete()) {
+    if (acceptable()) {
         m_changed = false;
         return;
     }
@@ -118,7 +136,7 @@ void TimeEdit::focusOutEvent(QFocusEvent *event) {
     QMetaObject::invokeMethod(
         this,
         [this] {
-            if (isVisible() && isEnabled() && m_changed && !isComplete())
+            if (isVisible() && isEnabled() && m_changed && !acceptable())
                 refuse();
         },
         Qt::QueuedConnection);

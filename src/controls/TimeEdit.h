@@ -23,10 +23,13 @@ public:
 
     // All three required digits are there.
     bool isComplete() const;
+    // Hours 0-23 and minutes 0-59 (the mask alone takes 99:99).
+    bool isTimeOfDay() const;
     // The user changed the text since it was set or last accepted.
     bool isChanged() const { return m_changed; }
     // False, with the beep and the error report of a refused exit, when the
-    // changed text is incomplete. Dialogs call it before accepting.
+    // changed text is incomplete or no time of day (naming the field).
+    // Dialogs call it before accepting.
     bool validate();
 
 protected:
@@ -37,6 +40,7 @@ protected:
 
 private:
     bool escapeAbandons(const QKeyEvent *event) const;
+    bool acceptable() const;
     void refuse();
 
     QString m_oldText; // what Esc goes back to

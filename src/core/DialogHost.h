@@ -18,6 +18,10 @@ public:
     // The confirmation box: title "Confirm", question icon, "&Yes"/"&No",
     // Yes the default, Esc answering No. True only for Yes.
     virtual bool confirm(const QString &question) = 0;
+    // A question of the program's own features, in Russian: the program's
+    // name as title, "&Да"/"&Нет", Yes the default. Answered like confirm()
+    // where a host does not tell them apart.
+    virtual bool ask(const QString &question) { return confirm(question); }
     // The general error display: critical icon, the program's name as title.
     virtual void showError(const QString &text) = 0;
 

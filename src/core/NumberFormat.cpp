@@ -85,25 +85,87 @@ double NumberFormat::roundHalfAway(double value, int decimals) {
 }
 
 double NumberFormat::parse(const QString &text, bool *ok) {
-    const QLocale locale;
-    const QString point = locale.decimalPoint();
-    const QString group = locale.groupSeparator();
-    QString plain;
-    plain.reserve(text.size());
-    for (const QChar c : text) {
-        if (c.isSpace() || c == QChar(0x00A0) || c == QChar(0x202F) || QString(c) == group)
-            continue;
-        plain += QString(c) == point ? QLatin1Char('.') : c;
-    }
-    if (plain.isEmpty()) {
+    const Reading r = read(text);
+    if (r.plain.isEmpty() && r.wellFormed) {
         if (ok)
             *ok = true;
         return 0.0;
     }
     bool converted = false;
-    double value = QLocale::c().toDouble(plain, &converted);
+    double value = r.wellFormed ? QLocale::c().toDouble(r.plain, &converted) : 0.0;
     converted = converted && std::isfinite(value); // "inf" and "nan" are no amounts
     if (ok)
         *ok = converted;
     return converted ? value : 0.0;
+}
+
+NumberFormat::Reading NumberFormat::read(const QString &text) {
+    const QLocale locale;
+    const QString group = locale.groupSeparator();
+    const QString point = locale.decimalPoint();
+    QString compact;
+    compact.reserve(text.size());
+    for (const QChar c : text)
+        if (!c.isSpace() &&
+            !(QString(c) == group && group != QLatin1String(".") && group != QLatin1String(",")))
+            compact += c;
+    Reading r;
+    const qsizetype lastDot = compact.lastIndexOf(QLatin1Char('.'));
+    const qsizetype lastComma = compact.lastIndexOf(QLatin1Char(','));
+    QChar decimal; // none
+    QChar grouping;
+    if (lastDot >= 0 && lastComma >= 0) {
+        decimal = compact.at(qMax(lastDot, lastComma));
+        grouping = decimal == QLatin1Char('.') ? QLatin1Char(',') : QLatin1Char('.');
+        if (compact.count(decimal) > 1 || compact.lastIndexOf(grouping) > compact.indexOf(decimal))
+            return r;
+    } else if (lastDot >= 0 || lastComma >= 0) {
+        const QChar sign = lastDot >= 0 ? QLatin1Char('.') : QLatin1Char(',');
+        if (compact.count(sign) > 1 || QString(sign) == group)
+            grouping = sign;
+        else
+            decimal = sign;
+    }
+    // Digits, a leading minus, groups of three before the decimal sign.
+    int run = 0;
+    bool afterGroup = false;
+    bool afterDecimal = false;
+    for (qsizetype i = 0; i < compact.size(); ++i) {
+        const QChar c = compact.at(i);
+        if (c == QLatin1Char('-') && i == 0) {
+            r.plain += c;
+            continue;
+        }
+        if (c.isDigit() && c.unicode() < 128) {
+            ++run;
+            r.plain += c;
+            if (afterDecimal)
+                ++r.places;
+            continue;
+        }
+        if (!grouping.isNull() && c == grouping && !afterDecimal) {
+            if (run == 0 || (afterGroup && run != 3) || (!afterGroup && run > 3))
+                return r;
+            afterGroup = true;
+            run = 0;
+            continue;
+        }
+        if (!decimal.isNull() && c == decimal) {
+            if (afterGroup && run != 3)
+                return r;
+            afterDecimal = true;
+            r.decimalSign = true;
+            r.plain += QLatin1Char('.');
+            continue;
+        }
+        return r;
+    }
+    if (afterGroup && !afterDecimal && run > 3)
+        return r;
+    r.wellFormed = true;
+    r.complete = !(afterGroup && !afterDecimal && run != 3);
+    r.maybeGroup = !decimal.isNull() && grouping.isNull() && QString(decimal) != point && r.places == 3;
+    if (r.plain == QLatin1String("-"))
+        r.plain.clear();
+    return r;
 }

@@ -31,6 +31,23 @@ public:
     // decimal separator too. Empty text is 0; *ok is false when the text is not a number.
     static double parse(const QString &text, bool *ok = nullptr);
 
+    // A number as typed, taken apart. Spaces of every kind group digits.
+    // Where both '.' and ',' stand, the last one is the decimal sign and the
+    // other groups thousands (1.234,56 and 1,234.56 are both 1234.56); one
+    // sign standing more than once groups; one standing once is the decimal
+    // sign unless it is the locale's group separator (',' in en_US).
+    struct Reading {
+        bool wellFormed = false;  // nothing but the above, groups of three digits
+        bool complete = false;    // no group still being typed ("1.23")
+        QString plain;            // the number in C form ("-1234.56")
+        bool decimalSign = false; // a decimal sign was typed
+        int places = 0;           // digits after the decimal sign
+        // A single sign that is not the locale's decimal one, followed by
+        // three digits: 1.234 in ru_RU may be 1 234 or 1,234.
+        bool maybeGroup = false;
+    };
+    static Reading read(const QString &text);
+
 private:
     QString m_pattern;
     int m_decimals = 2;

@@ -8,7 +8,9 @@
 namespace {
 DialogHost *g_installed = nullptr;
 
-QWidget *activeParent() { return QApplication::activeWindow(); }
+QWidget *activeParent() {
+    return QApplication::activeWindow();
+}
 } // namespace
 
 DialogHost &DialogHost::instance() {
@@ -16,7 +18,9 @@ DialogHost &DialogHost::instance() {
     return g_installed ? *g_installed : real;
 }
 
-void DialogHost::setInstance(DialogHost *host) { g_installed = host; }
+void DialogHost::setInstance(DialogHost *host) {
+    g_installed = host;
+}
 
 QString DialogHost::errorText(const QString &text) {
     if (!text.isEmpty() && text.back() > QLatin1Char('.'))
@@ -24,7 +28,9 @@ QString DialogHost::errorText(const QString &text) {
     return text;
 }
 
-int WidgetDialogHost::execDialog(QDialog *dialog) { return dialog->exec(); }
+int WidgetDialogHost::execDialog(QDialog *dialog) {
+    return dialog->exec();
+}
 
 void WidgetDialogHost::showMessage(const QString &text) {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok,
@@ -37,6 +43,17 @@ bool WidgetDialogHost::confirm(const QString &question) {
                     activeParent());
     QPushButton *yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
     QPushButton *no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+bool WidgetDialogHost::ask(const QString &question) {
+    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), question,
+                    QMessageBox::NoButton, activeParent());
+    QPushButton *yes = box.addButton(QStringLiteral("&Да"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(QStringLiteral("&Нет"), QMessageBox::NoRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(no);
     box.exec();

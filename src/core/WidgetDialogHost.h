@@ -8,5 +8,6 @@ public:
     int execDialog(QDialog *dialog) override;
     void showMessage(const QString &text) override;
     bool confirm(const QString &question) override;
+    bool ask(const QString &question) override;
     void showError(const QString &text) override;
 };

@@ -1,6 +1,9 @@
 #include "forms/DesktopDialog.h"
 
+#include "controls/CalcEdit.h"
+#include "controls/DateEdit.h"
 #include "controls/FrameParts.h"
+#include "core/ErrorBoundary.h"
 
 #include <QScreen>
 
@@ -14,11 +17,16 @@ void DesktopDialog::setVisible(bool visible) {
             first->setFocus(Qt::TabFocusReason);
         else if (QWidget *last = focusWidget())
             last->clearFocus();
+        // The focus mark from the start, as after a Tab: the user must see
+        // which control a typed space or letter goes to (a check box flips).
+        setAttribute(Qt::WA_KeyboardFocusChange);
     }
     QDialog::setVisible(visible);
 }
 
-void DesktopDialog::placeBeforeShow() { centreOnDesktop(); }
+void DesktopDialog::placeBeforeShow() {
+    centreOnDesktop();
+}
 
 // The geometry, not the frame position: that is the one form that lands on
 // the same pixel with and without a window manager.
@@ -28,4 +36,18 @@ void DesktopDialog::centreOnDesktop() {
         return;
     const QRect area = s->availableGeometry();
     setGeometry(QRect(area.center() - QPoint(width() / 2, height() / 2), size()));
+}
+
+bool DesktopDialog::typedInputsRead() {
+    return ErrorBoundary::guarded([this] {
+        // In the order the user meets them.
+        for (QWidget *w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain()) {
+            if (!w->isVisible() || !w->isEnabled())
+                continue;
+            if (auto *number = qobject_cast<CalcEdit *>(w))
+                number->checkTyped();
+            else if (auto *date = qobject_cast<DateEdit *>(w))
+                date->checkTyped();
+        }
+    });
 }

@@ -12,6 +12,11 @@ public:
 
     void setVisible(bool visible) override;
 
+    // Every number and date box of the dialog reads as typed; otherwise the
+    // first that does not is named in the error display, focused, and false
+    // is returned: Ok then leaves the dialog open and stores nothing.
+    bool typedInputsRead();
+
 protected:
     // Where the window goes at each showing, before it reaches the screen.
     virtual void placeBeforeShow();

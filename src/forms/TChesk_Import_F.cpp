@@ -38,6 +38,8 @@ TChesk_Import_F::TChesk_Import_F(QWidget *parent) : DesktopDialog(parent) {
     Preview->setAccessibleName(QStringLiteral("Первые строки файла"));
     Preview->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Preview->setSelectionMode(QAbstractItemView::NoSelection);
+    // Tab goes on to the next control; the arrows still walk the cells.
+    Preview->setTabKeyNavigation(false);
     Preview->verticalHeader()->setDefaultSectionSize(FontScale::y(20));
 
     DateBox = columnBox(this, QStringLiteral("DateBox"), QStringLiteral("Столбец даты"));
@@ -59,8 +61,9 @@ TChesk_Import_F::TChesk_Import_F(QWidget *parent) : DesktopDialog(parent) {
     products->addWidget(m_productsLabel);
     products->addWidget(Products, 1);
 
-    BitBtn1 = DialogButtons::ok(this);
-    BitBtn2 = DialogButtons::cancel(this);
+    // Not one of the specified dialogs: it speaks Russian, as the restore list does.
+    BitBtn1 = DialogButtons::ok(this, QStringLiteral("&Загрузить"));
+    BitBtn2 = DialogButtons::cancel(this, QStringLiteral("&Отмена"));
     auto *buttons = new QVBoxLayout;
     buttons->addWidget(BitBtn1);
     buttons->addWidget(BitBtn2);

@@ -42,6 +42,8 @@ TChesk_New_F::TChesk_New_F(QWidget *parent) : DesktopDialog(parent) {
 }
 
 void TChesk_New_F::BitBtn1Click() {
+    if (!typedInputsRead())
+        return;
     emit okClicked();
     accept();
 }

@@ -2,9 +2,10 @@
 
 #include "controls/CalcEdit.h"
 #include "controls/FontScale.h"
-#include "core/DialogHost.h"
 #include "controls/TabOrder.h"
+#include "core/DialogHost.h"
 #include "forms/DesignedGeometry.h"
+#include "report/FileDialogTexts.h"
 #include "settings/WaybillDetails.h"
 
 #include <QAction>
@@ -110,7 +111,8 @@ void TOptions_F::buildControls() {
 void TOptions_F::buildBackupGroup() {
     BackupGroup = new QGroupBox(QStringLiteral("Резервные копии"), this);
     BackupGroup->setObjectName(QStringLiteral("BackupGroup"));
-    BackupOn = new QCheckBox(QStringLiteral("Каждый день копировать таблицы при первом запуске"), BackupGroup);
+    BackupOn =
+        new QCheckBox(QStringLiteral("Каждый день копировать таблицы при первом запуске"), BackupGroup);
     BackupOn->setObjectName(QStringLiteral("BackupOn"));
     BackupOn->setAccessibleName(BackupOn->text());
     auto *label = new QLabel(QStringLiteral("Папка"), BackupGroup);
@@ -141,6 +143,7 @@ void TOptions_F::buildBackupGroup() {
 void TOptions_F::chooseBackupFolder() {
     QFileDialog d(this, QStringLiteral("Папка резервных копий"), BackupFolder->text());
     d.setFileMode(QFileDialog::Directory);
+    FileDialogTexts::apply(&d);
     d.setOption(QFileDialog::ShowDirsOnly);
     if (DialogHost::instance().execDialog(&d) == QDialog::Accepted && !d.selectedFiles().isEmpty())
         BackupFolder->setText(QDir::toNativeSeparators(d.selectedFiles().constFirst()));

@@ -2,8 +2,8 @@
 
 #include "controls/CalcEdit.h"
 #include "controls/ReadOnlyFieldAccessible.h"
-#include "controls/TabOrder.h"
 #include "controls/TFillComboBox.h"
+#include "controls/TabOrder.h"
 #include "controls/TimeEdit.h"
 #include "core/ErrorBoundary.h"
 #include "core/NumberText.h"
@@ -138,7 +138,7 @@ void TOrvet_New_Day_N_F::showReturnReading() {
 // A time typed only in part is refused here as on leaving its box, so OK
 // (or Enter, which presses it) never writes a time with a digit missing.
 void TOrvet_New_Day_N_F::BitBtn1Click() {
-    if (!MaskEdit1->validate() || !MaskEdit2->validate())
+    if (!MaskEdit1->validate() || !MaskEdit2->validate() || !typedInputsRead())
         return;
     accept();
 }

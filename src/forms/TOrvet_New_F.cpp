@@ -282,6 +282,8 @@ void TOrvet_New_F::setMonth(int month) {
 }
 
 void TOrvet_New_F::BitBtn1Click() {
+    if (!typedInputsRead())
+        return;
     emit okClicked();
     close();
 }

@@ -54,7 +54,7 @@ TPoezd_New_F::TPoezd_New_F(QWidget *parent) : DesktopDialog(parent) {
 // A time typed only in part is refused here as on leaving its box, so Ok
 // (or Enter, which presses it) never stores a time with a digit missing.
 void TPoezd_New_F::BitBtn1Click() {
-    if (!MaskEdit1->validate() || !MaskEdit2->validate())
+    if (!MaskEdit1->validate() || !MaskEdit2->validate() || !typedInputsRead())
         return;
     emit okClicked();
     accept();

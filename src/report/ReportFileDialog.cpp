@@ -1,6 +1,7 @@
 #include "report/ReportFileDialog.h"
 
 #include "core/DialogHost.h"
+#include "report/FileDialogTexts.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -30,7 +31,7 @@ ReportFileDialog::ReportFileDialog(Purpose purpose, QWidget *parent)
     : QFileDialog(parent, purpose == Purpose::Save ? QStringLiteral("Сохранить") : QStringLiteral("Открыть"),
                   startFolder()),
       m_purpose(purpose) {
-    setOption(QFileDialog::DontUseNativeDialog);
+    FileDialogTexts::apply(this);
     if (purpose == Purpose::Open) {
         setAcceptMode(QFileDialog::AcceptOpen);
         setFileMode(QFileDialog::ExistingFile);
@@ -89,7 +90,7 @@ void ReportFileDialog::accept() {
         name = completed(name);
         const QFileInfo info(name);
         if (info.exists() &&
-            !DialogHost::instance().confirm(
+            !DialogHost::instance().ask(
                 QStringLiteral("Файл %1 уже существует. Заменить его?").arg(info.fileName())))
             return;
     }

@@ -1,5 +1,6 @@
 #include "report/ReportXlsx.h"
 
+#include "core/CNumericLocale.h"
 #include "core/LazyLibrary.h"
 #include "core/NumberText.h"
 #include "core/OrvetError.h"
@@ -86,7 +87,8 @@ struct WorkbookCloser {
 
 class SheetWriter {
 public:
-    SheetWriter(lxw_workbook *wb, const PreparedReport &report) : m_wb(wb), m_rows(ReportCsv::table(report)) {
+    SheetWriter(lxw_workbook *wb, const PreparedReport &report)
+        : m_wb(wb), m_rows(ReportCsv::table(report)), m_page(report.pageSize()) {
         m_sheet = LXW(workbook_add_worksheet)(wb, sheetName(report.title()).toUtf8().constData());
     }
 
@@ -96,6 +98,7 @@ public:
             writeRow(r);
         addTables();
         setWidths();
+        setPage(m_page);
     }
 
 private:
@@ -140,6 +143,18 @@ private:
 
     static bool isData(const ReportItem *item) { return item && !item->field.isEmpty() && !item->total; }
 
+    static bool leadingZero(const QString &text) {
+        static const QRegularExpression code(QStringLiteral("^0\\d"));
+        return code.match(text).hasMatch();
+    }
+
+    // Ten digits or more in one piece: an OGRN, an INN, a card or telephone
+    // number. As numbers they would show as 1,02E+12 and lose their digits.
+    static bool identifier(const QString &text) {
+        static const QRegularExpression digits(QStringLiteral("^\\s*\\+?\\d{10,}\\s*$"));
+        return digits.match(text).hasMatch();
+    }
+
     // Where each field's data cells are: their column and their rows.
     void findDataColumns() {
         for (int r = 0; r < int(m_rows.size()); ++r) {
@@ -153,6 +168,10 @@ private:
                 } else if (range.column == c) {
                     range.last = r;
                 }
+                // A field printed "01" anywhere is a code: its whole column
+                // is text, not "01" as text and "10" as a number.
+                if (leadingZero(m_rows.at(r).texts.value(c)))
+                    m_codeFields.insert(items.at(c)->field);
                 if (items.at(c)->value.typeId() == QMetaType::Double) {
                     Range &numbers = m_numberColumns[c];
                     numbers.column = c;
@@ -223,9 +242,12 @@ private:
             bool isNumber = item->value.typeId() == QMetaType::Double;
             double number = item->value.toDouble();
             // A number the template printed as text; "04", a waybill's or a
-            // day's number, keeps its zero as text.
-            static const QRegularExpression code(QStringLiteral("^0\\d"));
-            if (!isNumber && !text.isEmpty() && !code.match(text).hasMatch())
+            // day's number, keeps its zero as text, and so does an
+            // identifier (an OGRN, a telephone), which is no quantity.
+            const bool code = leadingZero(text) || (isData(item) && m_codeFields.contains(item->field));
+            if (code)
+                isNumber = false;
+            else if (!isNumber && !text.isEmpty() && !identifier(text))
                 number = NumberText::parse(text, &isNumber);
             if (!isNumber) {
                 LXW(worksheet_write_string)(m_sheet, r, c, text.toUtf8().constData(), format(style));
@@ -235,9 +257,8 @@ private:
             const QString formula = totalFormula(r, c, *item);
             if (!formula.isEmpty())
                 LXW(worksheet_write_formula_num)
-                (m_sheet, r, c, formula.toUtf8().constData(), format(style), number);
-            else
-                LXW(worksheet_write_number)(m_sheet, r, c, number, format(style));
+            (m_sheet, r, c, formula.toUtf8().constData(), format(style), number);
+            else LXW(worksheet_write_number)(m_sheet, r, c, number, format(style));
         }
     }
 
@@ -282,15 +303,36 @@ private:
         }
     }
 
+    // A column is as wide as its cells in the template's table rows (the
+    // day rows and their header); a title above the table that starts in
+    // the first column must not widen that column to the page's width.
     void setWidths() {
-        QHash<int, double> widths;
-        for (const ReportCsv::Row &row : m_rows)
+        QHash<int, double> table;
+        QHash<int, double> other;
+        for (int r = 0; r < int(m_rows.size()); ++r) {
+            const ReportCsv::Row &row = m_rows.at(r);
+            QHash<int, double> &widths = row.header || rowIsData(r) ? table : other;
             for (int c = 0; c < int(row.items.size()); ++c)
                 if (const ReportItem *item = row.items.at(c))
                     widths[c] = qMax(widths.value(c), item->rect.width());
-        for (auto it = widths.cbegin(); it != widths.cend(); ++it)
+        }
+        const int columns = int(m_rows.isEmpty() ? 0 : m_rows.first().texts.size());
+        for (int c = 0; c < columns; ++c) {
+            const double mm = table.contains(c) ? table.value(c) : qMin(other.value(c), 40.0);
             LXW(worksheet_set_column)
-            (m_sheet, it.key(), it.key(), qBound(4.0, it.value() / MillimetresPerCharacter, 80.0), nullptr);
+            (m_sheet, c, c, qBound(4.0, mm / MillimetresPerCharacter, 80.0), nullptr);
+        }
+    }
+
+    // Printed as the report: A4, the template's orientation, one page wide.
+    void setPage(const QSizeF &page) {
+        constexpr uint8_t A4 = 9;
+        LXW(worksheet_set_paper)(m_sheet, A4);
+        if (page.width() > page.height())
+            LXW(worksheet_set_landscape)(m_sheet);
+        else
+            LXW(worksheet_set_portrait)(m_sheet);
+        LXW(worksheet_fit_to_pages)(m_sheet, 1, 0);
     }
 
     lxw_workbook *m_wb;
@@ -299,6 +341,8 @@ private:
     std::map<Style, lxw_format *> m_formats;
     QHash<QString, Range> m_fields;    // by field
     QHash<int, Range> m_numberColumns; // data numbers by column
+    QSet<QString> m_codeFields;        // fields printed with a leading zero
+    QSizeF m_page;
 };
 } // namespace
 
@@ -323,6 +367,8 @@ void ReportXlsx::write(const PreparedReport &report, const QString &fileName) {
     if (!dir.isValid())
         throw fail(dir.errorString());
     {
+        // The library writes numbers with the C library's printf.
+        const CNumericLocale cLocale;
         const WorkbookCloser closer{LXW(workbook_close)};
         std::unique_ptr<lxw_workbook, WorkbookCloser> wb(
             LXW(workbook_new)(QFile::encodeName(scratch).constData()), closer);

@@ -254,6 +254,15 @@ def run_session(binary, tools, checks):
     if missing:
         print("missing tools (scripts/test installs them): " + ", ".join(missing))
         return 1
+    # The program runs in the locale users have; without it the C library
+    # would stay in C and the desktop would show what no user sees.
+    try:
+        import locale
+        locale.setlocale(locale.LC_ALL, "ru_RU.UTF-8")
+        locale.setlocale(locale.LC_ALL, "C")
+    except locale.Error:
+        print("the locale ru_RU.UTF-8 is not generated (scripts/test generates it with locale-gen)")
+        return 1
     work = tempfile.mkdtemp(prefix="orvet-desktop-")
     data, config = os.path.join(work, "data"), os.path.join(work, "config")
     os.makedirs(data)

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Reads the program's exports the way other programs do and prints what
 they found as JSON, for the tests to check. Only Debian's packages:
-python3 (csv), python3-html5lib, unrtf, python3-openpyxl."""
+python3 (csv), python3-html5lib, unrtf, python3-openpyxl, and LibreOffice's
+Calc for a workbook as a spreadsheet program shows it."""
 import csv
 import json
 import subprocess
@@ -67,8 +68,34 @@ def read_xlsx(path):
     for coordinate, cell in cells.items():
         if cell['kind'] == 'text':
             at.setdefault(cell['value'], coordinate)
+    setup = sheet.page_setup
+    fit = sheet.sheet_properties.pageSetUpPr
     return {'sheets': formulas.sheetnames, 'cells': cells, 'at': at,
-            'tables': {name: getattr(table, 'ref', table) for name, table in sheet.tables.items()}}
+            'tables': {name: getattr(table, 'ref', table) for name, table in sheet.tables.items()},
+            'page': {'paper': str(setup.paperSize), 'orientation': setup.orientation or '',
+                     'fitToPage': bool(fit is not None and fit.fitToPage),
+                     # absent means 1 in the file format
+                     'fitWidth': 1 if setup.fitToWidth is None else setup.fitToWidth,
+                     'fitHeight': 1 if setup.fitToHeight is None else setup.fitToHeight},
+            'widths': {key: dim.width for key, dim in sheet.column_dimensions.items() if dim.width}}
+
+
+def read_with_calc(path):
+    """The first sheet as LibreOffice Calc shows it, through its CSV export
+    (the figures as formatted on the screen, in the session's locale)."""
+    import glob
+    import os
+    import tempfile
+    with tempfile.TemporaryDirectory() as out:
+        profile = 'file://' + os.path.join(out, 'profile')
+        subprocess.run(['soffice', '-env:UserInstallation=' + profile, '--headless', '--convert-to',
+                        'csv:Text - txt - csv (StarCalc):59,34,76,1,,0,false,true,true', '--outdir', out, path],
+                       check=True, capture_output=True, timeout=120)
+        made = glob.glob(os.path.join(out, '*.csv'))
+        if not made:
+            sys.exit('LibreOffice made no CSV of ' + path)
+        with open(made[0], encoding='utf-8', newline='') as f:
+            return {'rows': list(csv.reader(f, delimiter=';'))}
 
 
 if __name__ == '__main__':
@@ -81,6 +108,8 @@ if __name__ == '__main__':
         result = read_rtf(path)
     elif kind == 'xlsx':
         result = read_xlsx(path)
+    elif kind == 'calc':
+        result = read_with_calc(path)
     else:
         sys.exit('unknown reader ' + kind)
     json.dump(result, sys.stdout, ensure_ascii=False)

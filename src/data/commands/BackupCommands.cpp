@@ -3,12 +3,12 @@
 #include "core/DialogHost.h"
 #include "core/Names.h"
 #include "core/OrvetError.h"
+#include "data/TDM1.h"
 #include "data/backup/BackupFolder.h"
 #include "data/backup/BackupWriter.h"
 #include "data/backup/CopyCheck.h"
 #include "data/backup/TableRestore.h"
 #include "data/commands/PrintCommand.h"
-#include "data/TDM1.h"
 #include "forms/TRestore_F.h"
 #include "settings/BackupSettings.h"
 
@@ -47,7 +47,8 @@ QString BackupCommands::folder() const {
 }
 
 QStringList BackupCommands::otherFiles() const {
-    return {m_dm.iniFile().path(), QDir(m_dm.database().directory()).absoluteFilePath(PrintCommand::TemplateFile)};
+    return {m_dm.iniFile().path(),
+            QDir(m_dm.database().directory()).absoluteFilePath(PrintCommand::TemplateFile)};
 }
 
 QStringList BackupCommands::tableFiles() const {
@@ -127,7 +128,7 @@ void BackupCommands::restoreFrom(const QString &name, const QString &shown) {
         throw OrvetError(QStringLiteral("Резервную копию %1 нельзя восстановить: %2. Таблицы не изменены")
                              .arg(name, e.message()));
     }
-    if (!DialogHost::instance().confirm(
+    if (!DialogHost::instance().ask(
             QStringLiteral("Нынешние таблицы будут сохранены в отдельной резервной копии. Заменить все "
                            "таблицы резервной копией от %1?")
                 .arg(shown)))
@@ -166,5 +167,6 @@ void BackupCommands::restoreFrom(const QString &name, const QString &shown) {
         throw OrvetError(e.message() + QStringLiteral(". Таблицы не изменены"));
     }
     m_dm.reopenTables();
-    DialogHost::instance().showMessage(QStringLiteral("Таблицы восстановлены из резервной копии от %1.").arg(shown));
+    DialogHost::instance().showMessage(
+        QStringLiteral("Таблицы восстановлены из резервной копии от %1.").arg(shown));
 }

@@ -9,6 +9,7 @@
 #include "data/commands/OkFlag.h"
 #include "data/statement/StatementFile.h"
 #include "forms/TChesk_Import_F.h"
+#include "report/FileDialogTexts.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -71,7 +72,7 @@ QString ImportCommand::chooseFile() {
         m_folder = QDir::homePath();
     QFileDialog dialog(nullptr, QStringLiteral("Загрузить чеки из файла"), m_folder);
     dialog.setObjectName(QStringLiteral("ImportFileDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    FileDialogTexts::apply(&dialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters(

@@ -57,6 +57,8 @@ void OptionsCommands::Options_Main_CloseExecute() {
     for (int i = 0; i < WaybillDetails::Count; ++i)
         fields.append(f->detailField(i));
     fields.append(f->BackupFolder);
+    f->CalcEdit1->checkTyped();
+    f->CalcEdit2->checkTyped();
     for (QLineEdit *field : std::as_const(fields)) {
         if (const QString c = IniFile::unwritable(field->text()); !c.isEmpty()) {
             field->setFocus(Qt::OtherFocusReason);

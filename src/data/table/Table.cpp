@@ -36,9 +36,13 @@ int Table::fieldIndex(const QString &name) const {
     return -1;
 }
 
-bool Table::exists() const { return QFile::exists(db().pathOf(m_fileName)); }
+bool Table::exists() const {
+    return QFile::exists(db().pathOf(m_fileName));
+}
 
-QString Table::qualifiedName() { return QStringLiteral("\"%1\".\"%2\"").arg(m_schema, m_tableName); }
+QString Table::qualifiedName() {
+    return QStringLiteral("\"%1\".\"%2\"").arg(m_schema, m_tableName);
+}
 
 // Engine errors name no file; the user needs to know which one is at fault.
 template <typename F> static void namingFile(const QString &fileName, const QString &what, F &&body) {
@@ -56,7 +60,15 @@ void Table::create() {
 }
 
 void Table::open() {
-    namingFile(m_fileName, QStringLiteral("Не удалось открыть таблицу %1"), [this] { openTable(); });
+    try {
+        namingFile(m_fileName, QStringLiteral("Не удалось открыть таблицу %1"), [this] { openTable(); });
+    } catch (const OrvetError &e) {
+        // SQLite finds a file that is no database only at its first read;
+        // the user is told what the guide says, the engine's words after it.
+        if (!e.message().contains(QLatin1String("file is not a database")))
+            throw;
+        throw OrvetError(QStringLiteral("Файл %1 не является таблицей (%2)").arg(m_fileName, e.message()));
+    }
 }
 
 void Table::createTable() {
@@ -140,14 +152,18 @@ static constexpr int BlockRows = 64;
 // table does not hold all of it.
 static constexpr int MaxBlocks = 512;
 
-QString Table::source() const { return QStringLiteral("\"%1\".\"%2\"").arg(m_schema, m_tableName); }
+QString Table::source() const {
+    return QStringLiteral("\"%1\".\"%2\"").arg(m_schema, m_tableName);
+}
 
 QString Table::filteredSource() const {
     const QString where = filterClause();
     return where.isEmpty() ? source() : source() + QStringLiteral(" WHERE ") + where;
 }
 
-QVariantList Table::filterBinds() const { return filterClause().isEmpty() ? QVariantList() : m_where.binds; }
+QVariantList Table::filterBinds() const {
+    return filterClause().isEmpty() ? QVariantList() : m_where.binds;
+}
 
 QString Table::filterClause() const {
     return m_filtered && !m_where.where.isEmpty() ? QStringLiteral("(") + m_where.where + QStringLiteral(")")
@@ -159,13 +175,13 @@ QVector<qint64> Table::readIds(int limit) const {
     // per record. The engine gives them in whatever order its plan reads
     // them (a plain scan: ascending); they are sorted here when not.
     const QString from = filteredSource();
-    QSqlQuery q = m_db->exec(
-        limit > 0 ? QStringLiteral("SELECT CAST(group_concat(\"ID\") AS BLOB) FROM "
-                                   "(SELECT \"ID\" FROM %1 ORDER BY \"ID\" LIMIT %2)")
-                        .arg(from)
-                        .arg(limit)
-                  : QStringLiteral("SELECT CAST(group_concat(\"ID\") AS BLOB) FROM %1").arg(from),
-        filterBinds());
+    QSqlQuery q =
+        m_db->exec(limit > 0 ? QStringLiteral("SELECT CAST(group_concat(\"ID\") AS BLOB) FROM "
+                                              "(SELECT \"ID\" FROM %1 ORDER BY \"ID\" LIMIT %2)")
+                                   .arg(from)
+                                   .arg(limit)
+                             : QStringLiteral("SELECT CAST(group_concat(\"ID\") AS BLOB) FROM %1").arg(from),
+                   filterBinds());
     QVector<qint64> ids;
     if (!q.next())
         return ids;
@@ -205,7 +221,8 @@ void Table::load(bool headOnly) const {
     // A grid that shows the first rows needs only their IDs and the count;
     // the rest are read when anything looks further.
     if (headOnly && !m_wantId && (!m_wantRow || *m_wantRow < BlockRows)) {
-        QSqlQuery q = m_db->exec(QStringLiteral("SELECT count(*) FROM %1").arg(filteredSource()), filterBinds());
+        QSqlQuery q =
+            m_db->exec(QStringLiteral("SELECT count(*) FROM %1").arg(filteredSource()), filterBinds());
         const int count = q.next() ? q.value(0).toInt() : 0;
         if (count > BlockRows) {
             m_ids = readIds(BlockRows);
@@ -273,11 +290,11 @@ QVector<QVariantList> Table::readBlock(int block) const {
     QVariantList binds{m_ids[first], m_ids[last]};
     if (!where.isEmpty())
         binds += m_where.binds;
-    QSqlQuery q = db().exec(
-        QStringLiteral("SELECT %1 FROM %2 WHERE \"ID\" >= ? AND \"ID\" <= ?%3 ORDER BY \"ID\"")
-            .arg(cols.join(QStringLiteral(", ")), source(),
-                 where.isEmpty() ? QString() : QStringLiteral(" AND ") + where),
-        binds);
+    QSqlQuery q =
+        db().exec(QStringLiteral("SELECT %1 FROM %2 WHERE \"ID\" >= ? AND \"ID\" <= ?%3 ORDER BY \"ID\"")
+                      .arg(cols.join(QStringLiteral(", ")), source(),
+                           where.isEmpty() ? QString() : QStringLiteral(" AND ") + where),
+                  binds);
     // Matched to the IDs read before; a row gone meanwhile shows empty.
     QVector<QVariantList> rows(last - first + 1);
     int pos = first;
@@ -330,13 +347,15 @@ QVariant Table::fromStorage(const FieldDef &f, const QVariant &v) const {
 // The engine's conversion errors, naming the table.
 double Table::floatOf(const QVariant &v) const {
     if (v.typeId() == QMetaType::QString)
-        throw OrvetError(QStringLiteral("%1: '%2' is not a valid floating point value").arg(m_tableName, v.toString()));
+        throw OrvetError(
+            QStringLiteral("%1: '%2' is not a valid floating point value").arg(m_tableName, v.toString()));
     return v.toDouble();
 }
 
 qlonglong Table::integerOf(const QVariant &v) const {
     if (v.typeId() == QMetaType::QString)
-        throw OrvetError(QStringLiteral("%1: '%2' is not a valid integer value").arg(m_tableName, v.toString()));
+        throw OrvetError(
+            QStringLiteral("%1: '%2' is not a valid integer value").arg(m_tableName, v.toString()));
     return v.toLongLong();
 }
 
@@ -363,11 +382,11 @@ void Table::requireDates(const QString &field) const {
     // days (2023-02-30 comes back as 2023-03-02); the rest is read as
     // fromStorage() reads it. A whole scan: done once, then kept (above).
     const QString column = QStringLiteral("\"%1\"").arg(m_fields[col].name);
-    QSqlQuery q =
-        db().exec(QStringLiteral("SELECT %1 FROM %2 WHERE %1 IS NOT NULL AND NOT (typeof(%1) = 'text' AND "
-                                 "length(%1) = 10 AND substr(%1, 1, 4) <> '0000' AND date(%1, '+0 days') IS %1)")
-                      .arg(column, source()),
-                  {});
+    QSqlQuery q = db().exec(
+        QStringLiteral("SELECT %1 FROM %2 WHERE %1 IS NOT NULL AND NOT (typeof(%1) = 'text' AND "
+                       "length(%1) = 10 AND substr(%1, 1, 4) <> '0000' AND date(%1, '+0 days') IS %1)")
+            .arg(column, source()),
+        {});
     while (q.next())
         dateOf(fromStorage(m_fields[col], q.value(0)));
     m_datesChecked.insert(col);
@@ -414,7 +433,9 @@ void Table::moveTo(int row, bool eof) {
         emit currentRowChanged(m_current);
 }
 
-void Table::first() { moveTo(0, false); }
+void Table::first() {
+    moveTo(0, false);
+}
 
 void Table::next() {
     requireOpen();
@@ -460,7 +481,9 @@ QVariant Table::valueAt(int row, const QString &field) const {
     return rowAt(row).value(col);
 }
 
-QVariant Table::value(const QString &field) const { return valueAt(currentRow(), field); }
+QVariant Table::value(const QString &field) const {
+    return valueAt(currentRow(), field);
+}
 
 qint64 Table::insertRecord(const QVariantList &values) {
     requireOpen();
@@ -471,9 +494,10 @@ qint64 Table::insertRecord(const QVariantList &values) {
         marks.append(QStringLiteral("?"));
         binds.append(toStorage(m_fields[i], values.value(i)));
     }
-    QSqlQuery q = db().write(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                .arg(qualifiedName(), cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
-                            binds);
+    QSqlQuery q = db().write(
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            .arg(qualifiedName(), cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
+        binds);
     const qint64 id = q.lastInsertId().toLongLong();
     if (addRow(id))
         return id;
@@ -501,9 +525,9 @@ bool Table::addRow(qint64 id) {
         // somebody looks; a filtered table is quick to read again.
         if (m_disabled > 0)
             return false;
-        QSqlQuery q = db().exec(
-            QStringLiteral("SELECT 1 FROM %1 WHERE \"ID\" = ? AND %2").arg(source(), where),
-            QVariantList{id} + m_where.binds);
+        QSqlQuery q =
+            db().exec(QStringLiteral("SELECT 1 FROM %1 WHERE \"ID\" = ? AND %2").arg(source(), where),
+                      QVariantList{id} + m_where.binds);
         inView = q.next();
     }
     const int pos = int(std::lower_bound(m_ids.cbegin(), m_ids.cend(), id) - m_ids.cbegin());
@@ -536,8 +560,7 @@ void Table::deleteCurrent() {
     if (m_current < 0)
         return;
     const int row = m_current;
-    db().write(QStringLiteral("DELETE FROM %1 WHERE \"ID\" = ?").arg(qualifiedName()),
-              {m_ids[row]});
+    db().write(QStringLiteral("DELETE FROM %1 WHERE \"ID\" = ?").arg(qualifiedName()), {m_ids[row]});
     // The rows already read stay, less this one; the next becomes current.
     if (m_disabled == 0)
         beginRemoveRows(QModelIndex(), row, row);
@@ -648,10 +671,10 @@ int Table::findFirst(int col, const QVariant &v) const {
     if (!where.isEmpty())
         binds = m_where.binds;
     binds += condition->binds;
-    QSqlQuery q = db().exec(QStringLiteral("SELECT \"ID\" FROM %1 WHERE %2%3 ORDER BY \"ID\" LIMIT 1")
-                                .arg(source(), where.isEmpty() ? QString() : where + QStringLiteral(" AND "),
-                                     condition->where),
-                            binds);
+    QSqlQuery q = db().exec(
+        QStringLiteral("SELECT \"ID\" FROM %1 WHERE %2%3 ORDER BY \"ID\" LIMIT 1")
+            .arg(source(), where.isEmpty() ? QString() : where + QStringLiteral(" AND "), condition->where),
+        binds);
     if (!q.next())
         return -1;
     const int row = rowOfId(q.value(0).toLongLong());
@@ -677,12 +700,15 @@ QVariant Table::lookup(const QString &keyField, const QVariant &v, const QString
     const int col = fieldIndex(keyField);
     const int res = fieldIndex(resultField);
     if (col < 0 || res < 0)
-        throw OrvetError(QStringLiteral("%1: Field '%2' not found").arg(m_tableName, col < 0 ? keyField : resultField));
+        throw OrvetError(
+            QStringLiteral("%1: Field '%2' not found").arg(m_tableName, col < 0 ? keyField : resultField));
     const int row = findFirst(col, v);
     return row < 0 ? QVariant() : rowAt(row).value(res);
 }
 
-void Table::disableControls() { ++m_disabled; }
+void Table::disableControls() {
+    ++m_disabled;
+}
 
 void Table::enableControls() {
     if (m_disabled == 0 || --m_disabled > 0)
@@ -702,10 +728,13 @@ int Table::rowCount(const QModelIndex &parent) const {
     return shownCount();
 }
 
-int Table::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_fields.size()); }
+int Table::columnCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : int(m_fields.size());
+}
 
 QVariant Table::data(const QModelIndex &index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::TextAlignmentRole && role != Qt::EditRole))
+    if (!index.isValid() ||
+        (role != Qt::DisplayRole && role != Qt::TextAlignmentRole && role != Qt::EditRole))
         return QVariant();
     if (index.row() >= shownCount() || index.column() >= m_fields.size())
         return QVariant();

@@ -2,6 +2,7 @@
 
 #include "core/ControlsHold.h"
 #include "core/MemoryData.h"
+#include "core/NumberFormat.h"
 #include "core/OrvetError.h"
 #include "data/waybill/EditorState.h"
 #include "data/waybill/Random.h"
@@ -31,7 +32,14 @@ double WaybillRecalc::fuel(double distance, double norm, double winterFactor) {
     // product can run out of range, and an infinite day must not be stored.
     if (!std::isfinite(litres))
         throw OrvetError(QStringLiteral("Invalid floating point operation"));
-    return litres;
+    return toPrinted(litres);
+}
+
+double WaybillRecalc::toPrinted(double litres) {
+    // Rounded as the boxes and the form show it (12.345 to 12.35), so that
+    // the stored value is the printed one and the month's total is the sum
+    // of what is printed.
+    return NumberFormat::roundHalfAway(litres, FuelDecimals);
 }
 
 double WaybillRecalc::OrvetSummKM(const MemoryData &rows) {
@@ -45,7 +53,9 @@ double WaybillRecalc::OrvetSummL(const MemoryData &rows) {
     double sum = 0;
     for (int r = 0, n = rows.recordCount(); r < n; ++r)
         sum += rows.floatAt(r, M::Rashod);
-    return sum;
+    // Adding hundredths in binary leaves a tail (0.1 + 0.2); a non-finite sum
+    // is left for the caller to refuse.
+    return std::isfinite(sum) ? toPrinted(sum) : sum;
 }
 
 void WaybillRecalc::OrvetCheskPPROB() {

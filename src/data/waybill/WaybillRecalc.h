@@ -66,8 +66,11 @@ public:
     static double targetDistance(double litres, const Norm &norm);
     // The fitting's stop rule: both halves rounded to the even neighbour.
     static bool totalsMatch(double total, double target);
-    // distance * ((norm * factor) / 100), in this order.
+    // distance * ((norm * factor) / 100), in this order, rounded to the
+    // hundredths the form prints.
     static double fuel(double distance, double norm, double winterFactor);
+    static constexpr int FuelDecimals = 2;
+    static double toPrinted(double litres);
     static double fuel(double distance, const Norm &norm) {
         return fuel(distance, norm.litresPer100, norm.winterFactor);
     }

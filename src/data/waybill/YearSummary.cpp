@@ -1,6 +1,7 @@
 #include "data/waybill/YearSummary.h"
 
 #include "core/Names.h"
+#include "core/NumberFormat.h"
 #include "data/table/Table.h"
 #include "data/waybill/ReceiptSums.h"
 
@@ -13,6 +14,13 @@ QVariant normOf(double litres, double distance) {
     if (distance <= 0)
         return {};
     return std::round(litres / distance * 100.0 * 100.0) / 100.0;
+}
+
+// Every figure as the form prints it (hundredths), so that the year's totals
+// are the sums of the figures printed above them, also for waybills stored
+// with unrounded fuel.
+double printed(double value) {
+    return NumberFormat::roundHalfAway(value, 2);
 }
 } // namespace
 
@@ -28,10 +36,11 @@ YearSummary::YearSummary(Table &waybills, Table &receipts, int year) : m_year(ye
         const QDate date = waybills.valueAt(r, Fields::DATE).toDate();
         if (date.year() != year)
             continue;
-        found.append(
-            {date, waybills.valueAt(r, Fields::ID).toLongLong(),
-             waybills.valueAt(r, Fields::NUMBL).toString(), waybills.valueAt(r, Fields::PROBB).toDouble(),
-             waybills.valueAt(r, Fields::PROBE).toDouble(), waybills.valueAt(r, Fields::SUMLITR).toDouble()});
+        found.append({date, waybills.valueAt(r, Fields::ID).toLongLong(),
+                      waybills.valueAt(r, Fields::NUMBL).toString(),
+                      printed(waybills.valueAt(r, Fields::PROBB).toDouble()),
+                      printed(waybills.valueAt(r, Fields::PROBE).toDouble()),
+                      printed(waybills.valueAt(r, Fields::SUMLITR).toDouble())});
     }
     std::stable_sort(found.begin(), found.end(), [](const Waybill &a, const Waybill &b) {
         return a.date < b.date || (a.date == b.date && a.id < b.id);
@@ -39,8 +48,8 @@ YearSummary::YearSummary(Table &waybills, Table &receipts, int year) : m_year(ye
     for (int month = 1; month <= 12; ++month) {
         const QDate first(year, month, 1);
         const QDate last = first.addMonths(1).addDays(-1);
-        const double litres = ReceiptSums::sum(receipts, first, last, Fields::LITRS);
-        const double rubles = ReceiptSums::sum(receipts, first, last, Fields::SUMRUB);
+        const double litres = printed(ReceiptSums::sum(receipts, first, last, Fields::LITRS));
+        const double rubles = printed(ReceiptSums::sum(receipts, first, last, Fields::SUMRUB));
         m_totals.receiptLitres += litres;
         m_totals.receiptRubles += rubles;
         bool any = false;
@@ -52,13 +61,13 @@ YearSummary::YearSummary(Table &waybills, Table &receipts, int year) : m_year(ye
                     w.number,
                     w.start,
                     w.end,
-                    w.end - w.start,
+                    printed(w.end - w.start),
                     w.litres,
                     normOf(w.litres, w.end - w.start),
                     any ? 0.0 : litres,
                     any ? 0.0 : rubles};
             any = true;
-            m_totals.distance += w.end - w.start;
+            m_totals.distance += printed(w.end - w.start);
             m_totals.litresUsed += w.litres;
             if (!m_totals.startReading.isValid())
                 m_totals.startReading = w.start;
