@@ -1,6 +1,7 @@
 #include "Program.h"
 #include "TestDir.h"
 
+#include "app/LeanStyle.h"
 #include "app/TMainForm.h"
 #include "app/ToolkitTexts.h"
 #include "controls/DBGrid.h"
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyleFactory>
 #include <QSplitter>
 #include <QTest>
 #include <QToolBar>
@@ -162,6 +164,29 @@ private slots:
                                      "Сводка за год…"}));
         top[0]->menu()->actions()[0]->trigger();
         QCOMPARE(f.ran, QStringList{"New_Orvet"});
+    }
+
+    // F10 takes the keyboard to the menu bar: "Работа" must look selected,
+    // or the user cannot see that the next keys go to the menu.
+    void menuKeyMarksTheFirstMenu() {
+        QApplication::setStyle(new LeanStyle(QStyleFactory::create(QStringLiteral("Fusion")))); // as main() does
+        Fixture f;
+        f.form.show();
+        QApplication::setActiveWindow(&f.form);
+        QVERIFY(QTest::qWaitForWindowActive(&f.form));
+        QMenuBar *bar = f.form.menuBar();
+        const QRect work = bar->actionGeometry(bar->actions().constFirst());
+        const QImage before = bar->grab(work).toImage();
+        QTest::keyClick(&f.form, Qt::Key_F10);
+        QTRY_VERIFY(bar->hasFocus());
+        QVERIFY(!bar->actions().constFirst()->menu()->isVisible()); // marked, not opened
+        const QImage after = bar->grab(work).toImage();
+        int changed = 0;
+        for (int y = 0; y < after.height(); ++y)
+            for (int x = 0; x < after.width(); ++x)
+                changed += before.pixel(x, y) != after.pixel(x, y) ? 1 : 0;
+        QVERIFY2(changed > after.width() * after.height() / 4, qPrintable(QString::number(changed)));
+        QTest::keyClick(bar, Qt::Key_Escape);
     }
 
     void gridCurrentRowIsTheTablesRecord() {

@@ -120,6 +120,13 @@ private slots:
             QCOMPARE(f->Preview->item(0, 0)->text(), QStringLiteral("04.03.2025")); // a date, not its serial
             QCOMPARE(f->leftOutProducts(), QSet<QString>{QStringLiteral("Омывающая жидкость")});
             f->ProductBox->setCurrentIndex(0); // no product column: every row goes in
+            // Tab leaves the preview for the next control; it does not walk the cells.
+            f->show();
+            QApplication::setActiveWindow(f);
+            QVERIFY(QTest::qWaitForWindowActive(f));
+            f->Preview->setFocus();
+            QTest::keyClick(f->Preview, Qt::Key_Tab);
+            QVERIFY(QApplication::focusWidget() != f->Preview);
         });
         QCOMPARE(p.host.errors, QStringList());
         QCOMPARE(stored(p.dm), (QStringList{"2025-03-04 38.2 2139.2", "2025-03-11 41 2296",
