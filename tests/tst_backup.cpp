@@ -470,8 +470,9 @@ private slots:
         QCOMPARE(readAll(backupsDir + QLatin1Char('/') + names.last() + QStringLiteral("/Orvet.db")), bytes);
     }
 
-    // A copy with a file missing, damaged or lacking a field is refused by
-    // name and reason before anything is asked or changed.
+    // A copy with a file missing, damaged, lacking a field or holding what
+    // the program never makes is refused by name and reason before
+    // anything is asked or changed.
     void damagedCopyRefused_data() {
         QTest::addColumn<QString>("damage");
         QTest::addColumn<QString>("reason");
@@ -479,6 +480,16 @@ private slots:
         QTest::newRow("file damaged") << "broken" << "Файл OrvetSost.db повреждён";
         QTest::newRow("file cut short") << "short" << "OrvetSost.db";
         QTest::newRow("field missing") << "field" << "В таблице OrvetSost.db нет поля RASHOD";
+        // What a file brought along would act behind the program's back.
+        QTest::newRow("a trigger") << "CREATE TRIGGER wipe AFTER DELETE ON OrvetSost BEGIN DELETE FROM OrvetSost; END"
+                                   << "В файле OrvetSost.db лишний объект: триггер «wipe»";
+        QTest::newRow("a view") << "CREATE VIEW seen AS SELECT 1" << "лишний объект: представление «seen»";
+        QTest::newRow("a table") << "CREATE TABLE extra (x)" << "лишний объект: таблица «extra»";
+        QTest::newRow("an index") << "CREATE INDEX odd ON OrvetSost (CEL)" << "лишний объект: индекс «odd»";
+        QTest::newRow("ID not the key")
+            << "ALTER TABLE OrvetSost RENAME TO old|CREATE TABLE OrvetSost (ID INTEGER, IDJOIN INTEGER, CHISLO, CEL, "
+               "VROUT, VRIN, SPROBS, SPROBE, PROB, RASHOD)|INSERT INTO OrvetSost SELECT * FROM old|DROP TABLE old"
+            << "В таблице OrvetSost.db поле ID не ключ таблицы";
     }
 
     void damagedCopyRefused() {
@@ -507,9 +518,12 @@ private slots:
         }
         if (damage == QLatin1String("short"))
             writeAll(file, readAll(file).left(4096 + 1000));
-        if (damage == QLatin1String("field")) {
+        if (damage == QLatin1String("field"))
+            damage = QStringLiteral("ALTER TABLE OrvetSost DROP COLUMN RASHOD");
+        if (damage.contains(QLatin1Char(' '))) {
             OtherConnection c(file);
-            QVERIFY(c.exec(QStringLiteral("ALTER TABLE OrvetSost DROP COLUMN RASHOD")));
+            for (const QString &statement : damage.split(QLatin1Char('|')))
+                QVERIFY2(c.exec(statement), qPrintable(statement));
         }
         const QList<int> before = counts(dir.path());
         p.host.expectDialog(chooseCopy(QStringLiteral("01.03.2026")));
