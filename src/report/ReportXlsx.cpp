@@ -12,7 +12,9 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QTemporaryDir>
+#include <clocale>
 #include <cmath>
+#include <locale.h>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -312,6 +314,29 @@ QString ReportXlsx::numberFormat(const QString &templateFormat) {
     return sections.join(QLatin1Char(';'));
 }
 
+namespace {
+// libxlsxwriter prints numbers through the C library, which follows the
+// session's LC_NUMERIC: under ru_RU a number came out as "45252,5", which
+// no spreadsheet reads as one. The book is written with C numbers, on
+// this thread only and for the time of the write.
+class CNumbers {
+public:
+    CNumbers() : m_c(::newlocale(LC_ALL_MASK, "C", locale_t(nullptr))), m_old(m_c ? ::uselocale(m_c) : nullptr) {}
+    ~CNumbers() {
+        if (m_c) {
+            ::uselocale(m_old);
+            ::freelocale(m_c);
+        }
+    }
+    CNumbers(const CNumbers &) = delete;
+    CNumbers &operator=(const CNumbers &) = delete;
+
+private:
+    locale_t m_c;
+    locale_t m_old;
+};
+} // namespace
+
 void ReportXlsx::write(const PreparedReport &report, const QString &fileName) {
     // libxlsxwriter writes where it is told: into a folder of our own
     // first, then over the file in one step.
@@ -323,6 +348,7 @@ void ReportXlsx::write(const PreparedReport &report, const QString &fileName) {
     if (!dir.isValid())
         throw fail(dir.errorString());
     {
+        const CNumbers numbers;
         const WorkbookCloser closer{LXW(workbook_close)};
         std::unique_ptr<lxw_workbook, WorkbookCloser> wb(
             LXW(workbook_new)(QFile::encodeName(scratch).constData()), closer);
