@@ -10,12 +10,16 @@
 #include "data/backup/TableRestore.h"
 #include "data/commands/BackupCommands.h"
 #include "data/table/Table.h"
+#include "forms/TOptions_F.h"
 #include "forms/TRestore_F.h"
 #include "settings/BackupSettings.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QDirIterator>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
 #include <cstdio>
@@ -74,6 +78,18 @@ QList<int> counts(const QString &folder) {
                      .toInt());
     }
     return n;
+}
+
+// Every file under a folder with its bytes, links as where they point.
+QMap<QString, QByteArray> contents(const QString &folder) {
+    QMap<QString, QByteArray> found;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo f(it.next());
+        found.insert(f.filePath(), f.isSymLink() ? f.symLinkTarget().toUtf8() : f.isDir() ? "/" : readAll(f.filePath()));
+    }
+    return found;
 }
 
 // Chooses the copy whose shown date begins with `date`.
@@ -196,13 +212,145 @@ private slots:
         for (QDate d(2026, 9, 1); d <= QDate(2026, 12, 8); d = d.addDays(1)) {
             all.append(BackupFolder::dailyName(d));
             QVERIFY(QDir().mkpath(folder.pathOf(all.last())));
-            writeAll(folder.pathOf(all.last()) + QStringLiteral("/Orvet.db"), "x");
+            for (const QString &f : TableFileNames)
+                writeAll(folder.pathOf(all.last()) + QLatin1Char('/') + f, "x");
+            writeAll(folder.pathOf(all.last()) + QLatin1Char('/') + BackupFolder::markerName(),
+                     BackupFolder::markerText(TableFileNames));
         }
         const QStringList removed = folder.prune(QDate(2026, 12, 8));
         QCOMPARE(folder.list(), BackupFolder::keep(all, QDate(2026, 12, 8)));
         QCOMPARE(removed.size() + folder.list().size(), all.size());
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),
                  folder.list().size());
+    }
+
+    // The copies' folder set to one the user keeps dated folders of his
+    // own in: 40 days of copies remove none of them, nor a copy made
+    // before copies carried their marker, while the program's own copies
+    // are pruned as ever.
+    void theUsersDatedFoldersAreNeverCopies() {
+        TestDir dir, photos;
+        QStringList users;
+        for (int i = 0; i < 23; ++i)
+            users.append(BackupFolder::dailyName(QDate(2023, 1, 1).addDays(i * 47)));
+        users << QStringLiteral("2026-11-05") << QStringLiteral("2026-11-20_10-00-00"); // among the days run
+        for (const QString &u : std::as_const(users)) {
+            QVERIFY(QDir().mkpath(photos.file(u + QStringLiteral("/альбом"))));
+            writeAll(photos.file(u + QStringLiteral("/IMG_0001.jpg")), u.toUtf8());
+            writeAll(photos.file(u + QStringLiteral("/альбом/IMG_0002.jpg")), "photo");
+        }
+        // Named like the tables, and an empty folder: still the user's.
+        QVERIFY(QDir().mkpath(photos.file(QStringLiteral("2024-02-02"))));
+        QVERIFY(QDir().mkpath(photos.file(QStringLiteral("2024-03-03"))));
+        for (const QString &f : TableFileNames)
+            writeAll(photos.file(QStringLiteral("2024-02-02/") + f), "not a table");
+        Program p(dir.path());
+        addWaybills(p.dm, 1);
+        copyTables(p.dm, "2024-01-01"); // a copy from before the marker
+        QVERIFY(QFile::remove(backups(p) + QStringLiteral("/2024-01-01/") + BackupFolder::markerName()));
+        QVERIFY(QDir().rename(backups(p) + QStringLiteral("/2024-01-01"), photos.file(QStringLiteral("2024-01-01"))));
+        const QMap<QString, QByteArray> before = contents(photos.path());
+        BackupSettings(&p.dm.iniFile()).write(true, photos.path());
+        const QDate first(2026, 11, 1);
+        for (int day = 0; day < 40; ++day)
+            p.dm.backupCommands().makeDaily(first.addDays(day));
+        QVERIFY2(p.host.errors.isEmpty(), qPrintable(p.host.errors.join(' ')));
+        const QMap<QString, QByteArray> after = contents(photos.path());
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key()));
+        const BackupFolder folder(photos.path());
+        QCOMPARE(folder.ownCopies(), BackupFolder::keep(folder.ownCopies(), first.addDays(39)));
+        QCOMPARE(folder.ownCopies().size(), BackupFolder::DailyKept); // the program pruned its own
+        // Listed for a restore, which checks them; never removed.
+        QVERIFY(folder.list().contains(QStringLiteral("2024-01-01")));
+        QVERIFY(folder.list().contains(QStringLiteral("2024-02-02")));
+    }
+
+    // A copies' folder that holds the tables, or the home folder, is
+    // refused by the settings dialog, and by the day's copy when it was
+    // set by hand; a folder beside the tables is taken.
+    void aFolderHoldingTheTablesIsRefusedForCopies_data() {
+        QTest::addColumn<QString>("given"); // "~" for the home folder
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("the tables' folder") << "." << "это папка с таблицами";
+        QTest::newRow("the tables' folder by its path") << "@" << "это папка с таблицами";
+        QTest::newRow("a link to it") << "link" << "это папка с таблицами";
+        QTest::newRow("its parent") << ".." << "в ней лежит папка с таблицами";
+        QTest::newRow("the root") << "/" << "в ней лежит папка с таблицами";
+        QTest::newRow("home") << "~" << "это домашняя папка";
+        QTest::newRow("beside the tables") << "../copies" << "";
+    }
+
+    void aFolderHoldingTheTablesIsRefusedForCopies() {
+        QFETCH(QString, given);
+        QFETCH(QString, reason);
+        TestDir home;
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(home.path()));
+        const QString data = home.file(QStringLiteral("cars/Orvet"));
+        QVERIFY(QDir().mkpath(data));
+        QVERIFY(QFile::link(data, home.file(QStringLiteral("link"))));
+        const QString folder = given == QLatin1String("~")      ? home.path()
+                               : given == QLatin1String("@")    ? data
+                               : given == QLatin1String("link") ? home.file(QStringLiteral("link"))
+                                                                : given;
+        {
+            Program p(data);
+            p.host.expectDialog([&folder](QDialog *d) {
+                auto *f = qobject_cast<TOptions_F *>(d);
+                f->BackupFolder->setText(folder);
+                f->BitBtn1->click();
+                return d->result();
+            });
+            p.dm.execute(Actions::Options_Main);
+            QCOMPARE(p.host.errors.size(), reason.isEmpty() ? 0 : 1);
+            if (!reason.isEmpty()) {
+                QVERIFY2(p.host.errors.first().startsWith(QStringLiteral("Папку ")) &&
+                             p.host.errors.first().contains(QStringLiteral("нельзя выбрать для резервных копий: ") + reason),
+                         qPrintable(p.host.errors.first()));
+                QCOMPARE(BackupSettings(&p.dm.iniFile()).folder(), QString());
+                BackupSettings(&p.dm.iniFile()).write(true, folder); // by hand
+                p.host.errors.clear();
+                p.dm.backupCommands().makeDaily(QDate(2026, 5, 5));
+                QCOMPARE(p.host.errors.size(), 1);
+                QVERIFY2(p.host.errors.first().contains(reason), qPrintable(p.host.errors.first()));
+            }
+        }
+        qputenv("HOME", oldHome);
+    }
+
+    // A link where the program keeps a folder of its own (a copy being
+    // written, a copy, the restore's stage) is never walked: whatever it
+    // points to keeps every file, even a whole copy with a restore's
+    // marker; the tables stay as they were.
+    void linksAreNeverWalked_data() {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<bool>("stays");
+        QTest::newRow("a copy being written") << "backups/.part-2026-05-05" << false;
+        QTest::newRow("an old copy") << "backups/2020-01-01" << true;
+        QTest::newRow("the restore's stage") << ".orvet-restore" << false;
+    }
+
+    void linksAreNeverWalked() {
+        QFETCH(QString, link);
+        QFETCH(bool, stays);
+        TestDir dir, elsewhere;
+        storeAroundACopy(dir.path(), 2, "2020-01-01", 1);
+        const QString target = elsewhere.file(QStringLiteral("copy"));
+        QVERIFY(QDir().rename(dir.file(QStringLiteral("backups/2020-01-01")), target));
+        writeAll(target + QStringLiteral("/ready"), TableFileNames.join(QLatin1Char('\n')).toUtf8());
+        writeAll(target + QStringLiteral("/letter.txt"), "the user's own");
+        const QMap<QString, QByteArray> before = contents(elsewhere.path());
+        QVERIFY(QFile::link(target, dir.file(link)));
+        {
+            Program p(dir.path());
+            p.dm.backupCommands().makeDaily(QDate(2026, 5, 5));
+            QVERIFY2(p.host.errors.isEmpty(), qPrintable(p.host.errors.join(' ')));
+        }
+        QCOMPARE(contents(elsewhere.path()), before);
+        QCOMPARE(counts(dir.path()), (QList<int>{3, 3, 3, 3}));
+        QCOMPARE(QFileInfo(dir.file(link)).isSymLink(), stays);
+        QCOMPARE(BackupFolder(dir.file(QStringLiteral("backups"))).list(), QStringList{"2026-05-05"});
     }
 
     // A copy that cannot be made is reported once, leaves no listed or
@@ -322,8 +470,9 @@ private slots:
         QCOMPARE(readAll(backupsDir + QLatin1Char('/') + names.last() + QStringLiteral("/Orvet.db")), bytes);
     }
 
-    // A copy with a file missing, damaged or lacking a field is refused by
-    // name and reason before anything is asked or changed.
+    // A copy with a file missing, damaged, lacking a field or holding what
+    // the program never makes is refused by name and reason before
+    // anything is asked or changed.
     void damagedCopyRefused_data() {
         QTest::addColumn<QString>("damage");
         QTest::addColumn<QString>("reason");
@@ -331,6 +480,16 @@ private slots:
         QTest::newRow("file damaged") << "broken" << "Файл OrvetSost.db повреждён";
         QTest::newRow("file cut short") << "short" << "OrvetSost.db";
         QTest::newRow("field missing") << "field" << "В таблице OrvetSost.db нет поля RASHOD";
+        // What a file brought along would act behind the program's back.
+        QTest::newRow("a trigger") << "CREATE TRIGGER wipe AFTER DELETE ON OrvetSost BEGIN DELETE FROM OrvetSost; END"
+                                   << "В файле OrvetSost.db лишний объект: триггер «wipe»";
+        QTest::newRow("a view") << "CREATE VIEW seen AS SELECT 1" << "лишний объект: представление «seen»";
+        QTest::newRow("a table") << "CREATE TABLE extra (x)" << "лишний объект: таблица «extra»";
+        QTest::newRow("an index") << "CREATE INDEX odd ON OrvetSost (CEL)" << "лишний объект: индекс «odd»";
+        QTest::newRow("ID not the key")
+            << "ALTER TABLE OrvetSost RENAME TO old|CREATE TABLE OrvetSost (ID INTEGER, IDJOIN INTEGER, CHISLO, CEL, "
+               "VROUT, VRIN, SPROBS, SPROBE, PROB, RASHOD)|INSERT INTO OrvetSost SELECT * FROM old|DROP TABLE old"
+            << "В таблице OrvetSost.db поле ID не ключ таблицы";
     }
 
     void damagedCopyRefused() {
@@ -359,9 +518,12 @@ private slots:
         }
         if (damage == QLatin1String("short"))
             writeAll(file, readAll(file).left(4096 + 1000));
-        if (damage == QLatin1String("field")) {
+        if (damage == QLatin1String("field"))
+            damage = QStringLiteral("ALTER TABLE OrvetSost DROP COLUMN RASHOD");
+        if (damage.contains(QLatin1Char(' '))) {
             OtherConnection c(file);
-            QVERIFY(c.exec(QStringLiteral("ALTER TABLE OrvetSost DROP COLUMN RASHOD")));
+            for (const QString &statement : damage.split(QLatin1Char('|')))
+                QVERIFY2(c.exec(statement), qPrintable(statement));
         }
         const QList<int> before = counts(dir.path());
         p.host.expectDialog(chooseCopy(QStringLiteral("01.03.2026")));

@@ -230,14 +230,14 @@ private slots:
         const qint64 store = f.trip(QStringLiteral("Склад"));
         const qint64 id = f.waybill(QDate(2023, 2, 1), QStringLiteral("Склад"));
         // Day 2: a trip typed freely; day 3: a name that differs in case only.
-        f.dm.database().exec(QStringLiteral("UPDATE \"%1\".OrvetSost SET CEL = ? WHERE CHISLO = '02'")
+        f.dm.database().write(QStringLiteral("UPDATE \"%1\".OrvetSost SET CEL = ? WHERE CHISLO = '02'")
                                   .arg(f.schema(QStringLiteral("OrvetSost.db"))),
                               {QStringLiteral("В банк и обратно")});
-        f.dm.database().exec(QStringLiteral("UPDATE \"%1\".OrvetSost SET CEL = ? WHERE CHISLO = '03'")
+        f.dm.database().write(QStringLiteral("UPDATE \"%1\".OrvetSost SET CEL = ? WHERE CHISLO = '03'")
                                   .arg(f.schema(QStringLiteral("OrvetSost.db"))),
                               {QStringLiteral("офис")});
         // A stored day with a distance but no trip is no day off either.
-        f.dm.database().exec(QStringLiteral("UPDATE \"%1\".OrvetSost SET CEL = '' WHERE CHISLO = '06'")
+        f.dm.database().write(QStringLiteral("UPDATE \"%1\".OrvetSost SET CEL = '' WHERE CHISLO = '06'")
                                   .arg(f.schema(QStringLiteral("OrvetSost.db"))));
         f.dm.OrvetSost().invalidate();
         f.dm.LPoezd().locate(QStringLiteral("ID"), store);
@@ -293,7 +293,7 @@ private slots:
         QFETCH(QString, column);
         Fixture f;
         const qint64 id = f.waybill(QDate(2023, 2, 1), QStringLiteral("Офис"));
-        f.dm.database().exec(QStringLiteral("UPDATE \"%1\".OrvetSost SET %2 = '12,5' WHERE CHISLO = '02'")
+        f.dm.database().write(QStringLiteral("UPDATE \"%1\".OrvetSost SET %2 = '12,5' WHERE CHISLO = '02'")
                                  .arg(f.schema(QStringLiteral("OrvetSost.db")), column));
         f.dm.OrvetSost().invalidate();
         const Rows before = f.days(id);

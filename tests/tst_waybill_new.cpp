@@ -287,7 +287,7 @@ void TestWaybillNew::storingFailureStoresNothing() {
     Fixture f;
     f.addTrip("A", 20);
     f.addReceipt(QDate(2024, 4, 15), 50, 2500);
-    f.dm.database().exec(
+    f.dm.database().write(
         QStringLiteral("CREATE TRIGGER \"OrvetSost\".\"refuse\" BEFORE INSERT ON \"OrvetSost\" "
                        "WHEN NEW.\"CHISLO\" = '17' BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
     f.expectEditor(true);

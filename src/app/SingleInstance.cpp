@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -58,19 +60,34 @@ int bindPrivately(const QByteArray &finalPath) {
 }
 } // namespace
 
-SingleInstance::SingleInstance(const QString &folder, QObject *parent)
-    : QObject(parent), m_lockPath(QDir(folder).absoluteFilePath(QStringLiteral("orvet.lock"))),
-      // One name per lock, so that copies with settings of their own (the
-      // tests', another configuration folder) do not meet.
-      m_socketPath(QDir(QDir::tempPath())
-                       .filePath(QStringLiteral("orvet-") +
-                                 QString::fromLatin1(
-                                     QCryptographicHash::hash(m_lockPath.toUtf8(), QCryptographicHash::Sha1)
-                                         .toHex()
-                                         .left(16)))),
-      m_lock(m_lockPath) {
-    // Never stale by age: only a holder that no longer runs gives it up.
-    m_lock.setStaleLockTime(0);
+QString SingleInstance::privateFolder() {
+    const uid_t me = ::getuid();
+    // Only a real folder of this user's that nobody else may enter.
+    const auto mine = [me](const QByteArray &path) {
+        struct stat st {};
+        return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == me &&
+               (st.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+    };
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (runtime.startsWith('/') && mine(runtime))
+        return QFile::decodeName(runtime);
+    const QByteArray own = QFile::encodeName(QDir::tempPath()) + "/orvet-" + QByteArray::number(me);
+    ::mkdir(own.constData(), S_IRWXU);
+    return mine(own) ? QFile::decodeName(own) : QString();
+}
+
+SingleInstance::SingleInstance(const QString &dataFolder, QObject *parent)
+    : QObject(parent), m_lockPath(QDir(dataFolder).absoluteFilePath(QStringLiteral("orvet.lock"))) {
+    // One name per data folder, whatever way it was reached.
+    const QString folder = QFileInfo(dataFolder).canonicalFilePath();
+    const QString base = privateFolder();
+    if (!base.isEmpty())
+        m_socketPath = base + QStringLiteral("/orvet-") +
+                       QString::fromLatin1(
+                           QCryptographicHash::hash((folder.isEmpty() ? m_lockPath : folder).toUtf8(),
+                                                    QCryptographicHash::Sha1)
+                               .toHex()
+                               .left(16));
 }
 
 SingleInstance::~SingleInstance() {
@@ -85,21 +102,84 @@ void SingleInstance::release() {
         m_listener = -1;
         ::unlink(QFile::encodeName(m_socketPath).constData());
     }
-    if (m_lock.isLocked())
-        m_lock.unlock();
+    if (m_lock >= 0) {
+        ::close(m_lock); // the kernel lets go of the lock; the file stays for the next start
+        m_lock = -1;
+    }
+}
+
+SingleInstance::Claim SingleInstance::takeLock() {
+    const QByteArray path = QFile::encodeName(m_lockPath);
+    const QString shown = QDir::toNativeSeparators(m_lockPath);
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 3; ++attempt) {
+        fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+        int why = errno;
+        if (fd < 0 && why == EACCES) { // another user's lock file: a lock all the same
+            fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+            why = fd < 0 && errno == ENOENT ? EACCES : errno;
+        }
+        if (fd >= 0)
+            break;
+        // A link or an empty folder in the lock's place is nobody's lock:
+        // the link goes (never what it points to), and so does the folder.
+        if (!((why == ELOOP && ::unlink(path.constData()) == 0) ||
+              (why == EISDIR && ::rmdir(path.constData()) == 0))) {
+            m_message = why == EISDIR
+                            ? QStringLiteral("На месте файла блокировки %1 лежит папка с файлами. Переименуйте "
+                                             "или удалите её и запустите программу снова")
+                                  .arg(shown)
+                            : QStringLiteral("Не удалось открыть файл блокировки %1: %2. Проверьте, что в папку "
+                                             "с таблицами можно писать, и запустите программу снова")
+                                  .arg(shown, QString::fromLocal8Bit(std::strerror(why)));
+            return Claim::Failed;
+        }
+    }
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fd >= 0)
+            ::close(fd);
+        m_message = QStringLiteral("Файл блокировки %1 не является обычным файлом. Удалите его и запустите "
+                                   "программу снова")
+                        .arg(shown);
+        return Claim::Failed;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int why = errno;
+        ::close(fd);
+        if (why == EWOULDBLOCK)
+            return Claim::Unanswered;
+        m_message = QStringLiteral("Не удалось занять файл блокировки %1: %2. Если программа не запущена, "
+                                   "удалите этот файл и запустите её снова")
+                        .arg(shown, QString::fromLocal8Bit(std::strerror(why)));
+        return Claim::Failed;
+    }
+    // Whatever the file said before, nobody held it: it is this copy's now.
+    char host[256] = {};
+    ::gethostname(host, sizeof host - 1);
+    const QByteArray text = QByteArray::number(qint64(::getpid())) + '\n' + host + "\norvet\n";
+    if (::ftruncate(fd, 0) == 0 && ::write(fd, text.constData(), size_t(text.size())) < 0) {
+        // Only for people to read; the lock holds without it.
+    }
+    m_lock = fd;
+    return Claim::Only;
 }
 
 SingleInstance::Claim SingleInstance::claim() {
-    QDir().mkpath(QFileInfo(m_lockPath).absolutePath());
-    if (m_lock.tryLock(0))
+    if (m_lock >= 0)
         return Claim::Only;
-    if (m_lock.error() != QLockFile::LockFailedError)
-        return Claim::Only; // a folder that takes no lock guards nothing
-    return askRunningCopy() ? Claim::Raised : Claim::Unanswered;
+    const Claim lock = takeLock();
+    if (lock != Claim::Unanswered)
+        return lock;
+    if (askRunningCopy())
+        return Claim::Raised;
+    m_message = QStringLiteral("Программа «Путевые листы» уже запущена с таблицами папки %1.")
+                    .arg(QDir::toNativeSeparators(QFileInfo(m_lockPath).absolutePath()));
+    return Claim::Unanswered;
 }
 
 void SingleInstance::listen() {
-    if (m_listener >= 0 || !m_lock.isLocked())
+    if (m_listener >= 0 || m_lock < 0 || m_socketPath.isEmpty())
         return;
     const QByteArray path = QFile::encodeName(m_socketPath);
     sockaddr_un address;
@@ -143,6 +223,8 @@ void SingleInstance::acceptRequests() {
 }
 
 bool SingleInstance::askRunningCopy() const {
+    if (m_socketPath.isEmpty())
+        return false;
     const QByteArray path = QFile::encodeName(m_socketPath);
     sockaddr_un address;
     const int fd = unixSocket(0);

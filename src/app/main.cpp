@@ -8,10 +8,9 @@
 #include "core/DialogHost.h"
 #include "core/Names.h"
 #include "data/TDM1.h"
-#include "settings/IniFile.h"
 
 #include <QApplication>
-#include <QFileInfo>
+#include <QDir>
 #include <QTimer>
 #include <cstdlib>
 
@@ -28,16 +27,20 @@ int main(int argc, char *argv[]) {
     QApplication::setWindowIcon(BakedIcon::icon(QStringLiteral("orvet")));
     ToolkitTexts::install();
 
-    // One copy per user: a second start shows the running one and ends.
-    SingleInstance instance(QFileInfo(IniFile::defaultPath()).absolutePath());
+    // One copy per data folder, claimed before any table is opened: a
+    // second start on the same tables shows the running copy and ends.
+    SingleInstance instance(QDir::currentPath());
     switch (instance.claim()) {
     case SingleInstance::Claim::Only:
         break;
     case SingleInstance::Claim::Raised:
         return 0;
     case SingleInstance::Claim::Unanswered:
-        DialogHost::instance().showMessage(QStringLiteral("Программа «Путевые листы» уже запущена."));
+        DialogHost::instance().showMessage(instance.message());
         return 0;
+    case SingleInstance::Claim::Failed:
+        DialogHost::instance().showError(instance.message());
+        return 1;
     }
 
     // Created in this order, hidden; the data module opens the tables and

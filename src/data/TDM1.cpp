@@ -17,6 +17,7 @@
 #include "data/table/SuperJournal.h"
 #include "data/table/TableFileCheck.h"
 
+#include <QTimer>
 #include <utility>
 
 TDM1::TDM1(const QString &directory, const QString &iniPath, QObject *parent)
@@ -112,7 +113,7 @@ void TDM1::openTables() {
         if (!t->exists())
             t->create();
     m_check = std::make_unique<TableFileCheck>(m_db.directory());
-    m_db.watchWrites([this] { m_check->beforeWrite(); }, [this] { m_check->afterWrite(); });
+    m_db.watchWrites([this] { refuseWriteAfterOutsideChange(); }, [this] { m_check->afterWrite(); });
     bool lookedOver = false;
     for (Table *t : all) {
         try {
@@ -136,6 +137,27 @@ void TDM1::openTables() {
     // Opening rolled back whatever a crash left; a super-journal it left
     // that no journal names would otherwise stay for good.
     SuperJournal::removeStale(m_db, m_orvet->fileName());
+}
+
+// A table file that anything else wrote (an older file copied over it,
+// say) no longer is what the connection and the lists hold: a write now
+// would go into a file that is gone, or number a waybill from a stale
+// sequence. The write is refused, and the tables are opened afresh (and
+// looked over) before anything else is written.
+void TDM1::refuseWriteAfterOutsideChange() {
+    const QStringList changed = m_check->beforeWrite();
+    if (!changed.isEmpty() && m_changedOutside.isEmpty()) {
+        m_changedOutside = changed;
+        QTimer::singleShot(0, this, [this] {
+            closeTables();
+            m_changedOutside.clear();
+            ErrorBoundary::guarded([this] { openTables(); });
+        });
+    }
+    if (!m_changedOutside.isEmpty())
+        throw OrvetError(QStringLiteral("Файл %1 изменила другая программа, пока таблицы были открыты. Запись "
+                                        "отменена, таблицы открыты заново; проверьте их и повторите команду")
+                             .arg(m_changedOutside.join(QStringLiteral(", "))));
 }
 
 void TDM1::closeTables() {

@@ -104,6 +104,7 @@ private:
     void readSettings();
     void makeForms();
     void FillExecExecute();
+    void refuseWriteAfterOutsideChange();
 
     Database m_db;
     std::unique_ptr<Table> m_orvet, m_orvetSost, m_chesks, m_lpoezd;
@@ -124,6 +125,7 @@ private:
     std::unique_ptr<YearSummaryCommand> m_yearSummaryCommand;
     std::unique_ptr<TableFileCheck> m_check;
     QDate m_periodFrom, m_periodTo;
+    QStringList m_changedOutside; // until the tables are opened again
 
     TOrvet_New_F *m_editorForm = nullptr;
     TOptions_F *m_optionsForm = nullptr;

@@ -22,6 +22,12 @@ public:
     // (a relative one counts from the tables' folder), or "backups" there.
     static QString resolve(const QString &dataDir, const QString &folder);
 
+    // Why `folder` (as given) may not hold the copies of the tables in
+    // `dataDir`; empty when it may. The program removes old copies there,
+    // so it refuses the tables' own folder, a folder that holds it, and
+    // the home folder.
+    static QString refusal(const QString &dataDir, const QString &folder);
+
 private:
     IniFile *m_ini;
 };

@@ -2,6 +2,7 @@
 
 #include "core/OrvetError.h"
 #include "data/backup/BackupFolder.h"
+#include "data/backup/OwnFolder.h"
 #include "data/table/Database.h"
 #include "data/table/Table.h"
 
@@ -94,8 +95,10 @@ void BackupWriter::write(Database &db, const QList<Table *> &tables, const QStri
                          const QString &folder, const QString &name, bool check) {
     const BackupFolder copies(folder);
     const QString part = copies.pathOf(BackupFolder::partName(name));
-    QDir(part).removeRecursively();
-    if (!QDir().mkpath(part))
+    copies.removeLeftovers();
+    if (OwnFolder::exists(part))
+        throw OrvetError(QStringLiteral("в папке %1 лежит не копия; уберите её").arg(QDir::toNativeSeparators(part)));
+    if (!QDir().mkpath(folder) || !QDir().mkdir(part))
         throw OrvetError(QStringLiteral("не удалось создать папку %1").arg(QDir::toNativeSeparators(part)));
     try {
         QStringList written;
@@ -127,15 +130,27 @@ void BackupWriter::write(Database &db, const QList<Table *> &tables, const QStri
             copyFile(f, target);
             written.append(target);
         }
+        // Last before the rename: what carries it is the program's own, and
+        // the files it names are all the program may ever remove there.
+        QStringList files;
+        for (const QString &f : std::as_const(written))
+            files.append(QFileInfo(f).fileName());
+        const QString marker = part + QLatin1Char('/') + BackupFolder::markerName();
+        QFile m(marker);
+        const QByteArray text = BackupFolder::markerText(files);
+        if (!m.open(QIODevice::WriteOnly | QIODevice::NewOnly) || m.write(text) != text.size() || !m.flush())
+            throw OrvetError(QStringLiteral("%1: %2").arg(BackupFolder::markerName(), m.errorString()));
+        m.close();
+        written.append(marker);
         for (const QString &f : std::as_const(written))
             if (!sync(f))
                 throw OrvetError(QStringLiteral("%1: не удалось записать на диск").arg(QFileInfo(f).fileName()));
         if (check)
             CopyCheck::check(part, CopyCheck::specsOf(tables));
-        if (!sync(part) || !QDir(folder).rename(BackupFolder::partName(name), name) || !sync(folder))
+        if (!sync(part) || !OwnFolder::renameNew(part, copies.pathOf(name)) || !sync(folder))
             throw OrvetError(QStringLiteral("не удалось переименовать %1 в %2").arg(BackupFolder::partName(name), name));
     } catch (...) {
-        QDir(part).removeRecursively();
+        copies.removeLeftovers();
         throw;
     }
 }

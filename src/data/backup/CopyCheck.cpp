@@ -5,6 +5,7 @@
 #include "data/table/Database.h"
 #include "data/table/Table.h"
 #include "data/table/TableFileCheck.h"
+#include "data/table/TableSchema.h"
 
 #include <QFileInfo>
 #include <QSqlQuery>
@@ -26,6 +27,7 @@ void CopyCheck::check(const QString &folder, const QList<TableSpec> &tables) {
         TableFileCheck::lookOver(db, s.fileName);
         Table t(db, s.fileName, s.tableName, s.fields);
         t.open(); // throws when the table or one of its fields is missing
+        TableSchema::check(db, s.fileName, s.tableName, s.fields);
     }
 }
 

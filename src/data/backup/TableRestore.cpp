@@ -1,16 +1,32 @@
 #include "data/backup/TableRestore.h"
 
+#include "core/Names.h"
 #include "core/OrvetError.h"
 #include "data/backup/BackupWriter.h"
+#include "data/backup/OwnFolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cstdio>
 
+namespace {
+const QStringList TableNames{TableFiles::Orvet, TableFiles::OrvetSost, TableFiles::Chesks, TableFiles::LPoezd};
+
+// All a stage of the program's own may hold.
+QStringList stageNames() {
+    QStringList names{QStringLiteral("ready"), QStringLiteral("ready.part")};
+    for (const QString &t : TableNames)
+        names << t << t + QStringLiteral("-journal");
+    return names;
+}
+} // namespace
+
 void TableRestore::stage(const QString &copyFolder, const QStringList &files) const {
     discard();
-    if (!QDir().mkpath(stagePath()))
+    if (OwnFolder::exists(stagePath()))
+        throw OrvetError(QStringLiteral("%1 не папка программы; уберите её").arg(QDir::toNativeSeparators(stagePath())));
+    if (!QDir().mkdir(stagePath()))
         throw OrvetError(QStringLiteral("не удалось создать папку %1").arg(QDir::toNativeSeparators(stagePath())));
     for (const QString &f : files) {
         QFile source(copyFolder + QLatin1Char('/') + f);
@@ -41,12 +57,12 @@ void TableRestore::commit(const QStringList &files) const {
     renameStaged(files);
 }
 
-void TableRestore::discard() const { QDir(stagePath()).removeRecursively(); }
+void TableRestore::discard() const { OwnFolder::remove(stagePath(), stageNames()); }
 
 void TableRestore::renameStaged(const QStringList &files) const {
     for (const QString &f : files) {
         const QString staged = stagePath() + QLatin1Char('/') + f;
-        if (!QFileInfo::exists(staged))
+        if (!TableNames.contains(f) || !OwnFolder::isFile(staged))
             continue; // renamed before a kill
         const QString target = m_dir + QLatin1Char('/') + f;
         // A journal beside the old file belongs to it alone; left there it
@@ -61,10 +77,14 @@ void TableRestore::renameStaged(const QStringList &files) const {
 }
 
 bool TableRestore::finishPending() const {
-    if (!QFileInfo(stagePath()).isDir())
+    // Only a real folder the program made: a link is removed itself, and
+    // a folder holding anything else is the user's and stays as it is.
+    if (OwnFolder::isLink(stagePath()))
+        discard();
+    if (!OwnFolder::holdsOnly(stagePath(), stageNames()))
         return false;
     QFile marker(markerPath());
-    if (!marker.open(QIODevice::ReadOnly)) {
+    if (!OwnFolder::isFile(markerPath()) || !marker.open(QIODevice::ReadOnly)) {
         discard(); // stopped before it was complete: the old tables stand
         return false;
     }

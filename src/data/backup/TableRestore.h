@@ -15,7 +15,10 @@
 //
 // finishPending(), at every start before a table is opened, completes a
 // restore whose marker is there (renaming what is left) and drops a stage
-// without a marker, which leaves the old tables as they were.
+// without a marker, which leaves the old tables as they were. It acts only
+// on a real folder holding nothing but what a stage holds: a link in the
+// stage's place is removed itself, never followed, and a folder of the
+// user's that bears the name is left alone.
 class TableRestore {
 public:
     explicit TableRestore(const QString &dataDir) : m_dir(dataDir) {}

@@ -66,14 +66,22 @@ void BackupCommands::Backup_DailyExecute() {
     // one out of those kept.
     if (!BackupSettings(&m_dm.iniFile()).enabled() || !allOpen(m_dm.tables()))
         return;
+    makeDaily(QDate::currentDate());
+}
+
+void BackupCommands::makeDaily(const QDate &today) {
     const BackupFolder copies(folder());
-    const QDate today = QDate::currentDate();
-    // What a copy cut short by a kill left goes at the next start, be a
-    // copy due or not (the one made before a restore is not a daily one).
-    copies.removeLeftovers();
-    if (copies.hasDaily(today))
-        return;
     try {
+        // Set by hand in the settings file: the dialog refuses it.
+        if (const QString refused =
+                BackupSettings::refusal(m_dm.database().directory(), BackupSettings(&m_dm.iniFile()).folder());
+            !refused.isEmpty())
+            throw OrvetError(refused);
+        // What a copy cut short by a kill left goes at the next start, be a
+        // copy due or not (the one made before a restore is not a daily one).
+        copies.removeLeftovers();
+        if (copies.hasDaily(today))
+            return;
         const QString name = BackupFolder::dailyName(today);
         BackupWriter::write(m_dm.database(), m_dm.tables(), otherFiles(), copies.path(), name);
         copies.prune(today, name);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QStringList>
 #include <memory>
 
@@ -15,6 +16,8 @@ public:
     // The day's copy, once per run, when none of today is there yet. A
     // failure is shown once and changes nothing else.
     void Backup_DailyExecute();
+    // The copy of `today` when none is there, and the pruning after it.
+    void makeDaily(const QDate &today);
     // This run makes no daily copy (tests that are not about it).
     void skipDaily() { m_dailyDone = true; }
     // Lists the copies, and puts the chosen one in the tables' place after

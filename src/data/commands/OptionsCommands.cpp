@@ -68,6 +68,12 @@ void OptionsCommands::Options_Main_CloseExecute() {
                                  .arg(field->accessibleName(), c));
         }
     }
+    if (const QString refused = BackupSettings::refusal(m_dm.database().directory(), f->BackupFolder->text());
+        !refused.isEmpty()) {
+        f->BackupFolder->setFocus(Qt::OtherFocusReason);
+        f->BackupFolder->selectAll();
+        throw OrvetError(refused);
+    }
     StoredValues &values = m_dm.FS1();
     for (int i = StoredValues::Organizaciya; i < StoredValues::Count; ++i) {
         switch (i) {

@@ -123,8 +123,18 @@ void Database::begin() {
         failWith(QStringLiteral("Запись уже начата"), QString());
     exec(QStringLiteral("BEGIN IMMEDIATE"));
     m_inTransaction = true;
-    if (m_beforeWrite)
+    if (!m_beforeWrite)
+        return;
+    try {
         m_beforeWrite();
+    } catch (...) {
+        // Refused before anything was written: nothing of the program's
+        // own to tell the watch of.
+        m_inTransaction = false;
+        QSqlQuery q(m_db);
+        q.exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
 }
 
 void Database::commit() {

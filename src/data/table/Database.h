@@ -38,7 +38,8 @@ public:
 
     // Told before and after every write of the program's own (a
     // transaction, or a statement outside one), so that a change made by
-    // anything else can be told from the program's.
+    // anything else can be told from the program's. What `before` throws
+    // refuses the write: nothing is written.
     void watchWrites(std::function<void()> before, std::function<void()> after);
 
     void begin();

@@ -3,6 +3,7 @@
 #include "core/OrvetError.h"
 #include "data/table/Database.h"
 #include "data/table/Table.h"
+#include "data/table/TableSchema.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,16 +70,23 @@ void TableFileCheck::verify(Database &db, const Table &table) {
     const QString file = table.fileName();
     const QString stamp = stampOf(file);
     m_lookedOver = stamp.isEmpty() || m_noted.value(file) != stamp;
-    if (m_lookedOver)
+    if (m_lookedOver) {
         lookOver(db, file);
+        TableSchema::check(db, file, table.tableName(), table.fields());
+    }
     m_left.insert(file, stamp);
     m_foreign.remove(file);
 }
 
-void TableFileCheck::beforeWrite() {
+QStringList TableFileCheck::beforeWrite() {
+    QStringList changed;
     for (auto it = m_left.cbegin(); it != m_left.cend(); ++it)
-        if (stampOf(it.key()) != it.value())
+        if (stampOf(it.key()) != it.value()) {
             m_foreign.insert(it.key());
+            changed.append(it.key());
+        }
+    changed.sort();
+    return changed;
 }
 
 void TableFileCheck::afterWrite() {

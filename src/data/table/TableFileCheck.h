@@ -32,8 +32,8 @@ public:
 
     // Around each write of the program's own (Database::watchWrites): a
     // file found changed before the write was changed by something else,
-    // and the write would hide that.
-    void beforeWrite();
+    // and the write would hide that. Returns the files so changed.
+    QStringList beforeWrite();
     void afterWrite();
 
     // Notes the files as they are now, each only if nothing but the
