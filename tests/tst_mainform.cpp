@@ -14,15 +14,17 @@
 #include "forms/TOrvet_New_F.h"
 #include "forms/TPoezd_New_F.h"
 
+#include <QCheckBox>
 #include <QDateEdit>
 #include <QFile>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QSplitter>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -71,7 +73,8 @@ private slots:
 
     void receiptListFollowsThePeriod() {
         Fixture f;
-        for (const QDate &d : {QDate(2024, 11, 30), QDate(2024, 12, 1), QDate(2024, 12, 31), QDate(2025, 1, 1)})
+        for (const QDate &d :
+             {QDate(2024, 11, 30), QDate(2024, 12, 1), QDate(2024, 12, 31), QDate(2025, 1, 1)})
             f.dm.Chesks().insertRecord({{}, d, 10.0, 500.0});
         f.form.FormActivate(QDate(2025, 1, 15));
         QCOMPARE(f.dm.Chesks().filter(), QStringLiteral("DATE>='01.12.2024' and DATE<='31.12.2024'"));
@@ -157,11 +160,12 @@ private slots:
         QStringList items;
         for (QAction *a : top[0]->menu()->actions())
             items << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(items, (QStringList{"Новый путевой лист", "Редактировать путевой лист", "Удалить путевой лист", "-",
-                                     "Ввести чек", "Удалить чек", "-", "Новый тип поездки", "Удалить поездку",
-                                     // the program's own items first, the added commands after them
-                                     "-", "Восстановить из резервной копии…", "Загрузить чеки из файла…",
-                                     "Сводка за год…"}));
+        QCOMPARE(items,
+                 (QStringList{"Новый путевой лист", "Редактировать путевой лист", "Удалить путевой лист", "-",
+                              "Ввести чек", "Удалить чек", "-", "Новый тип поездки", "Удалить поездку",
+                              // the program's own items first, the added commands after them
+                              "-", "Восстановить из резервной копии…", "Загрузить чеки из файла…",
+                              "Сводка за год…"}));
         top[0]->menu()->actions()[0]->trigger();
         QCOMPARE(f.ran, QStringList{"New_Orvet"});
     }
@@ -169,7 +173,8 @@ private slots:
     // F10 takes the keyboard to the menu bar: "Работа" must look selected,
     // or the user cannot see that the next keys go to the menu.
     void menuKeyMarksTheFirstMenu() {
-        QApplication::setStyle(new LeanStyle(QStyleFactory::create(QStringLiteral("Fusion")))); // as main() does
+        QApplication::setStyle(
+            new LeanStyle(QStyleFactory::create(QStringLiteral("Fusion")))); // as main() does
         Fixture f;
         f.form.show();
         QApplication::setActiveWindow(&f.form);
@@ -187,6 +192,21 @@ private slots:
                 changed += before.pixel(x, y) != after.pixel(x, y) ? 1 : 0;
         QVERIFY2(changed > after.width() * after.height() / 4, qPrintable(QString::number(changed)));
         QTest::keyClick(bar, Qt::Key_Escape);
+    }
+
+    // The settings open with the focus on «Зимний режим»: its focus mark is
+    // drawn from the first moment, or a typed space flips it unseen.
+    void dialogsShowTheirFocusMark() {
+        Fixture f;
+        f.form.show();
+        TOptions_F options(&f.form);
+        options.show();
+        QApplication::setActiveWindow(&options);
+        QVERIFY(QTest::qWaitForWindowActive(&options));
+        QTRY_VERIFY(QApplication::focusWidget() == options.CheckBox1);
+        QStyleOptionButton look;
+        QTRY_VERIFY((look.initFrom(options.CheckBox1), look.state & QStyle::State_KeyboardFocusChange));
+        QVERIFY(look.state & QStyle::State_HasFocus);
     }
 
     void gridCurrentRowIsTheTablesRecord() {
@@ -241,10 +261,17 @@ private slots:
         QVERIFY(QFontMetrics(QApplication::font()).horizontalAdvance(QStringLiteral("09:00")) > 30);
         const QDate day = QDate::currentDate().addMonths(-1);
         f.dm.Chesks().insertRecord({{}, day, 41.38, 2227.75});
-        f.dm.LPoezd().insertRecord({{}, QStringLiteral("Офис - склад"), QStringLiteral("09:00"),
-                                    QStringLiteral("18:00"), 42.0});
-        f.dm.Orvet().insertRecord({{}, QDate(2025, 9, 1), QStringLiteral("09"), QStringLiteral("2025"),
-                                   QStringLiteral("Сентябрь"), 12345.6, 13345.6, 2227.75, 95.17});
+        f.dm.LPoezd().insertRecord(
+            {{}, QStringLiteral("Офис - склад"), QStringLiteral("09:00"), QStringLiteral("18:00"), 42.0});
+        f.dm.Orvet().insertRecord({{},
+                                   QDate(2025, 9, 1),
+                                   QStringLiteral("09"),
+                                   QStringLiteral("2025"),
+                                   QStringLiteral("Сентябрь"),
+                                   12345.6,
+                                   13345.6,
+                                   2227.75,
+                                   95.17});
         f.form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.form));
         const auto fits = [](DBGrid *grid, const char *field) {
@@ -252,7 +279,8 @@ private slots:
             const int column = t->fieldIndex(QString::fromLatin1(field));
             const QString text = t->index(0, column).data().toString();
             const int margins = 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
-            return grid->fontMetrics().horizontalAdvance(text) + margins <= grid->columnWidth(grid->columnOf(column));
+            return grid->fontMetrics().horizontalAdvance(text) + margins <=
+                   grid->columnWidth(grid->columnOf(column));
         };
         for (const char *field : {"DATE", "NUMBL", "YEAR", "MOUNTH", "PROBB", "PROBE", "SUMRUB", "SUMLITR"})
             QVERIFY2(fits(f.form.DBGrid1, field), field);
@@ -265,7 +293,7 @@ private slots:
         TOrvet_New_F &editor = f.editor();
         MemoryData &rows = *editor.MemoryData1;
         rows.insertRecord({1, QStringLiteral("30"), QStringLiteral("Офис - склад"), QStringLiteral("09:00"),
-                        QStringLiteral("18:00"), 12345.6, 12387.97, 42.37, 4.5507});
+                           QStringLiteral("18:00"), 12345.6, 12387.97, 42.37, 4.5507});
         for (int column : {MemoryData::VROUT, MemoryData::ProbOut, MemoryData::ProbIN, MemoryData::Prob,
                            MemoryData::Rashod}) {
             const QString text = rows.index(0, column).data().toString();
@@ -285,14 +313,16 @@ private slots:
         f.form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.form));
         const QPoint middle = f.form.screen()->availableGeometry().center();
-        for (QDialog *d : std::initializer_list<QDialog *>{f.dm.Options_F(), f.dm.Chesk_New_F(), f.dm.Poezd_New_F(),
-                                                           f.dm.Orvet_New_Day_N_F(), f.dm.Orvet_New_F()}) {
+        for (QDialog *d :
+             std::initializer_list<QDialog *>{f.dm.Options_F(), f.dm.Chesk_New_F(), f.dm.Poezd_New_F(),
+                                              f.dm.Orvet_New_Day_N_F(), f.dm.Orvet_New_F()}) {
             d->show();
             QVERIFY(QTest::qWaitForWindowExposed(d));
             QVERIFY2((d->geometry().center() - middle).manhattanLength() <= 2, qPrintable(d->objectName()));
             d->close();
         }
-        QMessageBox box(QMessageBox::Critical, QStringLiteral("t"), QStringLiteral("x"), QMessageBox::Ok | QMessageBox::Cancel);
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("t"), QStringLiteral("x"),
+                        QMessageBox::Ok | QMessageBox::Cancel);
         QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Отмена"));
         f.form.close();
     }

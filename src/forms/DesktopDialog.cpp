@@ -5,7 +5,9 @@
 #include "controls/FrameParts.h"
 #include "core/ErrorBoundary.h"
 
+#include <QEvent>
 #include <QScreen>
+#include <QTimer>
 
 void DesktopDialog::setVisible(bool visible) {
     if (visible && !isVisible()) {
@@ -17,11 +19,22 @@ void DesktopDialog::setVisible(bool visible) {
             first->setFocus(Qt::TabFocusReason);
         else if (QWidget *last = focusWidget())
             last->clearFocus();
-        // The focus mark from the start, as after a Tab: the user must see
-        // which control a typed space or letter goes to (a check box flips).
-        setAttribute(Qt::WA_KeyboardFocusChange);
     }
     QDialog::setVisible(visible);
+}
+
+// The focus mark from the start, as after a Tab: the user must see which
+// control a typed space or letter goes to (a check box flips). The window
+// gives its control the focus after this event, and a focus given so clears
+// the mark, so it is set once that is done.
+bool DesktopDialog::event(QEvent *event) {
+    if (event->type() == QEvent::WindowActivate)
+        QTimer::singleShot(0, this, [this] {
+            setAttribute(Qt::WA_KeyboardFocusChange);
+            if (QWidget *focused = focusWidget())
+                focused->update();
+        });
+    return QDialog::event(event);
 }
 
 void DesktopDialog::placeBeforeShow() {

@@ -18,6 +18,7 @@ public:
     bool typedInputsRead();
 
 protected:
+    bool event(QEvent *event) override;
     // Where the window goes at each showing, before it reaches the screen.
     virtual void placeBeforeShow();
     // The control that has the focus at opening; none: the first of the tab order.
