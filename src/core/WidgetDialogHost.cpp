@@ -38,26 +38,28 @@ void WidgetDialogHost::showMessage(const QString &text) {
     box.exec();
 }
 
-bool WidgetDialogHost::confirm(const QString &question) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), question, QMessageBox::NoButton,
-                    activeParent());
-    QPushButton *yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
-    QPushButton *no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+namespace {
+// A question box: Yes the default, Esc answering No. True only for Yes.
+bool yesOrNo(const QString &title, const QString &question, const QString &yesText, const QString &noText,
+             QWidget *parent) {
+    QMessageBox box(QMessageBox::Question, title, question, QMessageBox::NoButton, parent);
+    QPushButton *yes = box.addButton(yesText, QMessageBox::YesRole);
+    QPushButton *no = box.addButton(noText, QMessageBox::NoRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes;
 }
+} // namespace
+
+bool WidgetDialogHost::confirm(const QString &question) {
+    return yesOrNo(QStringLiteral("Confirm"), question, QStringLiteral("&Yes"), QStringLiteral("&No"),
+                   activeParent());
+}
 
 bool WidgetDialogHost::ask(const QString &question) {
-    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), question,
-                    QMessageBox::NoButton, activeParent());
-    QPushButton *yes = box.addButton(QStringLiteral("&Да"), QMessageBox::YesRole);
-    QPushButton *no = box.addButton(QStringLiteral("&Нет"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
-    box.setEscapeButton(no);
-    box.exec();
-    return box.clickedButton() == yes;
+    return yesOrNo(QApplication::applicationDisplayName(), question, QStringLiteral("&Да"),
+                   QStringLiteral("&Нет"), activeParent());
 }
 
 void WidgetDialogHost::showError(const QString &text) {
