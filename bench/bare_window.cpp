@@ -8,10 +8,12 @@
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTimer>
+#include <clocale>
 #include <cstdlib>
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C"); // as the program does
     QMainWindow window;
     auto *splitter = new QSplitter(&window);
     for (int i = 0; i < 3; ++i) {

@@ -1,6 +1,7 @@
 // How long the fitting of a month takes against the random draws it cannot
 // avoid: the worst case runs all 151 steps with 401 draws each.
 #include "app/AppForms.h"
+#include "core/CNumericLocale.h"
 #include "core/MemoryData.h"
 #include "core/Names.h"
 #include "data/TDM1.h"
@@ -97,7 +98,8 @@ void BM_GenerateAndFit(benchmark::State &state) {
         const TripTypeList trips = TripTypeList::read(s.dm->LPoezd());
         MonthGenerator::generate(*s.editor->MemoryData1, trips, TripTypes, s.dm->random(),
                                  {2024, 1, 1000, 10, 1.0});
-        WaybillRecalc(*s.editor->MemoryData1, s.dm->editorState(), trips, s.dm->random()).recalculate(40, {10, 1.0});
+        WaybillRecalc(*s.editor->MemoryData1, s.dm->editorState(), trips, s.dm->random())
+            .recalculate(40, {10, 1.0});
     }
 }
 BENCHMARK(BM_GenerateAndFit)->Unit(benchmark::kMillisecond);
@@ -134,6 +136,7 @@ int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    CNumericLocale::setForProcess(); // figures printed with a point, as main() does
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -1,5 +1,6 @@
 // Preparing the printed waybill and exporting it, as the preview does.
 #include "SampleWaybill.h"
+#include "core/CNumericLocale.h"
 #include "report/ReportExporter.h"
 
 #include <QApplication>
@@ -51,7 +52,8 @@ BENCHMARK_CAPTURE(BM_Export, xlsx, ReportExporter::Format::Xlsx, "xlsx")->Unit(b
 int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv); // PDF export needs fonts
+    QApplication app(argc, argv);    // PDF export needs fonts
+    CNumericLocale::setForProcess(); // figures printed with a point, as main() does
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -12,6 +12,7 @@
 #include "app/AppForms.h"
 #include "app/LeanStyle.h"
 #include "app/TMainForm.h"
+#include "core/CNumericLocale.h"
 #include "core/MemoryData.h"
 #include "core/OrvetError.h"
 #include "data/backup/BackupFolder.h"
@@ -556,6 +557,7 @@ int main(int argc, char **argv) {
     qputenv("XDG_CONFIG_HOME", env.config.toLocal8Bit()); // never the user's settings
     g_env = &env;
     QApplication app(n, args.data());
+    CNumericLocale::setForProcess(); // figures printed with a point, as main() does
     QApplication::setStyle(new LeanStyle);
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
 

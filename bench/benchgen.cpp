@@ -1,5 +1,6 @@
 // Fills a folder with the benchmark data: orvet_benchgen FOLDER [small|large]
 #include "BenchData.h"
+#include "core/CNumericLocale.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -9,7 +10,8 @@
 int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv); // the data module's actions carry icons
+    QApplication app(argc, argv);    // the data module's actions carry icons
+    CNumericLocale::setForProcess(); // figures printed with a point, as main() does
     const QStringList args = QApplication::arguments();
     if (args.size() < 2 || args.size() > 3 ||
         (args.size() == 3 && args[2] != QLatin1String("small") && args[2] != QLatin1String("large"))) {
