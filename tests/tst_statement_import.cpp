@@ -7,7 +7,9 @@
 #include "data/statement/StatementLayout.h"
 #include "data/statement/StatementReceipts.h"
 #include "data/statement/XlsxStatement.h"
+#include "controls/CalcEdit.h"
 #include "forms/TChesk_Import_F.h"
+#include "forms/TChesk_New_F.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -156,6 +158,22 @@ private slots:
         QTest::newRow("rubles")
             << QByteArray("Дата;Литры;Сумма\n\"01.02.2025\";40;\"2 000 р\"\n")
             << "Файл «s.csv», строка 2: сумма «2 000 р» не читается. Ничего не загружено.";
+        // Amounts and dates no receipt has: the first row would have been
+        // stored as inf litres, the last ones as 2099 and 9999.
+        QTest::newRow("infinite litres")
+            << "Дата;Литры;Сумма\n01.02.2025;1" + QByteArray(400, '0') + ";2000\n"
+            << "Файл «s.csv», строка 2: количество литров «1" + QString(39, u'0') +
+                   "…» больше 10 000 л: такого чека не бывает. Ничего не загружено.";
+        QTest::newRow("rubles past the bound")
+            << QByteArray("Дата;Литры;Сумма\n01.02.2025;40;2000\n02.02.2025;40;10000000,01\n")
+            << "Файл «s.csv», строка 3: сумма «10000000,01» больше 10 000 000 руб.: такого чека не бывает. "
+               "Ничего не загружено.";
+        const QString years = QStringLiteral("не из 2000–%1 годов. Ничего не загружено.")
+                                  .arg(QDate::currentDate().year() + 1);
+        QTest::newRow("year 99") << QByteArray("Дата;Литры;Сумма\n03.11.99;40;2000\n")
+                                 << "Файл «s.csv», строка 2: дата «03.11.99» " + years;
+        QTest::newRow("year 9999") << QByteArray("Дата;Литры;Сумма\n31.12.9999;40;2000\n")
+                                   << "Файл «s.csv», строка 2: дата «31.12.9999» " + years;
         QTest::newRow("open quote") << QByteArray("Дата;Литры;Сумма\n01.02.2025;40;\"2000\n")
                                     << "Файл «s.csv», строка 2: кавычка, открытая в этой строке, не закрыта.";
         QTest::newRow("a line of separators")
@@ -243,6 +261,12 @@ private slots:
         QCOMPARE(StatementReceipts::dateOf(QStringLiteral("31.01.2025 14:05")), QDate(2025, 1, 31));
         QCOMPARE(StatementReceipts::dateOf(QStringLiteral("2025-01-31T14:05:00")), QDate(2025, 1, 31));
         QCOMPARE(StatementReceipts::dateOf(QStringLiteral("1.2.25")), QDate(2025, 2, 1));
+        // A two-digit year more than a year ahead is of the last century.
+        QCOMPARE(StatementReceipts::dateOf(QStringLiteral("1.2.27"), QDate(2026, 1, 1)), QDate(2027, 2, 1));
+        QCOMPARE(StatementReceipts::dateOf(QStringLiteral("1.2.28"), QDate(2026, 1, 1)), QDate(1928, 2, 1));
+        QVERIFY(!StatementReceipts::plausible(QDate(1999, 12, 31), QDate(2026, 1, 1)));
+        QVERIFY(StatementReceipts::plausible(QDate(2027, 12, 31), QDate(2026, 1, 1)));
+        QVERIFY(!StatementReceipts::plausible(QDate(2028, 1, 1), QDate(2026, 1, 1)));
         QCOMPARE(StatementReceipts::dateOf(45658.75), QDate(2025, 1, 1)); // serial with a time of day
         QVERIFY(!StatementReceipts::dateOf(QStringLiteral("01/13/2025")).isValid());
         QVERIFY(!StatementReceipts::dateOf(QStringLiteral("")).isValid());
@@ -288,6 +312,25 @@ private slots:
                 "<Relationships><Relationship Id=\"rId7\" "
                 "Target=\"worksheets/sheet3.xml\"/></Relationships>"),
             QStringLiteral("xl/worksheets/sheet3.xml"));
+    }
+
+    // The receipt dialog's litres and rubles take no minus, typed or
+    // brought by the calculator; the date box is left as it is.
+    void receiptBoxesTakeNoMinus() {
+        TChesk_New_F f;
+        for (CalcEdit *box : {f.CalcEdit1, f.CalcEdit2}) {
+            box->clear();
+            QTest::keyClicks(box, QStringLiteral("-12,5"));
+            QCOMPARE(box->text(), QStringLiteral("12,5"));
+            box->setValue(-3);
+            try {
+                box->checkTyped();
+                QFAIL("a negative amount was kept");
+            } catch (const OrvetError &e) {
+                QCOMPARE(e.message(),
+                         QStringLiteral("Поле «%1»: число не может быть меньше нуля").arg(box->accessibleName()));
+            }
+        }
     }
 
     void columnTitles() {
