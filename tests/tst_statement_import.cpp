@@ -152,6 +152,28 @@ private slots:
         QTest::newRow("binary") << QByteArray("\x01\x02\x98\x00zz", 6)
                                 << "Файл «s.csv»: не удалось определить кодировку. Выписка должна быть в "
                                    "кодировке UTF-8 или Windows-1251.";
+        // UTF-8 with one line saved in Windows-1251, and UTF-8 cut off in
+        // the middle of a letter: once decoded whole as Windows-1251.
+        QTest::newRow("mixed encodings")
+            << QByteArray("Дата;Литры;Сумма;Товар\n01.02.2025;40;2000;АИ-95\n") +
+                   QByteArray("02.02.2025;40;2000;\xC0\xC8-92\n")
+            << "Файл «s.csv», строка 3: текст не в кодировке UTF-8, хотя остальной файл в ней (файл испорчен "
+               "или собран из частей в разных кодировках). Сохраните выписку заново целиком в UTF-8 или в "
+               "Windows-1251.";
+        QTest::newRow("broken UTF-8 with its mark")
+            << QByteArray("\xEF\xBB\xBFДата;Литры\n01.02.2025;40\n\xD0\n")
+            << "Файл «s.csv», строка 3: текст не в кодировке UTF-8, хотя остальной файл в ней (файл испорчен "
+               "или собран из частей в разных кодировках). Сохраните выписку заново целиком в UTF-8 или в "
+               "Windows-1251.";
+        // Office's older container: a workbook with a password, an .xls renamed.
+        const QByteArray compound("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+        QTest::newRow("encrypted workbook")
+            << compound + QByteArray(504, '\0') + QByteArray("E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0", 32)
+            << "Файл «s.csv» — книга Excel, защищённая паролем: программа её не откроет. Снимите пароль в "
+               "Excel и сохраните книгу как .xlsx или .csv.";
+        QTest::newRow("old workbook") << compound + QByteArray("W\0o\0r\0k\0b\0o\0o\0k\0", 16)
+                                      << "Файл «s.csv» — книга Excel старого формата (.xls), такие программа "
+                                         "не читает: откройте её в Excel и сохраните как .xlsx или .csv.";
         QTest::newRow("litres") << QByteArray("Дата;Литры;Сумма\n01.02.2025;40;2000\n02.02.2025;сорок;2000\n")
                                 << "Файл «s.csv», строка 3: количество литров «сорок» не читается. Ничего не "
                                    "загружено.";
