@@ -39,6 +39,51 @@ QStringList stored(TDM1 &dm) {
     return out;
 }
 
+quint32 crc32(const QByteArray &data) {
+    quint32 crc = 0xFFFFFFFF;
+    for (const char byte : data) {
+        crc ^= uchar(byte);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320 & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+// A package of stored (not deflated) parts; a part may declare a size of
+// its own that it does not have, as a crafted file would.
+struct ZipPart {
+    QByteArray name, data;
+    quint32 declared; // 0: the data's own size
+};
+QByteArray zip(const QList<ZipPart> &parts) {
+    const auto le = [](QByteArray &out, quint32 v, int bytes) {
+        for (int k = 0; k < bytes; ++k)
+            out.append(char((v >> (8 * k)) & 0xFF));
+    };
+    QByteArray body, directory;
+    for (const ZipPart &p : parts) {
+        const quint32 size = p.declared ? p.declared : quint32(p.data.size());
+        const auto header = [&](QByteArray &out, bool central) {
+            le(out, central ? 0x02014b50 : 0x04034b50, 4);
+            if (central)
+                le(out, 20, 2);
+            le(out, 20, 2), le(out, 0, 2), le(out, 0, 2), le(out, 0, 4); // version, flags, stored, time
+            le(out, crc32(p.data), 4), le(out, size, 4), le(out, size, 4);
+            le(out, quint32(p.name.size()), 2), le(out, 0, 2);
+            if (central)
+                le(out, 0, 2), le(out, 0, 2), le(out, 0, 2), le(out, 0, 4), le(out, quint32(body.size()), 4);
+            out += p.name;
+        };
+        header(directory, true);
+        header(body, false);
+        body += p.data;
+    }
+    QByteArray out = body + directory;
+    le(out, 0x06054b50, 4), le(out, 0, 4), le(out, quint32(parts.size()), 2), le(out, quint32(parts.size()), 2);
+    le(out, quint32(directory.size()), 4), le(out, quint32(body.size()), 4), le(out, 0, 2);
+    return out;
+}
+
 struct Fixture : Program {
     // Runs the import of `file`; `dialog` fills the column dialog, which
     // is then confirmed with Ok.
@@ -202,6 +247,16 @@ private slots:
             << QByteArray("Дата;Литры;Сумма\n") + QByteArray(10'000'001, ';')
             << "Файл «s.csv», строка 2: в файле больше 10000000 ячеек, это не "
                "выписка по карте.";
+        QTest::newRow("a cell of 10001 characters")
+            << "Дата;Литры;Сумма;Адрес\n01.02.2025;40;2000;\"" + QByteArray(10'001, 'x') + "\"\n"
+            << "Файл «s.csv», строка 2: в ячейке больше 10000 знаков, это не выписка по карте.";
+        // Parts that each keep under the part bound but not together: the
+        // central directory says so before anything is unpacked.
+        QTest::newRow("workbook parts too large together")
+            << zip({{"xl/workbook.xml", "<workbook/>", 0},
+                    {"xl/worksheets/sheet1.xml", "", 200'000'000},
+                    {"xl/sharedStrings.xml", "", 200'000'000}})
+            << "Файл «s.csv» не читается как книга Excel (XLSX): части книги вместе слишком велики.";
         QTest::newRow("not a workbook")
             << QByteArray("PK\x03\x04garbage", 11)
             << "Файл «s.csv» не читается как книга Excel (XLSX): это не ZIP-архив.";

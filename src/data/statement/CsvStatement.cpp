@@ -153,6 +153,8 @@ StatementTable CsvStatement::read(const QByteArray &bytes, const QString &fileNa
         } else if (c != QLatin1Char('\r')) {
             cell += c;
         }
+        if (cell.size() > StatementTable::MaxCellLength)
+            StatementTable::tooLongCell(fileName, row.line);
     }
     if (quoted)
         throw OrvetError(QStringLiteral("Файл «%1», строка %2: кавычка, открытая в этой строке, не закрыта")
