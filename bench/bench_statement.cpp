@@ -5,7 +5,9 @@
 #include "data/statement/StatementLayout.h"
 #include "data/statement/StatementReceipts.h"
 
-#include <QCoreApplication>
+#include "forms/TChesk_Import_F.h"
+
+#include <QApplication>
 #include <QDate>
 #include <QLocale>
 #include <QStringEncoder>
@@ -56,10 +58,41 @@ void BM_NotStored(benchmark::State &state) {
         benchmark::DoNotOptimize(StatementReceipts::notStored(fresh, stored, &skipped));
 }
 BENCHMARK(BM_NotStored)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// The import dialog filled: its preview and its list of products, each
+// row a product of its own (the audit's worst case).
+void BM_ImportDialog(benchmark::State &state) {
+    QList<QStringList> rows;
+    for (int i = 0; i < state.range(0); ++i)
+        rows.append({QStringLiteral("01.02.2025"), QStringLiteral("40"), QStringLiteral("2000"),
+                     QStringLiteral("Товар %1").arg(i)});
+    for (auto _ : state) {
+        TChesk_Import_F f;
+        f.setStatement(QStringLiteral("s.csv"), {QStringLiteral("Дата"), QStringLiteral("Литры"),
+                                                 QStringLiteral("Сумма"), QStringLiteral("Товар")},
+                       rows, &StatementLayout::looksLikeFuel);
+        f.setColumns(0, 1, 2, 3);
+    }
+}
+BENCHMARK(BM_ImportDialog)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// A statement refused for one cell of 50 MB, as the import reads it.
+void BM_RefuseLongCell(benchmark::State &state) {
+    const QByteArray bytes = "Дата;Литры;Сумма;Адрес\n01.02.2025;40;2000;" + QByteArray(50 << 20, 'x') + "\n";
+    for (auto _ : state) {
+        try {
+            CsvStatement::read(bytes, QStringLiteral("s.csv"));
+        } catch (...) {
+        }
+    }
+}
+BENCHMARK(BM_RefuseLongCell)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

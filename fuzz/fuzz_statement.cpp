@@ -1,6 +1,7 @@
 // A card statement over any bytes: read as CSV, its columns guessed and its
 // receipts read; and the same bytes as a sheet and a shared-string part of
-// a workbook. A refused file says why.
+// a workbook. A refused file says why; an accepted one holds only
+// receipts that can be stored.
 #include "CoreStart.h"
 #include "core/OrvetError.h"
 #include "data/statement/CsvStatement.h"
@@ -8,6 +9,7 @@
 #include "data/statement/StatementReceipts.h"
 #include "data/statement/XlsxStatement.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
@@ -22,7 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         StatementLayout layout = StatementLayout::guess(table);
         if (!layout.complete())
             layout = StatementLayout{-1, 0, 1, 2, 3};
-        StatementReceipts::read(table, layout, {QStringLiteral("Мойка")});
+        // What is let through is a receipt that can be stored.
+        for (const auto &r : StatementReceipts::read(table, layout, {QStringLiteral("Мойка")}).receipts)
+            if (!std::isfinite(r.litres) || !std::isfinite(r.rubles) || std::abs(r.litres) > StatementReceipts::MaxLitres ||
+                std::abs(r.rubles) > StatementReceipts::MaxRubles || !StatementReceipts::plausible(r.date))
+                abort();
     } catch (const OrvetError &e) {
         if (e.message().isEmpty())
             abort();

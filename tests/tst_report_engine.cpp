@@ -246,6 +246,35 @@ private slots:
         QCOMPARE(errorOf([&] { e.prepare(); }), QStringLiteral("Ошибка в шаблоне, ") + error);
     }
 
+    // A value too long by itself is the data's fault: the field is named,
+    // not the template's line.
+    void tooLongValueNamesItsField_data() {
+        QTest::addColumn<QString>("title"); // of FRD2
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("error");
+        const QString tail = QStringLiteral(": текст длиннее 10000 знаков (в нём 12000). Шаблон тут ни при чём: "
+                                            "сократите этот текст в данных");
+        QTest::newRow("a day's field") << "путевого листа" << QByteArray("[frd2.chislo]")
+                                       << "Поле CHISLO путевого листа" + tail;
+        QTest::newRow("a source without a title") << "" << QByteArray("Цель: [FRD2.CHISLO]")
+                                                  << "Поле FRD2.CHISLO" + tail;
+        QTest::newRow("a value the program gives") << "" << QByteArray("[Org]") << "Поле Org" + tail;
+    }
+    void tooLongValueNamesItsField() {
+        QFETCH(QString, title);
+        QFETCH(QByteArray, text);
+        QFETCH(QString, error);
+        m_frd2.setRows({{QString(12000, u'ц'), 0.0}});
+        m_frd2.setTitle(title);
+        ReportEngine e = engine("band data source=FRD2 height=5\ntext x=0 y=0 w=50 h=5 | " + text + "\n");
+        e.setVariableHandler([](const QString &name, QVariant &value) {
+            if (name == QLatin1String("Org"))
+                value = QString(12000, u'о');
+        });
+        QCOMPARE(errorOf([&] { e.prepare(); }), error);
+        m_frd2.setTitle(QString());
+    }
+
     void numberFormats_data() {
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("pattern");

@@ -7,7 +7,9 @@
 #include "data/statement/StatementLayout.h"
 #include "data/statement/StatementReceipts.h"
 #include "data/statement/XlsxStatement.h"
+#include "controls/CalcEdit.h"
 #include "forms/TChesk_Import_F.h"
+#include "forms/TChesk_New_F.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -34,6 +36,51 @@ QStringList stored(TDM1 &dm) {
                    .arg(t.valueAt(r, Fields::DATE).toDate().toString(Qt::ISODate))
                    .arg(t.valueAt(r, Fields::LITRS).toDouble())
                    .arg(t.valueAt(r, Fields::SUMRUB).toDouble());
+    return out;
+}
+
+quint32 crc32(const QByteArray &data) {
+    quint32 crc = 0xFFFFFFFF;
+    for (const char byte : data) {
+        crc ^= uchar(byte);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320 & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+// A package of stored (not deflated) parts; a part may declare a size of
+// its own that it does not have, as a crafted file would.
+struct ZipPart {
+    QByteArray name, data;
+    quint32 declared; // 0: the data's own size
+};
+QByteArray zip(const QList<ZipPart> &parts) {
+    const auto le = [](QByteArray &out, quint32 v, int bytes) {
+        for (int k = 0; k < bytes; ++k)
+            out.append(char((v >> (8 * k)) & 0xFF));
+    };
+    QByteArray body, directory;
+    for (const ZipPart &p : parts) {
+        const quint32 size = p.declared ? p.declared : quint32(p.data.size());
+        const auto header = [&](QByteArray &out, bool central) {
+            le(out, central ? 0x02014b50 : 0x04034b50, 4);
+            if (central)
+                le(out, 20, 2);
+            le(out, 20, 2), le(out, 0, 2), le(out, 0, 2), le(out, 0, 4); // version, flags, stored, time
+            le(out, crc32(p.data), 4), le(out, size, 4), le(out, size, 4);
+            le(out, quint32(p.name.size()), 2), le(out, 0, 2);
+            if (central)
+                le(out, 0, 2), le(out, 0, 2), le(out, 0, 2), le(out, 0, 4), le(out, quint32(body.size()), 4);
+            out += p.name;
+        };
+        header(directory, true);
+        header(body, false);
+        body += p.data;
+    }
+    QByteArray out = body + directory;
+    le(out, 0x06054b50, 4), le(out, 0, 4), le(out, quint32(parts.size()), 2), le(out, quint32(parts.size()), 2);
+    le(out, quint32(directory.size()), 4), le(out, quint32(body.size()), 4), le(out, 0, 2);
     return out;
 }
 
@@ -150,18 +197,66 @@ private slots:
         QTest::newRow("binary") << QByteArray("\x01\x02\x98\x00zz", 6)
                                 << "Файл «s.csv»: не удалось определить кодировку. Выписка должна быть в "
                                    "кодировке UTF-8 или Windows-1251.";
+        // UTF-8 with one line saved in Windows-1251, and UTF-8 cut off in
+        // the middle of a letter: once decoded whole as Windows-1251.
+        QTest::newRow("mixed encodings")
+            << QByteArray("Дата;Литры;Сумма;Товар\n01.02.2025;40;2000;АИ-95\n") +
+                   QByteArray("02.02.2025;40;2000;\xC0\xC8-92\n")
+            << "Файл «s.csv», строка 3: текст не в кодировке UTF-8, хотя остальной файл в ней (файл испорчен "
+               "или собран из частей в разных кодировках). Сохраните выписку заново целиком в UTF-8 или в "
+               "Windows-1251.";
+        QTest::newRow("broken UTF-8 with its mark")
+            << QByteArray("\xEF\xBB\xBFДата;Литры\n01.02.2025;40\n\xD0\n")
+            << "Файл «s.csv», строка 3: текст не в кодировке UTF-8, хотя остальной файл в ней (файл испорчен "
+               "или собран из частей в разных кодировках). Сохраните выписку заново целиком в UTF-8 или в "
+               "Windows-1251.";
+        // Office's older container: a workbook with a password, an .xls renamed.
+        const QByteArray compound("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+        QTest::newRow("encrypted workbook")
+            << compound + QByteArray(504, '\0') + QByteArray("E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0", 32)
+            << "Файл «s.csv» — книга Excel, защищённая паролем: программа её не откроет. Снимите пароль в "
+               "Excel и сохраните книгу как .xlsx или .csv.";
+        QTest::newRow("old workbook") << compound + QByteArray("W\0o\0r\0k\0b\0o\0o\0k\0", 16)
+                                      << "Файл «s.csv» — книга Excel старого формата (.xls), такие программа "
+                                         "не читает: откройте её в Excel и сохраните как .xlsx или .csv.";
         QTest::newRow("litres") << QByteArray("Дата;Литры;Сумма\n01.02.2025;40;2000\n02.02.2025;сорок;2000\n")
                                 << "Файл «s.csv», строка 3: количество литров «сорок» не читается. Ничего не "
                                    "загружено.";
         QTest::newRow("rubles")
             << QByteArray("Дата;Литры;Сумма\n\"01.02.2025\";40;\"2 000 р\"\n")
             << "Файл «s.csv», строка 2: сумма «2 000 р» не читается. Ничего не загружено.";
+        // Amounts and dates no receipt has: the first row would have been
+        // stored as inf litres, the last ones as 2099 and 9999.
+        QTest::newRow("infinite litres")
+            << "Дата;Литры;Сумма\n01.02.2025;1" + QByteArray(400, '0') + ";2000\n"
+            << "Файл «s.csv», строка 2: количество литров «1" + QString(39, u'0') +
+                   "…» больше 10 000 л: такого чека не бывает. Ничего не загружено.";
+        QTest::newRow("rubles past the bound")
+            << QByteArray("Дата;Литры;Сумма\n01.02.2025;40;2000\n02.02.2025;40;10000000,01\n")
+            << "Файл «s.csv», строка 3: сумма «10000000,01» больше 10 000 000 руб.: такого чека не бывает. "
+               "Ничего не загружено.";
+        const QString years = QStringLiteral("не из 2000–%1 годов. Ничего не загружено.")
+                                  .arg(QDate::currentDate().year() + 1);
+        QTest::newRow("year 99") << QByteArray("Дата;Литры;Сумма\n03.11.99;40;2000\n")
+                                 << "Файл «s.csv», строка 2: дата «03.11.99» " + years;
+        QTest::newRow("year 9999") << QByteArray("Дата;Литры;Сумма\n31.12.9999;40;2000\n")
+                                   << "Файл «s.csv», строка 2: дата «31.12.9999» " + years;
         QTest::newRow("open quote") << QByteArray("Дата;Литры;Сумма\n01.02.2025;40;\"2000\n")
                                     << "Файл «s.csv», строка 2: кавычка, открытая в этой строке, не закрыта.";
         QTest::newRow("a line of separators")
             << QByteArray("Дата;Литры;Сумма\n") + QByteArray(10'000'001, ';')
             << "Файл «s.csv», строка 2: в файле больше 10000000 ячеек, это не "
                "выписка по карте.";
+        QTest::newRow("a cell of 10001 characters")
+            << "Дата;Литры;Сумма;Адрес\n01.02.2025;40;2000;\"" + QByteArray(10'001, 'x') + "\"\n"
+            << "Файл «s.csv», строка 2: в ячейке больше 10000 знаков, это не выписка по карте.";
+        // Parts that each keep under the part bound but not together: the
+        // central directory says so before anything is unpacked.
+        QTest::newRow("workbook parts too large together")
+            << zip({{"xl/workbook.xml", "<workbook/>", 0},
+                    {"xl/worksheets/sheet1.xml", "", 200'000'000},
+                    {"xl/sharedStrings.xml", "", 200'000'000}})
+            << "Файл «s.csv» не читается как книга Excel (XLSX): части книги вместе слишком велики.";
         QTest::newRow("not a workbook")
             << QByteArray("PK\x03\x04garbage", 11)
             << "Файл «s.csv» не читается как книга Excel (XLSX): это не ZIP-архив.";
@@ -243,6 +338,12 @@ private slots:
         QCOMPARE(StatementReceipts::dateOf(QStringLiteral("31.01.2025 14:05")), QDate(2025, 1, 31));
         QCOMPARE(StatementReceipts::dateOf(QStringLiteral("2025-01-31T14:05:00")), QDate(2025, 1, 31));
         QCOMPARE(StatementReceipts::dateOf(QStringLiteral("1.2.25")), QDate(2025, 2, 1));
+        // A two-digit year more than a year ahead is of the last century.
+        QCOMPARE(StatementReceipts::dateOf(QStringLiteral("1.2.27"), QDate(2026, 1, 1)), QDate(2027, 2, 1));
+        QCOMPARE(StatementReceipts::dateOf(QStringLiteral("1.2.28"), QDate(2026, 1, 1)), QDate(1928, 2, 1));
+        QVERIFY(!StatementReceipts::plausible(QDate(1999, 12, 31), QDate(2026, 1, 1)));
+        QVERIFY(StatementReceipts::plausible(QDate(2027, 12, 31), QDate(2026, 1, 1)));
+        QVERIFY(!StatementReceipts::plausible(QDate(2028, 1, 1), QDate(2026, 1, 1)));
         QCOMPARE(StatementReceipts::dateOf(45658.75), QDate(2025, 1, 1)); // serial with a time of day
         QVERIFY(!StatementReceipts::dateOf(QStringLiteral("01/13/2025")).isValid());
         QVERIFY(!StatementReceipts::dateOf(QStringLiteral("")).isValid());
@@ -288,6 +389,25 @@ private slots:
                 "<Relationships><Relationship Id=\"rId7\" "
                 "Target=\"worksheets/sheet3.xml\"/></Relationships>"),
             QStringLiteral("xl/worksheets/sheet3.xml"));
+    }
+
+    // The receipt dialog's litres and rubles take no minus, typed or
+    // brought by the calculator; the date box is left as it is.
+    void receiptBoxesTakeNoMinus() {
+        TChesk_New_F f;
+        for (CalcEdit *box : {f.CalcEdit1, f.CalcEdit2}) {
+            box->clear();
+            QTest::keyClicks(box, QStringLiteral("-12,5"));
+            QCOMPARE(box->text(), QStringLiteral("12,5"));
+            box->setValue(-3);
+            try {
+                box->checkTyped();
+                QFAIL("a negative amount was kept");
+            } catch (const OrvetError &e) {
+                QCOMPARE(e.message(),
+                         QStringLiteral("Поле «%1»: число не может быть меньше нуля").arg(box->accessibleName()));
+            }
+        }
     }
 
     void columnTitles() {

@@ -39,6 +39,8 @@ void CalcEdit::checkTyped() {
         return;
     setFocus(Qt::OtherFocusReason);
     selectAll();
+    if (!m_validator->signAllowed() && NumberFormat::parse(typed) < 0) // from the calculator
+        throw OrvetError(QStringLiteral("Поле «%1»: число не может быть меньше нуля").arg(accessibleName()));
     throw OrvetError(QStringLiteral("Поле «%1»: «%2» не читается как число однозначно. "
                                     "Запишите его без точек между тысячами, например «1 234,56»")
                          .arg(accessibleName(), typed.trimmed()));

@@ -11,6 +11,8 @@ void DecimalValidator::setDecimals(int decimals) {
 
 QValidator::State DecimalValidator::validate(QString &input, int &pos) const {
     Q_UNUSED(pos)
+    if (!m_signed && (input.contains(QLatin1Char('-')) || input.contains(QChar(u'−'))))
+        return Invalid;
     const NumberFormat::Reading r = NumberFormat::read(input);
     if (!r.wellFormed)
         return Invalid;

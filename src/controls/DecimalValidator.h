@@ -14,9 +14,14 @@ public:
 
     int decimals() const { return m_decimals; }
     void setDecimals(int decimals);
+    // A box of amounts that are never below zero (a receipt's litres and
+    // rubles) takes no minus at all.
+    bool signAllowed() const { return m_signed; }
+    void setSignAllowed(bool allowed) { m_signed = allowed; }
 
     State validate(QString &input, int &pos) const override;
 
 private:
     int m_decimals = 2;
+    bool m_signed = true;
 };

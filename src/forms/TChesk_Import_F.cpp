@@ -41,6 +41,8 @@ TChesk_Import_F::TChesk_Import_F(QWidget *parent) : DesktopDialog(parent) {
     // Tab goes on to the next control; the arrows still walk the cells.
     Preview->setTabKeyNavigation(false);
     Preview->verticalHeader()->setDefaultSectionSize(FontScale::y(20));
+    // Columns are sized by the rows shown, never by a whole column.
+    Preview->horizontalHeader()->setResizeContentsPrecision(PreviewRows);
 
     DateBox = columnBox(this, QStringLiteral("DateBox"), QStringLiteral("Столбец даты"));
     LitresBox = columnBox(this, QStringLiteral("LitresBox"), QStringLiteral("Столбец литров"));
@@ -117,7 +119,7 @@ void TChesk_Import_F::setStatement(const QString &fileName, const QStringList &t
     Preview->setRowCount(shown);
     for (int r = 0; r < shown; ++r)
         for (int c = 0; c < rows.at(r).size(); ++c)
-            Preview->setItem(r, c, new QTableWidgetItem(rows.at(r).at(c).simplified()));
+            Preview->setItem(r, c, new QTableWidgetItem(rows.at(r).at(c).left(PreviewCellLength).simplified()));
     Preview->resizeColumnsToContents();
 
     for (QComboBox *box : {DateBox, LitresBox, RublesBox, ProductBox}) {
@@ -175,11 +177,16 @@ void TChesk_Import_F::fillProducts() {
     m_productsLabel->setEnabled(column >= 0);
     if (column < 0)
         return;
+    // A set beside the list: a statement of many distinct products is not
+    // searched through once for every row.
     QStringList names;
+    QSet<QString> seen;
     for (const QStringList &row : std::as_const(m_rows)) {
         const QString name = row.value(column).trimmed();
-        if (!name.isEmpty() && !names.contains(name)) // a totals row names no product
+        if (!name.isEmpty() && !seen.contains(name)) { // a totals row names no product
+            seen.insert(name);
             names.append(name);
+        }
     }
     bool anyFuel = false;
     for (const QString &name : names)

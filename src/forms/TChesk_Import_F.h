@@ -21,6 +21,8 @@ class TChesk_Import_F : public DesktopDialog {
     Q_OBJECT
 public:
     static constexpr int PreviewRows = 12;
+    // Characters of a cell shown: the preview is a glance, not the cell.
+    static constexpr int PreviewCellLength = 200;
 
     explicit TChesk_Import_F(QWidget *parent = nullptr);
 

@@ -2,6 +2,7 @@
 
 #include "controls/CalcEdit.h"
 #include "controls/DateEdit.h"
+#include "controls/DecimalValidator.h"
 #include "controls/TabOrder.h"
 #include "forms/DesignedGeometry.h"
 #include "forms/DialogButtons.h"
@@ -20,6 +21,10 @@ TChesk_New_F::TChesk_New_F(QWidget *parent) : DesktopDialog(parent) {
     CalcEdit1->setObjectName(QStringLiteral("CalcEdit1"));
     CalcEdit2 = new CalcEdit(this);
     CalcEdit2->setObjectName(QStringLiteral("CalcEdit2"));
+    // A purchase is never below zero litres or rubles.
+    for (CalcEdit *box : {CalcEdit1, CalcEdit2})
+        if (auto *v = qobject_cast<DecimalValidator *>(const_cast<QValidator *>(box->validator())))
+            v->setSignAllowed(false);
     BitBtn1 = DialogButtons::ok(this);
     BitBtn2 = DialogButtons::cancel(this);
 

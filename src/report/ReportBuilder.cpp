@@ -33,6 +33,14 @@ void ReportBuilder::fail(int line, const QString &reason) {
     throw OrvetError(QStringLiteral("Ошибка в шаблоне, строка %1: %2").arg(QString::number(line), reason));
 }
 
+QString ReportBuilder::fieldTitle(const QString &name) const {
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    const ReportDataSource *src = dot > 0 ? source(name.left(dot)) : nullptr;
+    if (src && !src->title().isEmpty())
+        return name.mid(dot + 1).toUpper() + QLatin1Char(' ') + src->title();
+    return name;
+}
+
 ReportDataSource *ReportBuilder::source(const QString &name) const {
     return m_sources.value(name.toUpper());
 }
@@ -275,9 +283,17 @@ void ReportBuilder::keepValue(ReportItem &item, const QList<ReportTextPart> &par
 ReportBuilder::Filled ReportBuilder::fill(const QList<ReportTextPart> &parts, int line, int depth) {
     Filled out;
     for (const ReportTextPart &part : parts) {
-        if (part.isExpression)
+        if (part.isExpression) {
+            const qsizetype before = out.text.size();
             resolve(part.expression, line, depth, out);
-        else
+            // A value too long by itself is the data's fault, not the template's.
+            if (out.text.size() - before > MaxTextLength && !m_variables.contains(part.expression.text.toCaseFolded()))
+                throw OrvetError(QStringLiteral("Поле %1: текст длиннее %2 знаков (в нём %3). Шаблон тут ни при "
+                                                "чём: сократите этот текст в данных")
+                                     .arg(fieldTitle(part.expression.text))
+                                     .arg(MaxTextLength)
+                                     .arg(out.text.size() - before));
+        } else
             out.text += part.literal;
         if (out.text.size() > MaxTextLength)
             fail(line, QStringLiteral("текст длиннее %1 знаков").arg(MaxTextLength));

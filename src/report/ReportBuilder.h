@@ -51,6 +51,8 @@ private:
     bool resolveOwn(const ReportExpression &expression, int line, int depth, Filled &out);
     QVariant builtIn(const QString &name) const;
     [[noreturn]] static void fail(int line, const QString &reason);
+    // "CEL путевого листа" for "FRD2.CEL" when the source has a title.
+    QString fieldTitle(const QString &name) const;
 
     const ReportTemplate &m_template;
     const QHash<QString, ReportDataSource *> &m_sources;

@@ -21,4 +21,12 @@ public:
 
     // Index of a field in fieldNames(), case-insensitive; -1 when absent.
     int fieldIndex(const QString &field) const;
+
+    // Whose fields these are, as the user says it ("путевого листа"), for
+    // a message that blames a value; empty: the source's name is used.
+    QString title() const { return m_title; }
+    void setTitle(const QString &title) { m_title = title; }
+
+private:
+    QString m_title;
 };

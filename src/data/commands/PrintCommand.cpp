@@ -16,6 +16,8 @@
 
 PrintCommand::PrintCommand(TDM1 &dm)
     : m_dm(dm), m_frd1(QStringLiteral("FRD1"), dm.Orvet()), m_frd2(QStringLiteral("FRD2"), dm.OrvetSost()) {
+    m_frd1.setTitle(QStringLiteral("путевого листа"));
+    m_frd2.setTitle(QStringLiteral("путевого листа"));
     m_fr1.registerDataSource(&m_frd1);
     m_fr1.registerDataSource(&m_frd2);
     m_fr1.setVariableHandler([this](const QString &name, QVariant &value) { FR1GetValue(name, value); });

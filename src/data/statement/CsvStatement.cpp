@@ -18,6 +18,35 @@ bool readsAsText(const QString &text) {
     }
     return true;
 }
+
+// The line of the first byte that is not UTF-8 in a file that is meant to
+// be UTF-8: one with its byte order mark, or with a few well-formed
+// multi-byte sequences (Windows-1251 Russian text almost never forms one:
+// its capitals would have to be followed by «, », ё or №). 0 when the file
+// reads as UTF-8 throughout or is not meant to.
+int brokenUtf8Line(const QByteArray &bytes) {
+    const bool marked = bytes.startsWith("\xEF\xBB\xBF");
+    int line = 1, firstBad = 0, wellFormed = 0;
+    const auto continuation = [&](qsizetype at) { return at < bytes.size() && (uchar(bytes[at]) & 0xC0) == 0x80; };
+    for (qsizetype i = marked ? 3 : 0; i < bytes.size(); ++i) {
+        const uchar b = uchar(bytes[i]);
+        if (b == '\n')
+            ++line;
+        if (b < 0x80)
+            continue;
+        const int tail = b >= 0xC2 && b <= 0xDF ? 1 : b >= 0xE0 && b <= 0xEF ? 2 : b >= 0xF0 && b <= 0xF4 ? 3 : -1;
+        bool ok = tail > 0;
+        for (int k = 1; ok && k <= tail; ++k)
+            ok = continuation(i + k);
+        if (ok) {
+            ++wellFormed;
+            i += tail;
+        } else if (firstBad == 0) {
+            firstBad = line;
+        }
+    }
+    return firstBad > 0 && (marked || wellFormed >= 3) ? firstBad : 0;
+}
 } // namespace
 
 QString CsvStatement::decode(const QByteArray &bytes) {
@@ -63,6 +92,13 @@ QChar CsvStatement::separatorOf(const QString &text) {
 }
 
 StatementTable CsvStatement::read(const QByteArray &bytes, const QString &fileName) {
+    // Read as Windows-1251 it would load as nonsense with no column found.
+    if (const int line = brokenUtf8Line(bytes))
+        throw OrvetError(QStringLiteral("Файл «%1», строка %2: текст не в кодировке UTF-8, хотя остальной файл в "
+                                        "ней (файл испорчен или собран из частей в разных кодировках). "
+                                        "Сохраните выписку заново целиком в UTF-8 или в Windows-1251")
+                             .arg(fileName)
+                             .arg(line));
     const QString text = decode(bytes);
     if (text.isNull())
         throw OrvetError(QStringLiteral("Файл «%1»: не удалось определить кодировку. Выписка должна быть в "
@@ -117,6 +153,8 @@ StatementTable CsvStatement::read(const QByteArray &bytes, const QString &fileNa
         } else if (c != QLatin1Char('\r')) {
             cell += c;
         }
+        if (cell.size() > StatementTable::MaxCellLength)
+            StatementTable::tooLongCell(fileName, row.line);
     }
     if (quoted)
         throw OrvetError(QStringLiteral("Файл «%1», строка %2: кавычка, открытая в этой строке, не закрыта")

@@ -7,6 +7,32 @@
 #include <QFile>
 #include <QFileInfo>
 
+namespace {
+// An Office file of the older kind (an OLE2 compound file) says what it is
+// by the names in its directory, written in UTF-16.
+bool names(const QByteArray &bytes, QStringView name) {
+    QByteArray utf16le;
+    for (const QChar c : name)
+        utf16le.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+    return bytes.contains(utf16le);
+}
+
+[[noreturn]] void refuseCompound(QFile &file, const QString &name) {
+    const QByteArray bytes = file.readAll();
+    if (names(bytes, u"EncryptedPackage"))
+        throw OrvetError(QStringLiteral("Файл «%1» — книга Excel, защищённая паролем: программа её не откроет. "
+                                        "Снимите пароль в Excel и сохраните книгу как .xlsx или .csv")
+                             .arg(name));
+    if (names(bytes, u"Workbook") || names(bytes, u"Book"))
+        throw OrvetError(QStringLiteral("Файл «%1» — книга Excel старого формата (.xls), такие программа не "
+                                        "читает: откройте её в Excel и сохраните как .xlsx или .csv")
+                             .arg(name));
+    throw OrvetError(QStringLiteral("Файл «%1» — документ Microsoft Office старого формата, а не выписка: "
+                                    "сохраните выписку как .xlsx или .csv")
+                         .arg(name));
+}
+} // namespace
+
 StatementTable StatementFile::read(const QString &path) {
     const QString name = QFileInfo(path).fileName();
     QFile file(path);
@@ -19,6 +45,8 @@ StatementTable StatementFile::read(const QString &path) {
     if (file.size() == 0)
         throw OrvetError(QStringLiteral("Файл «%1» пуст").arg(name));
     StatementTable table;
+    if (file.peek(8) == QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))
+        refuseCompound(file, name);
     if (file.peek(4) == QByteArray("PK\x03\x04", 4)) {
         file.close();
         table = XlsxStatement::read(path, name);

@@ -26,16 +26,45 @@ bool isTotal(const StatementRow &row) {
     return false;
 }
 
+// A cell quoted in a message: a short part of a long one.
+QString quoted(const QString &text) {
+    return text.size() > 40 ? text.left(40) + QStringLiteral("…") : text;
+}
+
 [[noreturn]] void unreadable(const StatementTable &table, const StatementRow &row, const QString &what,
                              const QString &text) {
     throw OrvetError(QStringLiteral("Файл «%1», строка %2: %3 «%4» не читается. Ничего не загружено")
                          .arg(table.fileName)
                          .arg(row.line)
-                         .arg(what, text));
+                         .arg(what, quoted(text)));
+}
+
+[[noreturn]] void implausible(const StatementTable &table, const StatementRow &row, const QString &what,
+                              const QString &text, const QString &why) {
+    throw OrvetError(QStringLiteral("Файл «%1», строка %2: %3 «%4» %5. Ничего не загружено")
+                         .arg(table.fileName)
+                         .arg(row.line)
+                         .arg(what, quoted(text), why));
+}
+
+// An amount a receipt can hold: finite, not past `limit` either way.
+double amountOf(const StatementTable &table, const StatementRow &row, int column, const QString &what,
+                double limit, const QString &limitText) {
+    const auto number = StatementReceipts::numberOf(row.cells.value(column));
+    if (!number)
+        unreadable(table, row, what, row.text(column));
+    if (!std::isfinite(*number) || std::abs(*number) > limit)
+        implausible(table, row, what, row.text(column),
+                    QStringLiteral("больше %1: такого чека не бывает").arg(limitText));
+    return *number;
 }
 } // namespace
 
-QDate StatementReceipts::dateOf(const QVariant &cell) {
+bool StatementReceipts::plausible(const QDate &date, const QDate &today) {
+    return date.isValid() && date.year() >= 2000 && date.year() <= today.year() + 1;
+}
+
+QDate StatementReceipts::dateOf(const QVariant &cell, const QDate &today) {
     if (cell.typeId() == QMetaType::QDate)
         return cell.toDate();
     if (cell.typeId() == QMetaType::Double) {
@@ -54,7 +83,7 @@ QDate StatementReceipts::dateOf(const QVariant &cell) {
     if (const auto m = dayFirst.match(text); m.hasMatch()) {
         int year = m.captured(3).toInt();
         if (m.captured(3).size() == 2)
-            year += 2000;
+            year += 2000 + year > today.year() + 1 ? 1900 : 2000; // "99" is 1999, not 2099
         return QDate(year, m.captured(2).toInt(), m.captured(1).toInt());
     }
     if (const auto m = iso.match(text); m.hasMatch())
@@ -96,13 +125,14 @@ StatementReceipts::Result StatementReceipts::read(const StatementTable &table, c
         const QDate date = dateOf(row.cells.value(layout.date));
         if (!date.isValid())
             unreadable(table, row, QStringLiteral("дата"), row.text(layout.date));
-        const auto litres = numberOf(row.cells.value(layout.litres));
-        if (!litres)
-            unreadable(table, row, QStringLiteral("количество литров"), row.text(layout.litres));
-        const auto rubles = numberOf(row.cells.value(layout.rubles));
-        if (!rubles)
-            unreadable(table, row, QStringLiteral("сумма"), row.text(layout.rubles));
-        result.receipts.append({date, *litres, *rubles, row.line});
+        if (!plausible(date))
+            implausible(table, row, QStringLiteral("дата"), row.text(layout.date),
+                        QStringLiteral("не из %1–%2 годов").arg(2000).arg(QDate::currentDate().year() + 1));
+        const double litres = amountOf(table, row, layout.litres, QStringLiteral("количество литров"),
+                                       MaxLitres, QStringLiteral("10 000 л"));
+        const double rubles =
+            amountOf(table, row, layout.rubles, QStringLiteral("сумма"), MaxRubles, QStringLiteral("10 000 000 руб."));
+        result.receipts.append({date, litres, rubles, row.line});
     }
     return result;
 }

@@ -24,10 +24,16 @@ public:
         int leftOut = 0; // rows of a product the user left out
     };
 
+    // More than a tank truck's load or a car's price: no receipt holds it.
+    static constexpr double MaxLitres = 10'000;
+    static constexpr double MaxRubles = 10'000'000;
+
     // Every row after the title row, but blank ones, totals ("Итого",
     // "Всего") and rows whose product is in `leftOutProducts`. Throws
     // OrvetError naming the file, the line and the text of a date or a
-    // number that does not read; nothing is returned then.
+    // number that does not read, an amount no receipt holds (not finite,
+    // over MaxLitres or MaxRubles) or a date outside plausibleYears();
+    // nothing is returned then.
     static Result read(const StatementTable &table, const StatementLayout &layout,
                        const QSet<QString> &leftOutProducts);
 
@@ -38,7 +44,11 @@ public:
 
     // A date cell: a spreadsheet's serial number, or text as statements
     // write it ("31.01.2025", "31.01.2025 14:05", "2025-01-31", "31.01.25").
-    static QDate dateOf(const QVariant &cell);
+    // A two-digit year is of this century unless that is more than a year
+    // ahead of `today`, then of the last one ("99" is 1999).
+    static QDate dateOf(const QVariant &cell, const QDate &today = QDate::currentDate());
+    // The years a receipt may be of: 2000 to the year after `today`'s.
+    static bool plausible(const QDate &date, const QDate &today = QDate::currentDate());
     // A number cell: a spreadsheet number, or text with a decimal comma or
     // point, spaces between thousands, a currency or unit after it.
     static std::optional<double> numberOf(const QVariant &cell);

@@ -28,6 +28,13 @@ void StatementTable::tooManyCells(const QString &fileName, int line) {
                          .arg(MaxCells));
 }
 
+void StatementTable::tooLongCell(const QString &fileName, int line) {
+    throw OrvetError(QStringLiteral("Файл «%1», строка %2: в ячейке больше %3 знаков, это не выписка по карте")
+                         .arg(fileName)
+                         .arg(line)
+                         .arg(MaxCellLength));
+}
+
 qsizetype StatementTable::columnCount() const {
     qsizetype n = 0;
     for (const StatementRow &row : rows)

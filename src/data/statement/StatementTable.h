@@ -22,6 +22,9 @@ struct StatementTable {
     // it fills the memory (a line of nothing but separators, a sheet cell
     // in a far column on every row).
     static constexpr qsizetype MaxCells = 10'000'000;
+    // Characters in one cell: an address or a product name is a few
+    // dozen; a cell past this is no statement's and is refused.
+    static constexpr qsizetype MaxCellLength = 10'000;
 
     QString fileName; // as the user knows it, for messages
     QList<StatementRow> rows;
@@ -29,4 +32,5 @@ struct StatementTable {
     qsizetype columnCount() const;
     // Throws OrvetError naming the file and the line.
     [[noreturn]] static void tooManyCells(const QString &fileName, int line);
+    [[noreturn]] static void tooLongCell(const QString &fileName, int line);
 };

@@ -13,6 +13,9 @@ namespace {
 // Far above any statement's sheet, far below what would exhaust memory: a
 // small package that unpacks to gigabytes is refused, not unpacked.
 constexpr quint64 MaxPartSize = 256ull * 1024 * 1024;
+// And all the parts read together: three parts each under the bound above
+// would still take gigabytes once parsed.
+constexpr quint64 MaxTotalSize = 256ull * 1024 * 1024;
 
 struct ZipCloser {
     void operator()(void *zip) const { unzClose(zip); }
@@ -23,14 +26,25 @@ using Zip = std::unique_ptr<void, ZipCloser>;
     throw OrvetError(QStringLiteral("Файл «%1» не читается как книга Excel (XLSX): %2").arg(fileName, why));
 }
 
-// One part of the package, or a null array when it is not there.
-QByteArray part(void *zip, const QString &name, const QString &fileName) {
+// What a part says it unpacks to; 0 when it is not there.
+quint64 declaredSize(void *zip, const QString &name) {
+    unz_file_info64 info{};
+    if (unzLocateFile(zip, name.toUtf8().constData(), 0) != UNZ_OK ||
+        unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+        return 0;
+    return info.uncompressed_size;
+}
+
+// One part of the package, or a null array when it is not there. `budget`
+// is what the parts still to be read may unpack to; it shrinks by the
+// bytes actually unpacked, whatever the package declares.
+QByteArray part(void *zip, const QString &name, const QString &fileName, quint64 &budget) {
     if (unzLocateFile(zip, name.toUtf8().constData(), 0) != UNZ_OK)
         return {};
     unz_file_info64 info{};
     if (unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
         notWorkbook(fileName, QStringLiteral("повреждена часть %1").arg(name));
-    if (info.uncompressed_size > MaxPartSize)
+    if (info.uncompressed_size > MaxPartSize || info.uncompressed_size > budget)
         notWorkbook(fileName, QStringLiteral("часть %1 слишком велика").arg(name));
     if (unzOpenCurrentFile(zip) != UNZ_OK)
         notWorkbook(fileName, QStringLiteral("не открывается часть %1").arg(name));
@@ -40,13 +54,16 @@ QByteArray part(void *zip, const QString &name, const QString &fileName) {
     int got = 0;
     while ((got = unzReadCurrentFile(zip, buffer, sizeof buffer)) > 0) {
         data.append(buffer, got);
-        if (quint64(data.size()) > MaxPartSize)
+        if (quint64(data.size()) > MaxPartSize || quint64(data.size()) > budget)
             break;
     }
     // A damaged entry shows as a read error or a failed check at the close.
     const int closed = unzCloseCurrentFile(zip);
-    if (got < 0 || closed != UNZ_OK || quint64(data.size()) > MaxPartSize)
+    if (quint64(data.size()) > MaxPartSize || quint64(data.size()) > budget)
+        notWorkbook(fileName, QStringLiteral("часть %1 слишком велика").arg(name));
+    if (got < 0 || closed != UNZ_OK)
         notWorkbook(fileName, QStringLiteral("повреждена часть %1").arg(name));
+    budget -= quint64(data.size());
     return data.isNull() ? QByteArray("") : data;
 }
 
@@ -216,6 +233,8 @@ QList<StatementRow> XlsxStatement::sheetRows(const QByteArray &data, const QStri
             }
             if (column > 16383)
                 continue;
+            if (value.typeId() == QMetaType::QString && value.toString().size() > StatementTable::MaxCellLength)
+                StatementTable::tooLongCell(fileName, row.line);
             cells += qMax<qsizetype>(1, column + 1 - row.cells.size());
             if (cells > StatementTable::MaxCells)
                 StatementTable::tooManyCells(fileName, row.line);
@@ -233,18 +252,29 @@ StatementTable XlsxStatement::read(const QString &path, const QString &fileName)
     const Zip zip(unzOpen64(QFile::encodeName(path).constData()));
     if (!zip)
         notWorkbook(fileName, QStringLiteral("это не ZIP-архив"));
-    const QByteArray workbook = part(zip.get(), QStringLiteral("xl/workbook.xml"), fileName);
+    quint64 budget = MaxTotalSize;
+    const QByteArray workbook = part(zip.get(), QStringLiteral("xl/workbook.xml"), fileName, budget);
     if (workbook.isNull())
         notWorkbook(fileName, QStringLiteral("в архиве нет книги (xl/workbook.xml)"));
-    const QString sheetPath =
-        firstSheetPath(workbook, part(zip.get(), QStringLiteral("xl/_rels/workbook.xml.rels"), fileName));
-    const QByteArray sheet = part(zip.get(), sheetPath, fileName);
+    const QString sheetPath = firstSheetPath(
+        workbook, part(zip.get(), QStringLiteral("xl/_rels/workbook.xml.rels"), fileName, budget));
+    const QString stringsPath = QStringLiteral("xl/sharedStrings.xml");
+    const QString stylesPath = QStringLiteral("xl/styles.xml");
+    // The large parts, by the sizes the central directory gives, before
+    // any of them is unpacked.
+    quint64 declared = 0;
+    for (const QString &name : {sheetPath, stringsPath, stylesPath})
+        declared += declaredSize(zip.get(), name);
+    if (declared > budget)
+        notWorkbook(fileName, QStringLiteral("части книги вместе слишком велики"));
+    const QByteArray sheet = part(zip.get(), sheetPath, fileName, budget);
     if (sheet.isNull())
         notWorkbook(fileName, QStringLiteral("в архиве нет первого листа (%1)").arg(sheetPath));
     StatementTable table;
     table.fileName = fileName;
-    const QByteArray strings = part(zip.get(), QStringLiteral("xl/sharedStrings.xml"), fileName);
+    const QByteArray strings = part(zip.get(), stringsPath, fileName, budget);
+    const QByteArray styles = part(zip.get(), stylesPath, fileName, budget);
     table.rows = sheetRows(sheet, strings.isNull() ? QStringList() : sharedStrings(strings, fileName),
-                           dateStyles(part(zip.get(), QStringLiteral("xl/styles.xml"), fileName)), fileName);
+                           dateStyles(styles), fileName);
     return table;
 }
