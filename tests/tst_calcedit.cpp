@@ -166,9 +166,9 @@ void TestCalcEdit::typedNumbersAreReadWholeOrRefused() {
     w.edit->insert(typed); // as typed or pasted: through the box's validator
     QCOMPARE(w.edit->text(), typed);
     if (value < 0) {
-        QVERIFY_THROWS_EXCEPTION(OrvetError, w.edit->checkTyped());
         try {
             w.edit->checkTyped();
+            QFAIL("a number with two readings was taken");
         } catch (const OrvetError &e) {
             QVERIFY2(e.message().contains("«Денег»") && e.message().contains(typed), qPrintable(e.message()));
         }
