@@ -39,7 +39,7 @@ void BM_ReadStatement(benchmark::State &state, bool cp1251) {
     for (auto _ : state) {
         const StatementTable table = CsvStatement::read(bytes, QStringLiteral("s.csv"));
         const StatementLayout layout = StatementLayout::guess(table);
-        benchmark::DoNotOptimize(StatementReceipts::read(table, layout, {QStringLiteral("Кофе")}));
+        benchmark::DoNotOptimize(StatementReceipts::read(table, layout, {{QStringLiteral("Кофе")}, {}}));
     }
     state.SetBytesProcessed(state.iterations() * bytes.size());
 }

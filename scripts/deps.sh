@@ -1,7 +1,7 @@
 # Sourced by the other scripts: installs the Debian packages that are missing.
 # dpkg-dev computes the package's dependencies when cpack makes the .deb.
 ORVET_PACKAGES=(cmake make g++ pkg-config qt6-base-dev qt6-svg-dev libqt6sql6-sqlite libqt6svg6
-    libqt6printsupport6 libsqlite3-dev libminizip-dev libxlsxwriter-dev libbenchmark-dev fonts-dejavu-core qt6-translations-l10n dpkg-dev)
+    libqt6printsupport6 libsqlite3-dev libminizip-dev libxlsxwriter-dev libfreexl-dev libbenchmark-dev fonts-dejavu-core qt6-translations-l10n dpkg-dev)
 
 orvet_install_missing() {
     local missing=() p

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QtEndian>
 
 namespace {
 QString dataFile(const QString &name) {
@@ -112,6 +113,8 @@ struct Fixture : Program {
 };
 } // namespace
 
+Q_DECLARE_METATYPE(ImportCommand::Outcome)
+
 class tst_StatementImport : public QObject {
     Q_OBJECT
 private slots:
@@ -134,7 +137,7 @@ private slots:
         QCOMPARE(p.host.errors, QStringList());
         QCOMPARE(stored(p.dm),
                  (QStringList{"2025-01-09 40 2092", "2025-01-17 35.5 1856.65", "2025-01-28 42.1 2222.88"}));
-        QCOMPARE(p.host.messages, QStringList{ImportCommand::summary(3, 0, 2)});
+        QCOMPARE(p.host.messages, QStringList{ImportCommand::summary({3, 0, 2, 0, 0, 1})});
     }
 
     // Windows-1251 with commas; a receipt typed by hand before is not
@@ -152,9 +155,9 @@ private slots:
         QCOMPARE(p.host.errors, QStringList());
         QCOMPARE(stored(p.dm),
                  (QStringList{"2025-02-03 30.5 1601.25", "2025-02-14 25 1312.5", "2025-02-14 25 1312.5"}));
-        QCOMPARE(p.host.messages.value(0), ImportCommand::summary(2, 1, 1));
+        QCOMPARE(p.host.messages.value(0), ImportCommand::summary({2, 1, 1}));
         p.import(dataFile(QStringLiteral("card-cp1251-comma.csv")));
-        QCOMPARE(p.host.messages.value(1), ImportCommand::summary(0, 3, 1));
+        QCOMPARE(p.host.messages.value(1), ImportCommand::summary({0, 3, 1}));
         QCOMPARE(stored(p.dm).size(), 3);
     }
 
@@ -178,6 +181,92 @@ private slots:
         QCOMPARE(p.host.errors, QStringList());
         QCOMPARE(stored(p.dm), (QStringList{"2025-03-04 38.2 2139.2", "2025-03-11 41 2296",
                                             "2025-03-11 1 350", "2025-03-25 39.75 2226"}));
+    }
+
+    // Statements laid out as issuers' cabinets export them, each as UTF-8
+    // and Windows-1251 text and as workbooks saved by openpyxl (.xlsx) and
+    // LibreOffice (.xls): loaded in one pass with the columns found.
+    void issuersStatements_data() {
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<QStringList>("receipts");
+        QTest::addColumn<ImportCommand::Outcome>("outcome");
+        // Discounted sums, not the gross ones, and no car wash; the title
+        // line's comma does not split the semicolon file.
+        const QStringList discounted{"2026-11-01 40 2386.2", "2026-11-09 35.5 2117.86", "2026-11-20 42.1 2531.97"};
+        // Петров's card unticked; «Возврат» with positive numbers is a refund.
+        const QStringList blocks{"2026-11-03 45.5 2566.2", "2026-11-05 -5 -282", "2026-11-17 38 2143.2"};
+        const QStringList negative{"2026-11-02 30 1569", "2026-11-14 44.2 2311.66", "2026-11-15 -10 -523"};
+        const QStringList subtotals{"2026-05-12 40 2276", "2026-05-20 33.5 1906.15"};
+        // 41,3 л × 57,20 = 2 362,36; 38,75 л × 57,40 = 2 224,25.
+        const QStringList noSum{"2026-11-07 41.3 2362.36", "2026-11-21 38.75 2224.25"};
+        for (const QString format : {"-utf8.csv", "-cp1251.csv", ".xlsx", ".xls"}) {
+            const auto row = [&](const char *layout) -> QTestData & {
+                return QTest::newRow(qPrintable(layout + format)) << QString(layout + format);
+            };
+            row("a-title-discount") << discounted << ImportCommand::Outcome{3, 0, 1, 0, 0, 0};
+            row("b-card-blocks") << blocks << ImportCommand::Outcome{3, 0, 0, 1, 1, 2};
+            row("c-summary-sheet") << negative << ImportCommand::Outcome{3, 0, 0, 1, 0, 1};
+            row("d-day-nomenclature") << subtotals << ImportCommand::Outcome{2, 0, 0, 0, 0, 4};
+            row("e-no-sum") << noSum << ImportCommand::Outcome{2, 0, 0, 0, 0, 0};
+        }
+    }
+    void issuersStatements() {
+        QFETCH(QString, layout);
+        QFETCH(QStringList, receipts);
+        QFETCH(ImportCommand::Outcome, outcome);
+        Fixture p;
+        p.import(dataFile(QStringLiteral("issuers/") + layout), [&](TChesk_Import_F *f) {
+            QVERIFY(f->BitBtn1->isEnabled());
+            if (layout.startsWith(QLatin1String("b-"))) {
+                QCOMPARE(f->Cards->count(), 2);
+                QCOMPARE(f->Cards->item(1)->text(), QStringLiteral("7826 0101 0012 9999"));
+                f->Cards->item(1)->setCheckState(Qt::Unchecked);
+                QCOMPARE(f->note(), QStringLiteral("Возвратов и отмен в выписке: 1. Они будут внесены со знаком минус."));
+            }
+            if (layout.startsWith(QLatin1String("c-")) && layout.endsWith(QLatin1String("xls")))
+                QCOMPARE(f->SheetBox->currentText(), QStringLiteral("Транзакции")); // past the summary
+            if (layout.startsWith(QLatin1String("e-")))
+                QCOMPARE(f->note(), QStringLiteral("Сумма будет посчитана: литры × цена, с точностью до копейки."));
+        });
+        QCOMPARE(p.host.errors, QStringList());
+        QCOMPARE(stored(p.dm), receipts);
+        QCOMPARE(p.host.messages, QStringList{ImportCommand::summary(outcome)});
+    }
+
+    // The separator and the sheet can be chosen again in the dialog; the
+    // columns are found anew for what is then shown.
+    void separatorAndSheetChosenInTheDialog() {
+        Fixture p;
+        p.import(dataFile(QStringLiteral("issuers/a-title-discount-utf8.csv")), [](TChesk_Import_F *f) {
+            QCOMPARE(f->separator(), QLatin1Char(';'));
+            QVERIFY(!f->SheetBox->isEnabled());
+            f->SeparatorBox->setCurrentIndex(f->SeparatorBox->findData(QStringLiteral(",")));
+            emit f->SeparatorBox->activated(f->SeparatorBox->currentIndex());
+            QVERIFY(!f->BitBtn1->isEnabled()); // split on commas nothing is found
+            f->SeparatorBox->setCurrentIndex(f->SeparatorBox->findData(QStringLiteral(";")));
+            emit f->SeparatorBox->activated(f->SeparatorBox->currentIndex());
+            QCOMPARE(f->RublesBox->currentText(), QStringLiteral("8: Стоимость со скидкой"));
+        });
+        QCOMPARE(stored(p.dm).size(), 3);
+        p.import(dataFile(QStringLiteral("issuers/c-summary-sheet.xlsx")), [](TChesk_Import_F *f) {
+            QCOMPARE(f->SheetBox->count(), 2);
+            QCOMPARE(f->separator(), QChar());
+            f->SheetBox->setCurrentIndex(0);
+            emit f->SheetBox->activated(0);
+            QVERIFY(!f->BitBtn1->isEnabled()); // the summary has no receipts
+            QCOMPARE(f->note(), QString());
+        }, false);
+        QCOMPARE(stored(p.dm).size(), 3);
+    }
+
+    // Without a sum or a price column the dialog says so and Ok stays grey.
+    void missingSumIsSaid() {
+        TChesk_Import_F f;
+        f.setStatement(QStringLiteral("s.csv"), {QStringLiteral("Дата"), QStringLiteral("Литры")},
+                       {{QStringLiteral("01.11.2026"), QStringLiteral("40")}}, {});
+        f.setColumns(0, 1, -1, -1);
+        QVERIFY(!f.BitBtn1->isEnabled());
+        QVERIFY(f.note().startsWith(QStringLiteral("В выписке не найден столбец суммы")));
     }
 
     // Whatever is wrong, the message names the file (and the line), and
@@ -216,9 +305,27 @@ private slots:
             << compound + QByteArray(504, '\0') + QByteArray("E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0", 32)
             << "Файл «s.csv» — книга Excel, защищённая паролем: программа её не откроет. Снимите пароль в "
                "Excel и сохраните книгу как .xlsx или .csv.";
-        QTest::newRow("old workbook") << compound + QByteArray("W\0o\0r\0k\0b\0o\0o\0k\0", 16)
-                                      << "Файл «s.csv» — книга Excel старого формата (.xls), такие программа "
-                                         "не читает: откройте её в Excel и сохраните как .xlsx или .csv.";
+        // An .xls cut short, one whose allocation table runs in a ring, one
+        // that declares a sheet of 65536 × 256 cells (the reader would set
+        // aside 260 MB for it).
+        QFile xls(dataFile(QStringLiteral("issuers/c-summary-sheet.xls")));
+        QVERIFY(xls.open(QIODevice::ReadOnly));
+        const QByteArray book = xls.readAll();
+        const QString broken = "Файл «s.csv» не читается как книга Excel (XLS): файл испорчен или обрезан.";
+        QTest::newRow("old workbook, no stream") << compound + QByteArray("W\0o\0r\0k\0b\0o\0o\0k\0", 16) << broken;
+        QTest::newRow("old workbook cut short") << book.left(3000) << broken;
+        QByteArray ring = book;
+        const qint64 fat = 512 * (qFromLittleEndian<quint32>(book.constData() + 0x4C) + 1);
+        for (quint32 k = 0; k < 128; ++k)
+            qToLittleEndian<quint32>((k + 1) % 128, ring.data() + fat + 4 * k);
+        QTest::newRow("old workbook, chain in a ring") << ring << broken;
+        QByteArray huge = book;
+        const qsizetype dimensions = huge.indexOf(QByteArray("\x00\x02\x0e\x00", 4));
+        qToLittleEndian<quint32>(65536, huge.data() + dimensions + 8);
+        qToLittleEndian<quint16>(256, huge.data() + dimensions + 14);
+        QTest::newRow("old workbook of 16 million cells")
+            << huge << "Файл «s.csv» не читается как книга Excel (XLS): книга объявляет больше 4000000 ячеек, это "
+                       "не выписка по карте.";
         QTest::newRow("litres") << QByteArray("Дата;Литры;Сумма\n01.02.2025;40;2000\n02.02.2025;сорок;2000\n")
                                 << "Файл «s.csv», строка 3: количество литров «сорок» не читается. Ничего не "
                                    "загружено.";
@@ -414,7 +521,9 @@ private slots:
         QCOMPARE(StatementLayout::roleOf(QStringLiteral("Кол-во, л")), QStringLiteral("litres"));
         QCOMPARE(StatementLayout::roleOf(QStringLiteral(" ОБЪЁМ ")), QStringLiteral("litres"));
         QCOMPARE(StatementLayout::roleOf(QStringLiteral("Стоимость, руб.")), QStringLiteral("rubles"));
-        QCOMPARE(StatementLayout::roleOf(QStringLiteral("Цена")), QString());
+        QCOMPARE(StatementLayout::roleOf(QStringLiteral("Цена на АЗС")), QStringLiteral("price"));
+        QCOMPARE(StatementLayout::roleOf(QStringLiteral("Тип операции")), QStringLiteral("operation"));
+        QCOMPARE(StatementLayout::roleOf(QStringLiteral("Адрес")), QString());
         QVERIFY(StatementLayout::looksLikeFuel(QStringLiteral("Бензин Аи-95 ЭКТО")));
         QVERIFY(StatementLayout::looksLikeFuel(QStringLiteral("ДТ")));
         QVERIFY(!StatementLayout::looksLikeFuel(QStringLiteral("Стеклоомыватель")));

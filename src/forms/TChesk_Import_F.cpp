@@ -28,7 +28,7 @@ QComboBox *columnBox(QWidget *parent, const QString &name, const QString &access
 TChesk_Import_F::TChesk_Import_F(QWidget *parent) : DesktopDialog(parent) {
     setObjectName(QStringLiteral("Chesk_Import_F"));
     setWindowTitle(QStringLiteral("Загрузка чеков из файла"));
-    resize(FontScale::size({640, 460}));
+    resize(FontScale::size({760, 540}));
 
     m_file = new QLabel(this);
     m_file->setObjectName(QStringLiteral("FileLabel"));
@@ -48,20 +48,56 @@ TChesk_Import_F::TChesk_Import_F(QWidget *parent) : DesktopDialog(parent) {
     LitresBox = columnBox(this, QStringLiteral("LitresBox"), QStringLiteral("Столбец литров"));
     RublesBox = columnBox(this, QStringLiteral("RublesBox"), QStringLiteral("Столбец суммы"));
     ProductBox = columnBox(this, QStringLiteral("ProductBox"), QStringLiteral("Столбец товара"));
+    PriceBox = columnBox(this, QStringLiteral("PriceBox"), QStringLiteral("Столбец цены за литр"));
+    CardBox = columnBox(this, QStringLiteral("CardBox"), QStringLiteral("Столбец номера карты"));
+    OperationBox = columnBox(this, QStringLiteral("OperationBox"), QStringLiteral("Столбец типа операции"));
     auto *columns = new QFormLayout;
     columns->addRow(QStringLiteral("&Дата:"), DateBox);
     columns->addRow(QStringLiteral("&Литры:"), LitresBox);
     columns->addRow(QStringLiteral("&Сумма, руб.:"), RublesBox);
     columns->addRow(QStringLiteral("&Товар:"), ProductBox);
+    columns->addRow(QStringLiteral("&Цена за литр:"), PriceBox);
+    columns->addRow(QStringLiteral("&Карта:"), CardBox);
+    columns->addRow(QStringLiteral("Тип о&перации:"), OperationBox);
+
+    SheetBox = new QComboBox(this);
+    SheetBox->setObjectName(QStringLiteral("SheetBox"));
+    SheetBox->setAccessibleName(QStringLiteral("Лист книги"));
+    SeparatorBox = new QComboBox(this);
+    SeparatorBox->setObjectName(QStringLiteral("SeparatorBox"));
+    SeparatorBox->setAccessibleName(QStringLiteral("Разделитель столбцов"));
+    SeparatorBox->addItem(QStringLiteral("точка с запятой «;»"), QStringLiteral(";"));
+    SeparatorBox->addItem(QStringLiteral("запятая «,»"), QStringLiteral(","));
+    SeparatorBox->addItem(QStringLiteral("табуляция"), QStringLiteral("\t"));
+    auto *source = new QHBoxLayout;
+    source->addWidget(m_file, 1);
+    for (auto [text, box] : {std::pair{QStringLiteral("Л&ист:"), SheetBox},
+                             std::pair{QStringLiteral("&Разделитель:"), SeparatorBox}}) {
+        auto *label = new QLabel(text, this);
+        label->setBuddy(box);
+        source->addWidget(label);
+        source->addWidget(box);
+    }
 
     Products = new QListWidget(this);
     Products->setObjectName(QStringLiteral("Products"));
     Products->setAccessibleName(QStringLiteral("Загружаемые товары"));
     m_productsLabel = new QLabel(QStringLiteral("&Загружать строки товаров:"), this);
     m_productsLabel->setBuddy(Products);
+    Cards = new QListWidget(this);
+    Cards->setObjectName(QStringLiteral("Cards"));
+    Cards->setAccessibleName(QStringLiteral("Загружаемые карты"));
+    m_cardsLabel = new QLabel(QStringLiteral("Загружать карт&ы:"), this);
+    m_cardsLabel->setBuddy(Cards);
+    m_note = new QLabel(this);
+    m_note->setObjectName(QStringLiteral("Note"));
+    m_note->setWordWrap(true);
     auto *products = new QVBoxLayout;
     products->addWidget(m_productsLabel);
     products->addWidget(Products, 1);
+    products->addWidget(m_cardsLabel);
+    products->addWidget(Cards, 1);
+    products->addWidget(m_note);
 
     // Not one of the specified dialogs: it speaks Russian, as the restore list does.
     BitBtn1 = DialogButtons::ok(this, QStringLiteral("&Загрузить"));
@@ -76,13 +112,14 @@ TChesk_Import_F::TChesk_Import_F(QWidget *parent) : DesktopDialog(parent) {
     lower->addLayout(products, 1);
     lower->addLayout(buttons);
     auto *all = new QVBoxLayout(this);
-    all->addWidget(m_file);
+    all->addLayout(source);
     all->addWidget(Preview, 1);
     all->addLayout(lower);
 
-    TabOrder::chain({DateBox, LitresBox, RublesBox, ProductBox, Products, BitBtn1, BitBtn2, Preview});
+    TabOrder::chain({SheetBox, SeparatorBox, DateBox, LitresBox, RublesBox, ProductBox, PriceBox, CardBox,
+                     OperationBox, Products, Cards, BitBtn1, BitBtn2, Preview});
 
-    for (QComboBox *box : {DateBox, LitresBox, RublesBox})
+    for (QComboBox *box : {DateBox, LitresBox, RublesBox, PriceBox})
         connect(box, &QComboBox::currentIndexChanged, this, [this] {
             markChosenColumns();
             updateOk();
@@ -91,6 +128,16 @@ TChesk_Import_F::TChesk_Import_F(QWidget *parent) : DesktopDialog(parent) {
         markChosenColumns();
         fillProducts();
     });
+    connect(CardBox, &QComboBox::currentIndexChanged, this, [this] {
+        markChosenColumns();
+        fillCards();
+    });
+    connect(OperationBox, &QComboBox::currentIndexChanged, this, [this] {
+        markChosenColumns();
+        updateNote();
+    });
+    for (QComboBox *box : {SheetBox, SeparatorBox})
+        connect(box, &QComboBox::activated, this, &TChesk_Import_F::sourceChanged);
     connect(BitBtn1, &QPushButton::clicked, this, &TChesk_Import_F::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -122,18 +169,44 @@ void TChesk_Import_F::setStatement(const QString &fileName, const QStringList &t
             Preview->setItem(r, c, new QTableWidgetItem(rows.at(r).at(c).left(PreviewCellLength).simplified()));
     Preview->resizeColumnsToContents();
 
-    for (QComboBox *box : {DateBox, LitresBox, RublesBox, ProductBox}) {
+    for (QComboBox *box : {DateBox, LitresBox, RublesBox, ProductBox, PriceBox, CardBox, OperationBox}) {
         const QSignalBlocker hold(box);
         box->clear();
-        box->addItem(box == ProductBox ? QStringLiteral("(нет: загружать все строки)")
-                                       : QStringLiteral("(не выбран)"),
+        box->addItem(box == ProductBox || box == CardBox ? QStringLiteral("(нет: загружать все строки)")
+                     : box == OperationBox               ? QStringLiteral("(нет: все строки — покупки)")
+                                                         : QStringLiteral("(не выбран)"),
                      -1);
         for (int c = 0; c < int(count); ++c)
             box->addItem(names.at(c), c);
     }
 }
 
-void TChesk_Import_F::setColumns(int date, int litres, int rubles, int product) {
+void TChesk_Import_F::setSource(const QStringList &sheets, int sheet, QChar separator) {
+    const QSignalBlocker holdSheets(SheetBox), holdSeparators(SeparatorBox);
+    SheetBox->clear();
+    SheetBox->addItems(sheets);
+    SheetBox->setCurrentIndex(sheet);
+    SheetBox->setEnabled(sheets.size() > 1);
+    SeparatorBox->setCurrentIndex(qMax(0, SeparatorBox->findData(QString(separator))));
+    SeparatorBox->setEnabled(!separator.isNull());
+}
+
+int TChesk_Import_F::sheet() const {
+    return SheetBox->currentIndex();
+}
+
+QChar TChesk_Import_F::separator() const {
+    return SeparatorBox->isEnabled() ? SeparatorBox->currentData().toString().at(0) : QChar();
+}
+
+void TChesk_Import_F::setFinders(std::function<QStringList(int)> cardsOf,
+                                 std::function<bool(const QString &)> isRefund) {
+    m_cardsOf = std::move(cardsOf);
+    m_isRefund = std::move(isRefund);
+}
+
+void TChesk_Import_F::setColumns(int date, int litres, int rubles, int product, int price, int card,
+                                 int operation) {
     const auto choose = [](QComboBox *box, int column) {
         const QSignalBlocker hold(box);
         box->setCurrentIndex(qMax(0, box->findData(column)));
@@ -142,8 +215,12 @@ void TChesk_Import_F::setColumns(int date, int litres, int rubles, int product) 
     choose(LitresBox, litres);
     choose(RublesBox, rubles);
     choose(ProductBox, product);
+    choose(PriceBox, price);
+    choose(CardBox, card);
+    choose(OperationBox, operation);
     markChosenColumns();
     fillProducts();
+    fillCards();
     updateOk();
 }
 
@@ -158,6 +235,60 @@ int TChesk_Import_F::rublesColumn() const {
 }
 int TChesk_Import_F::productColumn() const {
     return ProductBox->currentData().toInt();
+}
+int TChesk_Import_F::priceColumn() const {
+    return PriceBox->currentData().toInt();
+}
+int TChesk_Import_F::cardColumn() const {
+    return CardBox->currentData().toInt();
+}
+int TChesk_Import_F::operationColumn() const {
+    return OperationBox->currentData().toInt();
+}
+
+QSet<QString> TChesk_Import_F::leftOutCards() const {
+    QSet<QString> out;
+    for (int i = 0; i < Cards->count(); ++i)
+        if (Cards->item(i)->checkState() != Qt::Checked)
+            out.insert(Cards->item(i)->text());
+    return out;
+}
+
+QString TChesk_Import_F::note() const {
+    return m_note->text();
+}
+
+// Every card the statement names, all ticked: a contract's statement is
+// shared out by unticking the other cars' cards.
+void TChesk_Import_F::fillCards() {
+    Cards->clear();
+    const QStringList cards = m_cardsOf ? m_cardsOf(cardColumn()) : QStringList();
+    for (const QString &card : cards) {
+        auto *item = new QListWidgetItem(card, Cards);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Checked);
+    }
+    Cards->setEnabled(!cards.isEmpty());
+    m_cardsLabel->setEnabled(!cards.isEmpty());
+}
+
+void TChesk_Import_F::updateNote() {
+    QStringList lines;
+    if (dateColumn() >= 0 && litresColumn() >= 0 && rublesColumn() < 0 && priceColumn() < 0)
+        lines << QStringLiteral("В выписке не найден столбец суммы: выберите его или столбец цены за литр "
+                                "(тогда сумма — литры × цена).");
+    else if (rublesColumn() < 0 && priceColumn() >= 0)
+        lines << QStringLiteral("Сумма будет посчитана: литры × цена, с точностью до копейки.");
+    if (const int column = operationColumn(); column >= 0 && m_isRefund) {
+        int refunds = 0;
+        for (const QStringList &row : std::as_const(m_rows))
+            refunds += m_isRefund(row.value(column));
+        if (refunds > 0)
+            lines << QStringLiteral("Возвратов и отмен в выписке: %1. Они будут внесены со знаком минус.")
+                         .arg(refunds);
+    }
+    m_note->setText(lines.join(QLatin1Char('\n')));
+    m_note->setVisible(!lines.isEmpty());
 }
 
 QSet<QString> TChesk_Import_F::leftOutProducts() const {
@@ -203,7 +334,10 @@ void TChesk_Import_F::markChosenColumns() {
     const QList<QPair<int, QString>> roles{{dateColumn(), QStringLiteral("дата")},
                                            {litresColumn(), QStringLiteral("литры")},
                                            {rublesColumn(), QStringLiteral("сумма")},
-                                           {productColumn(), QStringLiteral("товар")}};
+                                           {productColumn(), QStringLiteral("товар")},
+                                           {priceColumn(), QStringLiteral("цена")},
+                                           {cardColumn(), QStringLiteral("карта")},
+                                           {operationColumn(), QStringLiteral("операция")}};
     for (int c = 0; c < Preview->columnCount(); ++c) {
         QString label =
             Preview->horizontalHeaderItem(c) ? Preview->horizontalHeaderItem(c)->text() : QString();
@@ -217,7 +351,8 @@ void TChesk_Import_F::markChosenColumns() {
 }
 
 void TChesk_Import_F::updateOk() {
-    BitBtn1->setEnabled(dateColumn() >= 0 && litresColumn() >= 0 && rublesColumn() >= 0);
+    BitBtn1->setEnabled(dateColumn() >= 0 && litresColumn() >= 0 && (rublesColumn() >= 0 || priceColumn() >= 0));
+    updateNote();
 }
 
 void TChesk_Import_F::BitBtn1Click() {

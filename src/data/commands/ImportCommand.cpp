@@ -49,12 +49,18 @@ ImportCommand::ImportCommand(TDM1 &dm) : m_dm(dm) {
     dm.actions().setHandler(Actions::Import_chesk, [this] { Import_cheskExecute(); });
 }
 
-QString ImportCommand::summary(int added, int skipped, int leftOut) {
-    return QStringLiteral(
-               "Добавлено чеков: %1.\nПропущено, так как уже внесены: %2.\nНе загружено (не топливо): %3.")
-        .arg(added)
-        .arg(skipped)
-        .arg(leftOut);
+QString ImportCommand::summary(const Outcome &o) {
+    QString text = QStringLiteral("Добавлено чеков: %1.").arg(o.added);
+    if (o.refunds > 0)
+        text += QStringLiteral("\nИз них возвратов и отмен (внесены со знаком минус): %1.").arg(o.refunds);
+    text += QStringLiteral("\nПропущено, так как уже внесены: %1.\nНе загружено (не топливо): %2.")
+                .arg(o.skipped)
+                .arg(o.leftOut);
+    if (o.otherCards > 0)
+        text += QStringLiteral("\nНе загружено (другие карты): %1.").arg(o.otherCards);
+    if (o.totals > 0)
+        text += QStringLiteral("\nПропущено строк итогов и строк без даты: %1.").arg(o.totals);
+    return text;
 }
 
 void ImportCommand::Import_cheskExecute() {
@@ -85,24 +91,46 @@ QString ImportCommand::chooseFile() {
 }
 
 void ImportCommand::importFile(const QString &path) {
-    const StatementTable table = StatementFile::read(path);
-    const StatementLayout guessed = StatementLayout::guess(table);
-    const qsizetype columns = table.columnCount();
-    QList<QStringList> rows;
-    for (qsizetype r = guessed.headerRow + 1; r < table.rows.size(); ++r)
-        rows.append(texts(table.rows.at(r), columns));
-    const QStringList titles =
-        guessed.headerRow >= 0 ? texts(table.rows.at(guessed.headerRow), columns) : QStringList();
-
     TChesk_Import_F *f = m_dm.Chesk_Import_F();
     if (!f)
         return;
-    f->setStatement(table.fileName, titles, rows, &StatementLayout::looksLikeFuel);
-    f->setColumns(guessed.date, guessed.litres, guessed.rubles, guessed.product);
+    StatementTable table = StatementFile::read(path);
+    StatementLayout guessed;
+    const auto show = [&] {
+        guessed = StatementLayout::guess(table);
+        const qsizetype columns = table.columnCount();
+        QList<QStringList> rows;
+        for (qsizetype r = guessed.headerRow + 1; r < table.rows.size(); ++r)
+            rows.append(texts(table.rows.at(r), columns));
+        const QStringList titles =
+            guessed.headerRow >= 0 ? texts(table.rows.at(guessed.headerRow), columns) : QStringList();
+        f->setStatement(table.fileName, titles, rows, &StatementLayout::looksLikeFuel);
+        f->setSource(table.sheets, table.sheet, table.separator);
+        f->setFinders(
+            [&table, &guessed](int cardColumn) {
+                StatementLayout layout = guessed;
+                layout.card = cardColumn;
+                return StatementReceipts::cardsOf(table, layout);
+            },
+            &StatementReceipts::isRefund);
+        f->setColumns(guessed.date, guessed.litres, guessed.rubles, guessed.product, guessed.price, guessed.card,
+                      guessed.operation);
+    };
+    show();
+    // Another sheet or separator: the file read again, its columns found
+    // again; a file that now fails keeps what is shown.
+    const QMetaObject::Connection reread = QObject::connect(f, &TChesk_Import_F::sourceChanged, f, [&] {
+        if (!ErrorBoundary::guarded([&] { table = StatementFile::read(path, {f->sheet(), f->separator()}); }))
+            f->setSource(table.sheets, table.sheet, table.separator);
+        else
+            show();
+    });
     {
         OkFlag<TChesk_Import_F> ok(f, m_accepted);
         DialogHost::instance().execDialog(f);
     }
+    QObject::disconnect(reread);
+    f->setFinders({}, {});
     if (!m_accepted)
         return;
     StatementLayout chosen = guessed;
@@ -110,8 +138,12 @@ void ImportCommand::importFile(const QString &path) {
     chosen.litres = f->litresColumn();
     chosen.rubles = f->rublesColumn();
     chosen.product = f->productColumn();
-    const StatementReceipts::Result read =
-        StatementReceipts::read(table, chosen, chosen.product >= 0 ? f->leftOutProducts() : QSet<QString>());
+    chosen.price = f->priceColumn();
+    chosen.card = f->cardColumn();
+    chosen.operation = f->operationColumn();
+    const StatementReceipts::Result read = StatementReceipts::read(
+        table, chosen,
+        {chosen.product >= 0 ? f->leftOutProducts() : QSet<QString>(), f->leftOutCards()});
 
     QList<StatementReceipts::Receipt> fresh = read.receipts;
     int skipped = 0;
@@ -123,15 +155,19 @@ void ImportCommand::importFile(const QString &path) {
         }
         fresh = StatementReceipts::notStored(fresh, storedBetween(from, to), &skipped);
     }
+    int refunds = 0;
     if (!fresh.isEmpty()) {
         Table &chesks = m_dm.Chesks();
         const ControlsHold<Table> hold(chesks);
         Transaction transaction(m_dm.database());
-        for (const auto &r : std::as_const(fresh))
+        for (const auto &r : std::as_const(fresh)) {
             chesks.insertRecord({QVariant(), r.date, r.litres, r.rubles});
+            refunds += r.refund;
+        }
         transaction.commit();
     }
-    DialogHost::instance().showMessage(summary(int(fresh.size()), skipped, read.leftOut));
+    DialogHost::instance().showMessage(
+        summary({int(fresh.size()), skipped, read.leftOut, refunds, read.otherCards, read.totals}));
 }
 
 QList<StatementReceipts::Receipt> ImportCommand::storedBetween(const QDate &from, const QDate &to) {

@@ -17,8 +17,17 @@ public:
     // Everything after the file is chosen; the tests start here.
     void importFile(const QString &path);
 
+    // What became of the statement's rows.
+    struct Outcome {
+        int added = 0;
+        int skipped = 0;    // stored before
+        int leftOut = 0;    // not fuel
+        int refunds = 0;    // among the added
+        int otherCards = 0; // of the cards left out
+        int totals = 0;     // totals, subtotals, rows without a date
+    };
     // The closing message.
-    static QString summary(int added, int skipped, int leftOut);
+    static QString summary(const Outcome &outcome);
 
 private:
     QString chooseFile();

@@ -1,6 +1,7 @@
 #include "data/statement/CsvStatement.h"
 
 #include "core/OrvetError.h"
+#include "data/statement/StatementLayout.h"
 
 #include <QStringDecoder>
 
@@ -68,8 +69,15 @@ QString CsvStatement::decode(const QByteArray &bytes) {
     return cp1251.hasError() || !readsAsText(text) ? QString() : text;
 }
 
-QChar CsvStatement::separatorOf(const QString &text) {
-    const QChar candidates[] = {QLatin1Char('\t'), QLatin1Char(';'), QLatin1Char(',')};
+QList<QChar> CsvStatement::separators() {
+    return {QLatin1Char('\t'), QLatin1Char(';'), QLatin1Char(',')};
+}
+
+namespace {
+// The separator the first line that has any holds most of: for a file
+// where no separator gives rows alike (a single column, a damaged file).
+QChar firstLineSeparator(const QString &text) {
+    const QList<QChar> candidates = CsvStatement::separators();
     int counts[3] = {0, 0, 0};
     bool quoted = false;
     for (const QChar c : text) {
@@ -90,8 +98,39 @@ QChar CsvStatement::separatorOf(const QString &text) {
             best = k;
     return candidates[best];
 }
+} // namespace
 
-StatementTable CsvStatement::read(const QByteArray &bytes, const QString &fileName) {
+QChar CsvStatement::separatorOf(const QString &text) {
+    // Enough lines for a title, a client, the titles and a screen of rows.
+    constexpr int SampleLines = 60;
+    QChar best = QLatin1Char(',');
+    int bestScore = -1;
+    for (const QChar candidate : separators()) {
+        StatementTable sample;
+        try {
+            sample = parse(text, candidate, QString(), SampleLines);
+        } catch (const OrvetError &) {
+            continue; // a quote left open in the sample: judged by the others
+        }
+        const StatementLayout layout = StatementLayout::guess(sample);
+        const int titles = (layout.date >= 0) + (layout.litres >= 0) + (layout.rubles >= 0 || layout.price >= 0);
+        // Rows under the titles (or all, without titles) as wide as the
+        // titles row, or as the widest row when there are none.
+        const qsizetype width = layout.headerRow >= 0 ? sample.rows.at(layout.headerRow).cells.size()
+                                                      : sample.columnCount();
+        int even = 0;
+        for (qsizetype r = layout.headerRow + 1; r < sample.rows.size(); ++r)
+            even += width > 1 && sample.rows.at(r).cells.size() == width;
+        const int score = titles * 1000 + even;
+        if (score > bestScore) { // ties keep the earlier candidate
+            best = candidate;
+            bestScore = score;
+        }
+    }
+    return bestScore > 0 ? best : firstLineSeparator(text);
+}
+
+StatementTable CsvStatement::read(const QByteArray &bytes, const QString &fileName, QChar separator) {
     // Read as Windows-1251 it would load as nonsense with no column found.
     if (const int line = brokenUtf8Line(bytes))
         throw OrvetError(QStringLiteral("Файл «%1», строка %2: текст не в кодировке UTF-8, хотя остальной файл в "
@@ -104,9 +143,13 @@ StatementTable CsvStatement::read(const QByteArray &bytes, const QString &fileNa
         throw OrvetError(QStringLiteral("Файл «%1»: не удалось определить кодировку. Выписка должна быть в "
                                         "кодировке UTF-8 или Windows-1251")
                              .arg(fileName));
-    const QChar separator = separatorOf(text);
+    return parse(text, separator.isNull() ? separatorOf(text) : separator, fileName);
+}
+
+StatementTable CsvStatement::parse(const QString &text, QChar separator, const QString &fileName, int maxLines) {
     StatementTable table;
     table.fileName = fileName;
+    table.separator = separator;
     StatementRow row{1, {}};
     QString cell;
     bool quoted = false;
@@ -150,6 +193,8 @@ StatementTable CsvStatement::read(const QByteArray &bytes, const QString &fileNa
         } else if (c == QLatin1Char('\n')) {
             ++line;
             endRow();
+            if (maxLines > 0 && line > maxLines)
+                return table;
         } else if (c != QLatin1Char('\r')) {
             cell += c;
         }

@@ -2,6 +2,8 @@
 
 #include "core/OrvetError.h"
 #include "data/statement/CsvStatement.h"
+#include "data/statement/StatementLayout.h"
+#include "data/statement/XlsStatement.h"
 #include "data/statement/XlsxStatement.h"
 
 #include <QFile>
@@ -17,23 +19,35 @@ bool names(const QByteArray &bytes, QStringView name) {
     return bytes.contains(utf16le);
 }
 
-[[noreturn]] void refuseCompound(QFile &file, const QString &name) {
+// An Office file of the older kind that names another program's document,
+// or a workbook that Excel encrypted with a password. Any other is read as
+// a workbook, and a broken one is said to be broken.
+void refuseCompound(QFile &file, const QString &name) {
     const QByteArray bytes = file.readAll();
     if (names(bytes, u"EncryptedPackage"))
         throw OrvetError(QStringLiteral("Файл «%1» — книга Excel, защищённая паролем: программа её не откроет. "
                                         "Снимите пароль в Excel и сохраните книгу как .xlsx или .csv")
                              .arg(name));
-    if (names(bytes, u"Workbook") || names(bytes, u"Book"))
-        throw OrvetError(QStringLiteral("Файл «%1» — книга Excel старого формата (.xls), такие программа не "
-                                        "читает: откройте её в Excel и сохраните как .xlsx или .csv")
+    if (names(bytes, u"WordDocument") || names(bytes, u"PowerPoint Document"))
+        throw OrvetError(QStringLiteral("Файл «%1» — документ Microsoft Office старого формата, а не выписка: "
+                                        "сохраните выписку как .xlsx или .csv")
                              .arg(name));
-    throw OrvetError(QStringLiteral("Файл «%1» — документ Microsoft Office старого формата, а не выписка: "
-                                    "сохраните выписку как .xlsx или .csv")
-                         .arg(name));
 }
 } // namespace
 
-StatementTable StatementFile::read(const QString &path) {
+StatementTable StatementFile::firstRecognised(int count, const std::function<StatementTable(int)> &readSheet) {
+    StatementTable first;
+    for (int k = 0; k < count; ++k) {
+        StatementTable table = readSheet(k);
+        if (StatementLayout::guess(table).complete())
+            return table;
+        if (k == 0)
+            first = std::move(table);
+    }
+    return first;
+}
+
+StatementTable StatementFile::read(const QString &path, const Options &options) {
     const QString name = QFileInfo(path).fileName();
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
@@ -45,17 +59,19 @@ StatementTable StatementFile::read(const QString &path) {
     if (file.size() == 0)
         throw OrvetError(QStringLiteral("Файл «%1» пуст").arg(name));
     StatementTable table;
-    if (file.peek(8) == QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))
+    if (file.peek(8) == QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) {
         refuseCompound(file, name);
-    if (file.peek(4) == QByteArray("PK\x03\x04", 4)) {
         file.close();
-        table = XlsxStatement::read(path, name);
+        table = XlsStatement::read(path, name, options.sheet);
+    } else if (file.peek(4) == QByteArray("PK\x03\x04", 4)) {
+        file.close();
+        table = XlsxStatement::read(path, name, options.sheet);
     } else {
         const QByteArray bytes = file.readAll();
         if (file.error() != QFileDevice::NoError)
             throw OrvetError(
                 QStringLiteral("Не удалось прочитать файл «%1»: %2").arg(name, file.errorString()));
-        table = CsvStatement::read(bytes, name);
+        table = CsvStatement::read(bytes, name, options.separator);
     }
     if (table.rows.isEmpty())
         throw OrvetError(QStringLiteral("Файл «%1» пуст: в нём нет ни одной строки").arg(name));

@@ -17,13 +17,50 @@ QString keyOf(const StatementReceipts::Receipt &r) {
         .arg(std::llround(r.rubles * 1000));
 }
 
+// A total, a subtotal or the statement's last line: its label may sit in
+// any column ("Итог:" under the amounts of a shifted last row).
 bool isTotal(const StatementRow &row) {
-    for (qsizetype c = 0; c < row.cells.size(); ++c) {
-        const QString text = row.text(c).toLower();
-        if (!text.isEmpty())
-            return text.startsWith(QStringLiteral("итого")) || text.startsWith(QStringLiteral("всего"));
-    }
+    static const QRegularExpression label(QStringLiteral("^(итого|итоги|итог|всего)(\\W|$)"),
+                                          QRegularExpression::CaseInsensitiveOption |
+                                              QRegularExpression::UseUnicodePropertiesOption);
+    for (qsizetype c = 0; c < row.cells.size(); ++c)
+        if (row.cells.at(c).typeId() == QMetaType::QString && label.match(row.text(c)).hasMatch())
+            return true;
     return false;
+}
+
+// The number of a line that opens a card's block ("Карта № 7826 0101 0012
+// 3456 — Иванов И. И."); null for any other row.
+QString cardLine(const StatementRow &row) {
+    static const QRegularExpression opening(
+        QStringLiteral("^(?:по )?карт[аеы]\\s*(?:№|N|#|No\\.?)?\\s*([0-9*xх][0-9*xх \\x{00A0}-]*[0-9*xх])"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+    for (qsizetype c = 0; c < row.cells.size(); ++c) {
+        const QString text = row.text(c);
+        if (text.isEmpty())
+            continue;
+        const auto m = opening.match(text);
+        return m.hasMatch() ? m.captured(1).simplified() : QString();
+    }
+    return {};
+}
+
+// Cards compared by their digits and masks: "7826 0101" is "78260101".
+QString cardKey(const QString &card) {
+    static const QRegularExpression apart(QStringLiteral("[\\s\\p{Zs}-]"),
+                                          QRegularExpression::UseUnicodePropertiesOption);
+    QString key = card;
+    key.remove(apart);
+    return key.toUpper();
+}
+
+bool repeatsHeader(const StatementRow &row, const StatementRow &header) {
+    if (row.cells.size() != header.cells.size())
+        return false;
+    for (qsizetype c = 0; c < row.cells.size(); ++c)
+        if (row.text(c) != header.text(c))
+            return false;
+    return true;
 }
 
 // A cell quoted in a message: a short part of a long one.
@@ -98,7 +135,10 @@ std::optional<double> StatementReceipts::numberOf(const QVariant &cell) {
     static const QRegularExpression unit(QStringLiteral("\\s*(руб\\.?|р\\.|₽|rub|л\\.?|l)$"),
                                          QRegularExpression::CaseInsensitiveOption);
     text.remove(unit);
-    static const QRegularExpression blanks(QStringLiteral("[\\s\\x{00A0}\\x{202F}]"));
+    // Thousands come apart by a space of any kind: plain, no-break, thin,
+    // narrow no-break.
+    static const QRegularExpression blanks(QStringLiteral("[\\s\\p{Zs}]"),
+                                           QRegularExpression::UseUnicodePropertiesOption);
     text.remove(blanks);
     text.replace(QChar(u'−'), QLatin1Char('-'));
     if (text.count(QLatin1Char(',')) == 1 && !text.contains(QLatin1Char('.')))
@@ -109,16 +149,61 @@ std::optional<double> StatementReceipts::numberOf(const QVariant &cell) {
     return text.toDouble();
 }
 
-StatementReceipts::Result StatementReceipts::read(const StatementTable &table, const StatementLayout &layout,
-                                                  const QSet<QString> &leftOutProducts) {
-    if (!layout.complete())
-        throw OrvetError(QStringLiteral("Не выбраны столбцы даты, литров и суммы"));
-    Result result;
+bool StatementReceipts::isRefund(const QString &operation) {
+    const QString t = operation.toLower();
+    return t.contains(QStringLiteral("возврат")) || t.contains(QStringLiteral("отмен")) ||
+           t.contains(QStringLiteral("сторно"));
+}
+
+QStringList StatementReceipts::cardsOf(const StatementTable &table, const StatementLayout &layout) {
+    QStringList cards;
+    QSet<QString> seen;
+    const auto add = [&](const QString &card) {
+        if (!card.isEmpty() && !seen.contains(cardKey(card))) {
+            seen.insert(cardKey(card));
+            cards.append(card);
+        }
+    };
     for (qsizetype r = layout.headerRow + 1; r < table.rows.size(); ++r) {
         const StatementRow &row = table.rows.at(r);
-        if (isTotal(row))
+        if (const QString opening = cardLine(row); !opening.isEmpty())
+            add(opening);
+        else if (layout.card >= 0 && !isTotal(row) && !row.text(layout.date).isEmpty())
+            add(row.text(layout.card).simplified());
+    }
+    return cards;
+}
+
+StatementReceipts::Result StatementReceipts::read(const StatementTable &table, const StatementLayout &layout,
+                                                  const Choice &choice) {
+    if (!layout.complete())
+        throw OrvetError(QStringLiteral("Не выбраны столбцы даты, литров и суммы"));
+    QSet<QString> leftOutCards;
+    for (const QString &card : choice.leftOutCards)
+        leftOutCards.insert(cardKey(card));
+    const StatementRow *header = layout.headerRow >= 0 ? &table.rows.at(layout.headerRow) : nullptr;
+    Result result;
+    QString blockCard;
+    for (qsizetype r = layout.headerRow + 1; r < table.rows.size(); ++r) {
+        const StatementRow &row = table.rows.at(r);
+        if (header && repeatsHeader(row, *header))
             continue;
-        if (layout.product >= 0 && leftOutProducts.contains(row.text(layout.product))) {
+        if (const QString opening = cardLine(row); !opening.isEmpty()) {
+            blockCard = opening;
+            continue;
+        }
+        if (isTotal(row) || row.text(layout.date).isEmpty()) {
+            ++result.totals;
+            continue;
+        }
+        QString card = layout.card >= 0 ? row.text(layout.card).simplified() : QString();
+        if (card.isEmpty())
+            card = blockCard;
+        if (!leftOutCards.isEmpty() && leftOutCards.contains(cardKey(card))) {
+            ++result.otherCards;
+            continue;
+        }
+        if (layout.product >= 0 && choice.leftOutProducts.contains(row.text(layout.product))) {
             ++result.leftOut;
             continue;
         }
@@ -128,11 +213,26 @@ StatementReceipts::Result StatementReceipts::read(const StatementTable &table, c
         if (!plausible(date))
             implausible(table, row, QStringLiteral("дата"), row.text(layout.date),
                         QStringLiteral("не из %1–%2 годов").arg(2000).arg(QDate::currentDate().year() + 1));
-        const double litres = amountOf(table, row, layout.litres, QStringLiteral("количество литров"),
-                                       MaxLitres, QStringLiteral("10 000 л"));
-        const double rubles =
-            amountOf(table, row, layout.rubles, QStringLiteral("сумма"), MaxRubles, QStringLiteral("10 000 000 руб."));
-        result.receipts.append({date, litres, rubles, row.line});
+        double litres = amountOf(table, row, layout.litres, QStringLiteral("количество литров"), MaxLitres,
+                                 QStringLiteral("10 000 л"));
+        double rubles = 0;
+        if (layout.rubles >= 0 && (layout.price < 0 || !row.text(layout.rubles).isEmpty())) {
+            rubles = amountOf(table, row, layout.rubles, QStringLiteral("сумма"), MaxRubles,
+                              QStringLiteral("10 000 000 руб."));
+        } else {
+            const double price = amountOf(table, row, layout.price, QStringLiteral("цена"), MaxRubles,
+                                          QStringLiteral("10 000 000 руб."));
+            rubles = std::round(litres * price * 100) / 100;
+            if (std::abs(rubles) > MaxRubles)
+                implausible(table, row, QStringLiteral("сумма"), QString::number(rubles, 'f', 2),
+                            QStringLiteral("больше 10 000 000 руб.: такого чека не бывает"));
+        }
+        const bool refund = layout.operation >= 0 && isRefund(row.text(layout.operation));
+        if (refund) {
+            litres = -std::abs(litres);
+            rubles = -std::abs(rubles);
+        }
+        result.receipts.append({date, litres, rubles, row.line, refund || litres < 0 || rubles < 0});
     }
     return result;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QChar>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 // One line of a card statement as read from its file: where it starts in
@@ -28,6 +30,11 @@ struct StatementTable {
 
     QString fileName; // as the user knows it, for messages
     QList<StatementRow> rows;
+    // Where the rows came from: a workbook's sheets and the one read, or
+    // the separator of a text file (null for a workbook).
+    QStringList sheets;
+    int sheet = -1;
+    QChar separator;
 
     qsizetype columnCount() const;
     // Throws OrvetError naming the file and the line.

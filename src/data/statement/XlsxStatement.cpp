@@ -1,6 +1,7 @@
 #include "data/statement/XlsxStatement.h"
 
 #include "core/OrvetError.h"
+#include "data/statement/StatementFile.h"
 #include "data/statement/StatementReceipts.h"
 
 #include <QFile>
@@ -115,26 +116,39 @@ QStringList XlsxStatement::sharedStrings(const QByteArray &data, const QString &
     return strings;
 }
 
-QString XlsxStatement::firstSheetPath(const QByteArray &workbook, const QByteArray &relations) {
-    QString id;
+QList<XlsxStatement::Sheet> XlsxStatement::sheetsOf(const QByteArray &workbook, const QByteArray &relations) {
+    QList<Sheet> sheets;
+    QStringList ids;
     QXmlStreamReader wb(workbook);
-    while (!wb.atEnd() && id.isEmpty()) {
+    while (!wb.atEnd()) {
         if (wb.readNext() == QXmlStreamReader::StartElement && wb.name() == QLatin1String("sheet")) {
+            QString id;
             for (const QXmlStreamAttribute &a : wb.attributes())
                 if (a.name() == QLatin1String("id"))
                     id = a.value().toString();
+            sheets.append({wb.attributes().value(QLatin1String("name")).toString(), QString()});
+            ids.append(id);
         }
     }
     QXmlStreamReader rels(relations);
-    while (!id.isEmpty() && !rels.atEnd()) {
-        if (rels.readNext() == QXmlStreamReader::StartElement &&
-            rels.name() == QLatin1String("Relationship") &&
-            rels.attributes().value(QLatin1String("Id")) == id) {
-            QString target = rels.attributes().value(QLatin1String("Target")).toString();
-            return target.startsWith(QLatin1Char('/')) ? target.mid(1) : QStringLiteral("xl/") + target;
-        }
+    while (!rels.atEnd()) {
+        if (rels.readNext() != QXmlStreamReader::StartElement || rels.name() != QLatin1String("Relationship"))
+            continue;
+        const qsizetype k = ids.indexOf(rels.attributes().value(QLatin1String("Id")).toString());
+        if (k < 0)
+            continue;
+        const QString target = rels.attributes().value(QLatin1String("Target")).toString();
+        sheets[k].path = target.startsWith(QLatin1Char('/')) ? target.mid(1) : QStringLiteral("xl/") + target;
     }
-    return QStringLiteral("xl/worksheets/sheet1.xml");
+    for (qsizetype k = 0; k < sheets.size(); ++k)
+        if (sheets[k].path.isEmpty()) // the usual place, for a package without relations
+            sheets[k].path = QStringLiteral("xl/worksheets/sheet%1.xml").arg(k + 1);
+    return sheets;
+}
+
+QString XlsxStatement::firstSheetPath(const QByteArray &workbook, const QByteArray &relations) {
+    const QList<Sheet> sheets = sheetsOf(workbook, relations);
+    return sheets.isEmpty() ? QStringLiteral("xl/worksheets/sheet1.xml") : sheets.constFirst().path;
 }
 
 QSet<int> XlsxStatement::dateStyles(const QByteArray &data) {
@@ -248,7 +262,7 @@ QList<StatementRow> XlsxStatement::sheetRows(const QByteArray &data, const QStri
     return rows;
 }
 
-StatementTable XlsxStatement::read(const QString &path, const QString &fileName) {
+StatementTable XlsxStatement::read(const QString &path, const QString &fileName, int sheet) {
     const Zip zip(unzOpen64(QFile::encodeName(path).constData()));
     if (!zip)
         notWorkbook(fileName, QStringLiteral("это не ZIP-архив"));
@@ -256,25 +270,39 @@ StatementTable XlsxStatement::read(const QString &path, const QString &fileName)
     const QByteArray workbook = part(zip.get(), QStringLiteral("xl/workbook.xml"), fileName, budget);
     if (workbook.isNull())
         notWorkbook(fileName, QStringLiteral("в архиве нет книги (xl/workbook.xml)"));
-    const QString sheetPath = firstSheetPath(
-        workbook, part(zip.get(), QStringLiteral("xl/_rels/workbook.xml.rels"), fileName, budget));
+    QList<Sheet> sheets =
+        sheetsOf(workbook, part(zip.get(), QStringLiteral("xl/_rels/workbook.xml.rels"), fileName, budget));
+    if (sheets.isEmpty())
+        sheets.append({QStringLiteral("Лист1"), QStringLiteral("xl/worksheets/sheet1.xml")});
     const QString stringsPath = QStringLiteral("xl/sharedStrings.xml");
     const QString stylesPath = QStringLiteral("xl/styles.xml");
     // The large parts, by the sizes the central directory gives, before
-    // any of them is unpacked.
-    quint64 declared = 0;
-    for (const QString &name : {sheetPath, stringsPath, stylesPath})
-        declared += declaredSize(zip.get(), name);
-    if (declared > budget)
+    // any of them is unpacked. One sheet is held at a time.
+    quint64 largestSheet = 0;
+    for (const Sheet &s : std::as_const(sheets))
+        largestSheet = qMax(largestSheet, declaredSize(zip.get(), s.path));
+    if (largestSheet + declaredSize(zip.get(), stringsPath) + declaredSize(zip.get(), stylesPath) > budget)
         notWorkbook(fileName, QStringLiteral("части книги вместе слишком велики"));
-    const QByteArray sheet = part(zip.get(), sheetPath, fileName, budget);
-    if (sheet.isNull())
-        notWorkbook(fileName, QStringLiteral("в архиве нет первого листа (%1)").arg(sheetPath));
-    StatementTable table;
-    table.fileName = fileName;
     const QByteArray strings = part(zip.get(), stringsPath, fileName, budget);
     const QByteArray styles = part(zip.get(), stylesPath, fileName, budget);
-    table.rows = sheetRows(sheet, strings.isNull() ? QStringList() : sharedStrings(strings, fileName),
-                           dateStyles(styles), fileName);
-    return table;
+    const QStringList shared = strings.isNull() ? QStringList() : sharedStrings(strings, fileName);
+    const QSet<int> dates = dateStyles(styles);
+    QStringList names;
+    for (const Sheet &s : std::as_const(sheets))
+        names.append(s.name);
+    const auto readSheet = [&](int k) {
+        quint64 left = budget;
+        const QByteArray data = part(zip.get(), sheets.at(k).path, fileName, left);
+        if (data.isNull())
+            notWorkbook(fileName, QStringLiteral("в архиве нет листа «%1» (%2)").arg(names.at(k), sheets.at(k).path));
+        StatementTable table;
+        table.fileName = fileName;
+        table.sheets = names;
+        table.sheet = k;
+        table.rows = sheetRows(data, shared, dates, fileName);
+        return table;
+    };
+    if (sheet >= 0 && sheet < sheets.size())
+        return readSheet(sheet);
+    return StatementFile::firstRecognised(int(sheets.size()), readSheet);
 }
