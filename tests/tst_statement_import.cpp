@@ -324,7 +324,7 @@ private slots:
         qToLittleEndian<quint32>(65536, huge.data() + dimensions + 8);
         qToLittleEndian<quint16>(256, huge.data() + dimensions + 14);
         QTest::newRow("old workbook of 16 million cells")
-            << huge << "Файл «s.csv» не читается как книга Excel (XLS): книга объявляет больше 4000000 ячеек, это "
+            << huge << "Файл «s.csv» не читается как книга Excel (XLS): книга объявляет больше 2000000 ячеек, это "
                        "не выписка по карте.";
         QTest::newRow("litres") << QByteArray("Дата;Литры;Сумма\n01.02.2025;40;2000\n02.02.2025;сорок;2000\n")
                                 << "Файл «s.csv», строка 3: количество литров «сорок» не читается. Ничего не "

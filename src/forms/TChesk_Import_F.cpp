@@ -28,7 +28,7 @@ QComboBox *columnBox(QWidget *parent, const QString &name, const QString &access
 TChesk_Import_F::TChesk_Import_F(QWidget *parent) : DesktopDialog(parent) {
     setObjectName(QStringLiteral("Chesk_Import_F"));
     setWindowTitle(QStringLiteral("Загрузка чеков из файла"));
-    resize(FontScale::size({760, 540}));
+    resize(FontScale::size({760, 600}));
 
     m_file = new QLabel(this);
     m_file->setObjectName(QStringLiteral("FileLabel"));
@@ -77,6 +77,8 @@ TChesk_Import_F::TChesk_Import_F(QWidget *parent) : DesktopDialog(parent) {
         label->setBuddy(box);
         source->addWidget(label);
         source->addWidget(box);
+        // Shown only where there is a choice: a workbook's sheets, a text file's separator.
+        m_sourceLabels.insert(box, label);
     }
 
     Products = new QListWidget(this);
@@ -97,6 +99,9 @@ TChesk_Import_F::TChesk_Import_F(QWidget *parent) : DesktopDialog(parent) {
     products->addWidget(Products, 1);
     products->addWidget(m_cardsLabel);
     products->addWidget(Cards, 1);
+    // A few lines each: the rest of the height goes to the statement's rows.
+    Products->setMaximumHeight(FontScale::y(120));
+    Cards->setMaximumHeight(FontScale::y(80));
     products->addWidget(m_note);
 
     // Not one of the specified dialogs: it speaks Russian, as the restore list does.
@@ -116,8 +121,9 @@ TChesk_Import_F::TChesk_Import_F(QWidget *parent) : DesktopDialog(parent) {
     all->addWidget(Preview, 1);
     all->addLayout(lower);
 
-    TabOrder::chain({SheetBox, SeparatorBox, DateBox, LitresBox, RublesBox, ProductBox, PriceBox, CardBox,
-                     OperationBox, Products, Cards, BitBtn1, BitBtn2, Preview});
+    // The columns first; the sheet and the separator, seldom changed, after the lists.
+    TabOrder::chain({DateBox, LitresBox, RublesBox, ProductBox, PriceBox, CardBox, OperationBox, Products, Cards,
+                     SheetBox, SeparatorBox, BitBtn1, BitBtn2, Preview});
 
     for (QComboBox *box : {DateBox, LitresBox, RublesBox, PriceBox})
         connect(box, &QComboBox::currentIndexChanged, this, [this] {
@@ -186,9 +192,14 @@ void TChesk_Import_F::setSource(const QStringList &sheets, int sheet, QChar sepa
     SheetBox->clear();
     SheetBox->addItems(sheets);
     SheetBox->setCurrentIndex(sheet);
-    SheetBox->setEnabled(sheets.size() > 1);
     SeparatorBox->setCurrentIndex(qMax(0, SeparatorBox->findData(QString(separator))));
-    SeparatorBox->setEnabled(!separator.isNull());
+    const auto offer = [this](QComboBox *box, bool shown) {
+        box->setVisible(shown);
+        box->setEnabled(shown);
+        m_sourceLabels.value(box)->setVisible(shown);
+    };
+    offer(SheetBox, sheets.size() > 1);
+    offer(SeparatorBox, !separator.isNull());
 }
 
 int TChesk_Import_F::sheet() const {

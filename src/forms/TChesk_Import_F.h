@@ -2,6 +2,7 @@
 
 #include "forms/DesktopDialog.h"
 
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QStringList>
@@ -91,6 +92,7 @@ private:
     QLabel *m_productsLabel = nullptr;
     QLabel *m_cardsLabel = nullptr;
     QLabel *m_note = nullptr;
+    QHash<QComboBox *, QLabel *> m_sourceLabels;
     QStringList m_titles;
     QList<QStringList> m_rows;
     std::function<bool(const QString &)> m_isFuel;

@@ -82,7 +82,7 @@ QString ImportCommand::chooseFile() {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters(
-        {QStringLiteral("Выписки по топливной карте (*.csv *.txt *.xlsx)"), QStringLiteral("Все файлы (*)")});
+        {QStringLiteral("Выписки по топливной карте (*.csv *.txt *.xlsx *.xls)"), QStringLiteral("Все файлы (*)")});
     if (DialogHost::instance().execDialog(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     const QString path = dialog.selectedFiles().constFirst();

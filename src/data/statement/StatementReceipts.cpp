@@ -23,9 +23,15 @@ bool isTotal(const StatementRow &row) {
     static const QRegularExpression label(QStringLiteral("^(итого|итоги|итог|всего)(\\W|$)"),
                                           QRegularExpression::CaseInsensitiveOption |
                                               QRegularExpression::UseUnicodePropertiesOption);
-    for (qsizetype c = 0; c < row.cells.size(); ++c)
-        if (row.cells.at(c).typeId() == QMetaType::QString && label.match(row.text(c)).hasMatch())
+    for (qsizetype c = 0; c < row.cells.size(); ++c) {
+        if (row.cells.at(c).typeId() != QMetaType::QString)
+            continue;
+        // Most cells are ruled out by their first letter, without the pattern.
+        const QString text = row.text(c);
+        const QChar first = text.isEmpty() ? QChar() : text.at(0).toLower();
+        if ((first == QChar(u'и') || first == QChar(u'в')) && label.match(text).hasMatch())
             return true;
+    }
     return false;
 }
 

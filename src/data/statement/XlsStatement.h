@@ -18,7 +18,7 @@ public:
     // for all of them as it opens the file, so they are counted from the
     // file's own records first. Far above a statement, far below what
     // would exhaust memory or take seconds.
-    static constexpr qint64 MaxDeclared = 4'000'000;
+    static constexpr qint64 MaxDeclared = 2'000'000;
     // What the workbook stream of an OLE2 file declares, sheets and shared
     // strings together; -1 when the container or the stream is broken.
     static qint64 declaredCells(const QByteArray &file);
