@@ -21,7 +21,7 @@ QByteArray statement(int rows, bool cp1251) {
     for (int i = 0; i < rows; ++i) {
         const bool coffee = i % 9 == 4;
         text += QStringLiteral("%1;08:%2;\"АЗС № %3; г. Тверь,\nул. Лесная, 4\";%4;%5;52,30;%6\r\n")
-                    .arg(start.addDays(i / 3).toString(QStringLiteral("dd.MM.yyyy")))
+                    .arg(start.addDays(i / 3 % 365).toString(QStringLiteral("dd.MM.yyyy")))
                     .arg(i % 60, 2, 10, QLatin1Char('0'))
                     .arg(i % 40)
                     .arg(coffee ? QStringLiteral("Кофе") : QStringLiteral("АИ-92"))

@@ -45,6 +45,9 @@ QString cardLine(const StatementRow &row) {
         const QString text = row.text(c);
         if (text.isEmpty())
             continue;
+        const QChar first = text.at(0).toLower();
+        if (first != QChar(u'к') && first != QChar(u'п')) // most rows, without the pattern
+            return {};
         const auto m = opening.match(text);
         return m.hasMatch() ? m.captured(1).simplified() : QString();
     }
@@ -188,6 +191,8 @@ StatementReceipts::Result StatementReceipts::read(const StatementTable &table, c
     for (const QString &card : choice.leftOutCards)
         leftOutCards.insert(cardKey(card));
     const StatementRow *header = layout.headerRow >= 0 ? &table.rows.at(layout.headerRow) : nullptr;
+    // Once: asking the clock reads the time zone file every time.
+    const QDate today = QDate::currentDate();
     Result result;
     QString blockCard;
     for (qsizetype r = layout.headerRow + 1; r < table.rows.size(); ++r) {
@@ -213,12 +218,12 @@ StatementReceipts::Result StatementReceipts::read(const StatementTable &table, c
             ++result.leftOut;
             continue;
         }
-        const QDate date = dateOf(row.cells.value(layout.date));
+        const QDate date = dateOf(row.cells.value(layout.date), today);
         if (!date.isValid())
             unreadable(table, row, QStringLiteral("дата"), row.text(layout.date));
-        if (!plausible(date))
+        if (!plausible(date, today))
             implausible(table, row, QStringLiteral("дата"), row.text(layout.date),
-                        QStringLiteral("не из %1–%2 годов").arg(2000).arg(QDate::currentDate().year() + 1));
+                        QStringLiteral("не из %1–%2 годов").arg(2000).arg(today.year() + 1));
         double litres = amountOf(table, row, layout.litres, QStringLiteral("количество литров"), MaxLitres,
                                  QStringLiteral("10 000 л"));
         double rubles = 0;
