@@ -22,12 +22,17 @@
 #include "data/table/TableFileCheck.h"
 #include "data/TDM1.h"
 #include "data/waybill/WaybillStore.h"
+#include "core/Names.h"
+#include "forms/TChesk_Import_F.h"
 #include "forms/TOrvet_New_F.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QSqlQuery>
 #include <QFileInfo>
 #include <QFile>
 #include <QLineEdit>
@@ -361,6 +366,87 @@ void BM_Print(benchmark::State &state, int scale) {
     s.failed(state);
 }
 
+// The statement import as a clerk meets it, a fleet's month of 20,000
+// rows: the file chosen to the dialog shown (counter dialog_ms), Ok to the
+// closing message with the receipts stored and the lists brought up to date
+// (ok_ms), and the same file loaded again, every row stored before
+// (again_ms). The benchmark's time is the first import, chosen to message.
+constexpr int ImportRows = 20000;
+
+QString statementFile(const QDate &month) {
+    const QString path = QDir(g_env->config).filePath(QStringLiteral("statement-%1.csv").arg(ImportRows));
+    if (QFileInfo::exists(path))
+        return path;
+    QString text = QStringLiteral("Отчёт по транзакциям\r\nКлиент: ООО «Ромашка», ИНН 7701234567\r\n"
+                                  "Карта;Дата;Услуга;Количество;Цена;Стоимость со скидкой;Адрес ТО\r\n");
+    for (int i = 0; i < ImportRows; ++i)
+        text += QStringLiteral("7826 0101 0012 %1;%2 08:%3:00;%4;%5,%6;52,30;%7,15;г. Тверь, ул. Лесная, 4\r\n")
+                    .arg(3400 + i % 12)
+                    .arg(month.addDays(i % month.daysInMonth()).toString(QStringLiteral("dd.MM.yyyy")))
+                    .arg(i % 60, 2, 10, QLatin1Char('0'))
+                    .arg(i % 9 == 4 ? QStringLiteral("Кофе") : QStringLiteral("АИ-92"))
+                    .arg(20 + i % 30)
+                    .arg(i % 100, 2, 10, QLatin1Char('0'))
+                    .arg(1000 + i % 800);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(text.toUtf8()) < 0)
+        throw std::runtime_error("the statement was not written");
+    return path;
+}
+
+void BM_Import(benchmark::State &state, int scale) {
+    Session &s = session(scale);
+    const QString path = statementFile(g_env->layout[scale].period);
+    const QString receipts = QStringLiteral("\"%1\".\"%2\"")
+                                 .arg(s.dm->database().schemaFor(TableFiles::Chesks), s.dm->Chesks().tableName());
+    const auto lastId = [&] {
+        QSqlQuery q = s.dm->database().exec(QStringLiteral("SELECT max(ID) FROM %1").arg(receipts));
+        return q.next() ? q.value(0).toLongLong() : 0;
+    };
+    double dialogMs = 0, okMs = 0, againMs = 0;
+    for (auto _ : state) {
+        const qint64 before = lastId();
+        std::chrono::steady_clock::time_point chosen, ok;
+        bool first = true;
+        s.host.onDialog = [&](QDialog *d) {
+            if (auto *chooser = qobject_cast<QFileDialog *>(d)) {
+                chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
+                chosen = std::chrono::steady_clock::now();
+                return int(QDialog::Accepted);
+            }
+            d->show();
+            Session::settle();
+            if (first)
+                dialogMs += msSince(chosen);
+            d->hide();
+            ok = std::chrono::steady_clock::now();
+            qobject_cast<TChesk_Import_F *>(d)->BitBtn1->click();
+            return d->result();
+        };
+        s.dm->execute(Actions::Import_chesk);
+        Session::settle();
+        okMs += msSince(ok);
+        state.SetIterationTime(msSince(chosen) / 1000.0);
+        first = false;
+        s.dm->execute(Actions::Import_chesk);
+        Session::settle();
+        againMs += msSince(ok);
+        // The receipts taken out again, for the next round and the other figures.
+        s.dm->database().write(QStringLiteral("DELETE FROM %1 WHERE ID > ?").arg(receipts), {before});
+        s.dm->Chesks().invalidate();
+        Session::settle();
+        if (s.host.messages.size() != 2 || !s.host.messages.first().startsWith(
+                                                QStringLiteral("Добавлено чеков: %1.").arg(ImportRows - ImportRows / 9)))
+            break;
+        s.host.messages.clear();
+    }
+    s.host.onDialog = nullptr;
+    s.failed(state);
+    state.counters["dialog_ms"] = dialogMs / double(state.iterations());
+    state.counters["ok_ms"] = okMs / double(state.iterations());
+    state.counters["again_ms"] = againMs / double(state.iterations());
+}
+
 // ---------------------------------------------------------------- summary
 
 struct Result {
@@ -475,6 +561,13 @@ QString summary(bool *allHold) {
         row(QStringLiteral("Same inserts through the SQLite C API, one transaction"),
             fromCounter(small, "direct_ms"), direct, QStringLiteral("baseline"), 0);
     }
+    const Result &importSmall = result("import", 0), &importLarge = result("import", 1);
+    for (const auto &[counter, figure] :
+         {std::pair{"dialog_ms", "Statement import, 20,000 rows: file chosen → dialog shown"},
+          std::pair{"ok_ms", "Statement import: Ok → receipts stored, lists refreshed, message"},
+          std::pair{"again_ms", "The same statement again (every row stored before): Ok → message"}})
+        row(QString::fromUtf8(figure), fromCounter(importSmall, counter), fromCounter(importLarge, counter),
+            QStringLiteral("< 100 ms"), 100);
     auto mb = [](const Result &r, const char *name) {
         const double v = r.counter(name);
         return v < 0 ? QStringLiteral("—") : QString::number(v, 'f', 1) + QStringLiteral(" MB");
@@ -599,11 +692,12 @@ int main(int argc, char **argv) {
                                                     {"replace", BM_Replace},
                                                     {"delete", BM_Delete},
                                                     {"print", BM_Print},
-                                                    {"daily_copy", BM_DailyCopy}};
+                                                    {"daily_copy", BM_DailyCopy},
+                                                    {"import", BM_Import}};
     for (int s = 0; s < ScaleCount; ++s)
         for (const auto &[name, fn] : commands) {
             auto *b = benchmark::RegisterBenchmark(runName(name, s).c_str(), fn, s);
-            if (fn == BM_Store || fn == BM_NewWaybillFirst)
+            if (fn == BM_Store || fn == BM_NewWaybillFirst || fn == BM_Import)
                 b->UseManualTime();
             else
                 b->UseRealTime();

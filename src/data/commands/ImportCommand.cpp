@@ -159,11 +159,14 @@ void ImportCommand::importFile(const QString &path) {
     if (!fresh.isEmpty()) {
         Table &chesks = m_dm.Chesks();
         const ControlsHold<Table> hold(chesks);
-        Transaction transaction(m_dm.database());
+        QList<QVariantList> records;
+        records.reserve(fresh.size());
         for (const auto &r : std::as_const(fresh)) {
-            chesks.insertRecord({QVariant(), r.date, r.litres, r.rubles});
+            records.append({QVariant(), r.date, r.litres, r.rubles});
             refunds += r.refund;
         }
+        Transaction transaction(m_dm.database());
+        chesks.insertRecords(records);
         transaction.commit();
     }
     DialogHost::instance().showMessage(

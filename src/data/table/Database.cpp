@@ -98,6 +98,23 @@ QSqlQuery Database::exec(const QString &sql, const QVariantList &binds) {
     return q;
 }
 
+QSqlQuery Database::prepared(const QString &sql) {
+    if (!m_inTransaction)
+        failWith(QStringLiteral("Запись не начата"), sql);
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        failWith(QStringLiteral("Ошибка базы данных"), q.lastError().text());
+    return q;
+}
+
+void Database::run(QSqlQuery &query, const QVariantList &binds) {
+    for (int i = 0; i < binds.size(); ++i)
+        query.bindValue(i, binds.at(i));
+    if (!query.exec())
+        failWith(QStringLiteral("Ошибка базы данных"), query.lastError().text());
+}
+
 QSqlQuery Database::write(const QString &sql, const QVariantList &binds) {
     if (m_inTransaction)
         return exec(sql, binds);

@@ -35,6 +35,10 @@ public:
     // The same for a statement that writes: outside a transaction it is a
     // write of its own, told to the write watch like a transaction.
     QSqlQuery write(const QString &sql, const QVariantList &binds = {});
+    // A statement prepared once and run for many sets of values, within a
+    // transaction; throws OrvetError on failure, as exec() does.
+    QSqlQuery prepared(const QString &sql);
+    void run(QSqlQuery &query, const QVariantList &binds);
 
     // Told before and after every write of the program's own (a
     // transaction, or a statement outside one), so that a change made by

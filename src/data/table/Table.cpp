@@ -507,6 +507,28 @@ qint64 Table::insertRecord(const QVariantList &values) {
     return id;
 }
 
+void Table::insertRecords(const QList<QVariantList> &records) {
+    requireOpen();
+    if (records.isEmpty())
+        return;
+    QStringList cols, marks;
+    for (int i = 1; i < m_fields.size(); ++i) {
+        cols.append(QStringLiteral("\"%1\"").arg(m_fields[i].name));
+        marks.append(QStringLiteral("?"));
+    }
+    QSqlQuery q = db().prepared(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                    .arg(qualifiedName(), cols.join(QStringLiteral(", ")),
+                                         marks.join(QStringLiteral(", "))));
+    QVariantList binds;
+    for (const QVariantList &values : records) {
+        binds.clear();
+        for (int i = 1; i < m_fields.size(); ++i)
+            binds.append(toStorage(m_fields[i], values.value(i)));
+        db().run(q, binds);
+    }
+    reload();
+}
+
 void Table::forgetBlocksFrom(int row) const {
     for (auto it = m_blocks.begin(); it != m_blocks.end();)
         it = it.key() >= row / BlockRows ? m_blocks.erase(it) : std::next(it);

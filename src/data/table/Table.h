@@ -73,6 +73,9 @@ public:
     // and assigned by the engine); the new record becomes current.
     // Returns the new ID.
     qint64 insertRecord(const QVariantList &values);
+    // Many records at once, inside the caller's transaction: one statement
+    // prepared for all of them, the rows read again once at the end.
+    void insertRecords(const QList<QVariantList> &records);
     // Deletes the current record; the next one (or the new last) becomes current.
     void deleteCurrent();
 
