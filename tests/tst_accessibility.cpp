@@ -334,7 +334,10 @@ private slots:
                                                       "DetailModelTS", "DetailUdostoverenie",
                                                       "DetailKategoriya", "DetailMedrabotnik",
                                                       "DetailMehanik", "DetailVidPerevozki",
-                                                      "BackupOn",      "BackupFolder",  "BackupChoose"};
+                                                      "DetailUdostoverenieSeriya", "DetailUdostoverenieData",
+                                                      "DetailVidSoobsheniya",
+                                                      "BackupOn",      "BackupFolder",  "BackupChoose",
+                                                      "CalendarOn"};
         QTest::newRow("receipt") << 3
                                  << QStringList{"DateEdit1", "CalcEdit1", "CalcEdit2", "BitBtn1", "BitBtn2"};
         QTest::newRow("trip type") << 4 << QStringList{"Edit1",     "MaskEdit1", "MaskEdit2",

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -81,6 +82,7 @@ private slots:
     void unreadableFileIsNeverWritten();
     void tabOrderAndLabels();
     void backupSettingsInTheirOwnGroupAndSection();
+    void amendedDetailsAndCalendarOption();
 };
 
 void TestOptions::okWritesAllElevenValuesInIndexOrder() {
@@ -95,6 +97,10 @@ void TestOptions::okWritesAllElevenValuesInIndexOrder() {
         f->Edit7->setText(QStringLiteral("Петрова"));
         f->detailField(WaybillDetails::OGRN)->setText(QStringLiteral("1027700132195"));
         f->detailField(WaybillDetails::Medrabotnik)->setText(QStringLiteral("Смирнова Е.В."));
+        f->detailField(WaybillDetails::UdostoverenieSeriya)->setText(QStringLiteral("77 01"));
+        f->detailField(WaybillDetails::UdostoverenieData)->setText(QStringLiteral("15.03.2021"));
+        f->DetailSoobshenie->setCurrentIndex(2);
+        QVERIFY(!f->CalendarOn->isChecked());
         f->BitBtn1->click();
     }));
     fx.dm.execute(QStringLiteral("Options_Main"));
@@ -127,10 +133,16 @@ void TestOptions::okWritesAllElevenValuesInIndexOrder() {
         QStringLiteral("Medrabotnik=Смирнова Е.В."),
         QStringLiteral("Mehanik="),
         QStringLiteral("VidPerevozki="),
+        QStringLiteral("UdostoverenieSeriya=77 01"),
+        QStringLiteral("UdostoverenieData=15.03.2021"),
+        QStringLiteral("VidSoobsheniya=пригородное"),
         // The automatic copies' own section, after the stored values.
         QStringLiteral("[Backup]"),
         QStringLiteral("Enabled=1"),
         QStringLiteral("Folder="),
+        // The production calendar, off until the user turns it on.
+        QStringLiteral("[Kalendar]"),
+        QStringLiteral("Prazdniki=0"),
     };
     QStringList trimmed;
     for (const QString &l : lines)
@@ -347,7 +359,7 @@ void TestOptions::tabOrderAndLabels() {
     QCOMPARE(QApplication::focusWidget(), f.CheckBox1);
 
     QStringList order{QApplication::focusWidget()->objectName()};
-    for (int i = 0; i < 15 + WaybillDetails::Count; ++i) {
+    for (int i = 0; i < 16 + WaybillDetails::Count; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         order.append(QApplication::focusWidget()->objectName());
     }
@@ -355,8 +367,9 @@ void TestOptions::tabOrderAndLabels() {
     QStringList expected{"CheckBox1", "Edit1",     "Edit2",     "Edit3", "Edit4", "Edit5",
                          "Edit6",     "CalcEdit1", "CalcEdit2", "Edit8", "Edit7", "BitBtn1"};
     for (int i = 0; i < WaybillDetails::Count; ++i)
-        expected.append(f.detailField(i)->objectName());
-    expected << "BackupOn" << "BackupFolder" << "BackupChoose";
+        expected.append(i == WaybillDetails::VidSoobsheniya ? f.DetailSoobshenie->objectName()
+                                                            : f.detailField(i)->objectName());
+    expected << "BackupOn" << "BackupFolder" << "BackupChoose" << "CalendarOn";
     QCOMPARE(order, expected << "CheckBox1");
     // Opened again, it starts from the first control, not where it was left.
     f.Edit2->setFocus(Qt::TabFocusReason);
@@ -402,7 +415,7 @@ void TestOptions::backupSettingsInTheirOwnGroupAndSection() {
     fx.writeIni(QStringLiteral("[DataM]\r\nVoditel=Петров\r\n[Backup]\r\nEnabled=0\r\nFolder=/mnt/флешка\r\n"));
     TOptions_F &f = fx.form;
     for (QWidget *w : f.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-        if (w != f.BackupGroup)
+        if (w != f.BackupGroup && w != f.CalendarGroup)
             QVERIFY2(w->geometry().bottom() < f.BackupGroup->y(), qPrintable(w->objectName()));
     QVERIFY(f.BackupGroup->geometry().bottom() < f.height());
     ScriptedDialogHost host;
@@ -418,6 +431,39 @@ void TestOptions::backupSettingsInTheirOwnGroupAndSection() {
     const QString text = fx.readIni().remove(QLatin1Char('\r'));
     QVERIFY2(text.contains(QStringLiteral("[Backup]\nEnabled=1\nFolder=/srv/копии\n")), qPrintable(text));
     QVERIFY(text.startsWith(QStringLiteral("[DataM]\n")));
+}
+
+// A licence date that is no date and a kind of communication not among the
+// four are refused before anything is written; the calendar option is
+// read and written in its own section.
+void TestOptions::amendedDetailsAndCalendarOption() {
+    Fixture fx;
+    fx.writeIni(QStringLiteral("[Kalendar]\nPrazdniki=1\n"));
+    const QString before = fx.readIni();
+    ScriptedDialogHost host;
+    host.expectDialog(script([](TOptions_F *f) {
+        f->show();
+        QVERIFY(f->CalendarOn->isChecked());
+        QCOMPARE(f->DetailSoobshenie->count(), 5); // empty and the four
+        f->detailField(WaybillDetails::UdostoverenieData)->setText(QStringLiteral("31.02.2021"));
+        f->BitBtn1->click();
+        f->detailField(WaybillDetails::UdostoverenieData)->setText(QStringLiteral("28.02.2021"));
+        f->DetailSoobshenie->setEditText(QStringLiteral("местное"));
+        f->BitBtn1->click();
+        QVERIFY(f->isVisible());
+        f->DetailSoobshenie->setEditText(QStringLiteral("международное"));
+        f->CalendarOn->setChecked(false);
+        f->BitBtn1->click();
+    }));
+    fx.dm.execute(Actions::Options_Main);
+    QCOMPARE(host.errors.size(), 2);
+    QVERIFY(host.errors.at(0).startsWith(QStringLiteral("Поле «Дата выдачи»: «31.02.2021» - не дата")));
+    QVERIFY(host.errors.at(1).startsWith(QStringLiteral("Поле «Вид сообщения»")));
+    const QString text = fx.readIni().remove(QLatin1Char('\r'));
+    QVERIFY2(text.contains(QStringLiteral("UdostoverenieData=28.02.2021\nVidSoobsheniya=международное\n")),
+             qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("[Kalendar]\nPrazdniki=0")));
+    QVERIFY(before != text);
 }
 
 QTEST_MAIN(TestOptions)

@@ -70,10 +70,12 @@ private:
     static inline const QStringList Details = {
         "1027700132195", "+7 (495) 123-45-67", "легковой автомобиль",
         "Vesta",         "77 01 123456",       "B, C",
-        "Смирнова Е.В.", "Кузнецов А.Н.",      "перевозка для собственных нужд"};
+        "Смирнова Е.В.", "Кузнецов А.Н.",      "перевозка для собственных нужд",
+        "77 01",         "15.03.2021",         "междугородное"};
     static inline const QStringList DetailNames = {"OGRN",        "OrgTelefon", "TipAuto",
                                                    "ModelAuto",   "VodUdost",   "VodKategoriya",
-                                                   "Medrabotnik", "Mehanik",    "VidPerevozki"};
+                                                   "Medrabotnik", "Mehanik",    "VidPerevozki",
+                                                   "VodUdostSeriya", "VodUdostData", "VidSoobsheniya"};
 
 private slots:
     void initTestCase() { pinRussianLocale(); }
@@ -133,7 +135,7 @@ private slots:
         const QString words = text.simplified();
         QStringList expected = Details;
         expected << "ОГРН:" << "Телефон:" << "Тип транспортного средства" << "Модель транспортного средства"
-                 << "Марка автомобиля" << "Государственный номер" << "Водительское удостоверение №"
+                 << "Марка автомобиля" << "Государственный номер" << "Водительское удостоверение: серия, номер, дата выдачи" << "Вид сообщения"
                  << "Категория удостоверения" << "Вид перевозки"
                  << "Срок действия путевого листа: с " + month.toString("dd.MM.yyyy") + " по " +
                         month.addMonths(1).addDays(-1).toString("dd.MM.yyyy")

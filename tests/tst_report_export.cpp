@@ -30,7 +30,8 @@ struct TestWaybill : SampleWaybill {
                                                    {"Buhgalter", 9},     {"Proveril", 10}};
         const QString words = QStringLiteral("МЕЖРАЙОННОЕ ОБЪЕДИНЕНИЕ «ЖИЛИЩНО-КОММУНАЛЬНОЕ ХОЗЯЙСТВО» ");
         const QString details[] = {"OGRN",          "OrgTelefon",  "TipAuto", "ModelAuto",   "VodUdost",
-                                   "VodKategoriya", "Medrabotnik", "Mehanik", "VidPerevozki"};
+                                   "VodKategoriya", "Medrabotnik", "Mehanik", "VidPerevozki",
+                                   "VodUdostSeriya", "VodUdostData", "VidSoobsheniya"};
         const auto longest = [&words](int length) {
             QString text;
             while (text.size() < length)

@@ -28,6 +28,8 @@ inline const QString Restore_Backup = QStringLiteral("Restore_Backup");
 // Added to the program's own commands.
 inline const QString Import_chesk = QStringLiteral("Import_chesk");
 inline const QString Year_Summary = QStringLiteral("Year_Summary");
+inline const QString Orvet_Print_Days = QStringLiteral("Orvet_Print_Days");
+inline const QString Orvet_Journal = QStringLiteral("Orvet_Journal");
 } // namespace Actions
 
 // The fields of the four tables (a name two tables share is written once).

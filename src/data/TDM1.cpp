@@ -14,6 +14,8 @@
 #include "data/commands/ReopenCommands.h"
 #include "data/commands/WaybillCommands.h"
 #include "data/commands/YearSummaryCommand.h"
+#include "data/commands/DailyPrintCommand.h"
+#include "data/commands/JournalCommand.h"
 #include "data/table/SuperJournal.h"
 #include "data/table/TableFileCheck.h"
 
@@ -42,6 +44,8 @@ TDM1::TDM1(const QString &directory, const QString &iniPath, QObject *parent)
     m_backupCommands = std::make_unique<BackupCommands>(*this);
     m_importCommand = std::make_unique<ImportCommand>(*this);
     m_yearSummaryCommand = std::make_unique<YearSummaryCommand>(*this);
+    m_dailyPrintCommand = std::make_unique<DailyPrintCommand>(*this);
+    m_journalCommand = std::make_unique<JournalCommand>(*this);
     ErrorBoundary::guarded([this] { DataModuleCreate(); });
 }
 
@@ -97,6 +101,8 @@ void TDM1::DataModuleCreate() {
     // the user's and stays as it is.
     PrintCommand::installDefaultTemplate(m_db.directory());
     PrintCommand::installDefaultTemplate(m_db.directory(), YearSummaryCommand::TemplateFile);
+    PrintCommand::installDefaultTemplate(m_db.directory(), DailyPrintCommand::TemplateFile);
+    PrintCommand::installDefaultTemplate(m_db.directory(), JournalCommand::TemplateFile);
 }
 
 void TDM1::readSettings() {
@@ -229,4 +235,8 @@ void TDM1::createActions() {
     m_actions.add(Actions::Import_chesk, chesks, QStringLiteral("Загрузить чеки из файла…"),
                   Image::ImportReceipts, later);
     m_actions.add(Actions::Year_Summary, orvet, QStringLiteral("Сводка за год…"), Image::Print, later);
+    m_actions.add(Actions::Orvet_Print_Days, orvet, QStringLiteral("Путевые листы по дням…"), Image::Print,
+                  later);
+    m_actions.add(Actions::Orvet_Journal, orvet, QStringLiteral("Журнал путевых листов…"), Image::Print,
+                  later);
 }

@@ -18,6 +18,8 @@ class BackupCommands;
 class DayEditCommand;
 class ImportCommand;
 class YearSummaryCommand;
+class DailyPrintCommand;
+class JournalCommand;
 class OptionsCommands;
 class PrintCommand;
 class ReferenceCommands;
@@ -58,6 +60,8 @@ public:
     PrintCommand &printCommand() { return *m_printCommand; }
     BackupCommands &backupCommands() { return *m_backupCommands; }
     YearSummaryCommand &yearSummaryCommand() { return *m_yearSummaryCommand; }
+    DailyPrintCommand &dailyPrintCommand() { return *m_dailyPrintCommand; }
+    JournalCommand &journalCommand() { return *m_journalCommand; }
 
     ActionList &actions() { return m_actions; }
     QAction *action(const QString &name) const { return m_actions.action(name); }
@@ -123,6 +127,8 @@ private:
     std::unique_ptr<BackupCommands> m_backupCommands;
     std::unique_ptr<ImportCommand> m_importCommand;
     std::unique_ptr<YearSummaryCommand> m_yearSummaryCommand;
+    std::unique_ptr<DailyPrintCommand> m_dailyPrintCommand;
+    std::unique_ptr<JournalCommand> m_journalCommand;
     std::unique_ptr<TableFileCheck> m_check;
     QDate m_periodFrom, m_periodTo;
     QStringList m_changedOutside; // until the tables are opened again

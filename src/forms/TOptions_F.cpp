@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -31,6 +32,19 @@ QLineEdit *textEdit(QWidget *parent, const QString &name) {
     return e;
 }
 
+// Editable, so that its text is read and written like the other details;
+// the list offers the four kinds, and Ok refuses any other text.
+QComboBox *soobshenieBox(QWidget *parent, const QString &name) {
+    auto *box = new QComboBox(parent);
+    box->setObjectName(name);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->addItem(QString());
+    box->addItems(WaybillDetails::Soobsheniya);
+    box->lineEdit()->setObjectName(name + QStringLiteral("Text"));
+    return box;
+}
+
 CalcEdit *numberEdit(QWidget *parent, const QString &name) {
     auto *e = new CalcEdit(parent);
     e->setObjectName(name);
@@ -44,6 +58,7 @@ TOptions_F::TOptions_F(QWidget *parent) : DesktopDialog(parent) {
     buildControls();
     buildDetailsGroup();
     buildBackupGroup();
+    buildCalendarGroup();
 }
 
 void TOptions_F::setOkCommand(QAction *ok) {
@@ -140,6 +155,20 @@ void TOptions_F::buildBackupGroup() {
     TabOrder::chain({before, BackupOn, BackupFolder, BackupChoose});
 }
 
+void TOptions_F::buildCalendarGroup() {
+    CalendarGroup = new QGroupBox(QStringLiteral("Производственный календарь"), this);
+    CalendarGroup->setObjectName(QStringLiteral("CalendarGroup"));
+    CalendarOn = new QCheckBox(QStringLiteral("Учитывать праздничные дни"), CalendarGroup);
+    CalendarOn->setObjectName(QStringLiteral("CalendarOn"));
+    CalendarOn->setAccessibleName(CalendarOn->text());
+    CalendarOn->setToolTip(QStringLiteral("Новый путевой лист не ставит поездок на праздники и перенесённые "
+                                          "выходные, а на рабочие субботы ставит"));
+    auto *layout = new QVBoxLayout(CalendarGroup);
+    layout->addWidget(CalendarOn);
+    appendBelow(CalendarGroup);
+    TabOrder::chain({BackupChoose, CalendarOn});
+}
+
 void TOptions_F::chooseBackupFolder() {
     QFileDialog d(this, QStringLiteral("Папка резервных копий"), BackupFolder->text());
     d.setFileMode(QFileDialog::Directory);
@@ -219,29 +248,46 @@ void TOptions_F::buildDetailsGroup() {
          "Фамилия и инициалы проводящего предрейсовый контроль технического состояния (техконтроль)", 4, 0,
          2},
         {"Вид перевозки", "Например: перевозка для собственных нужд", 5, 0, 2},
+        {"Серия удостоверения", "Серия водительского удостоверения", 6, 0, 1},
+        {"Дата выдачи", "Дата выдачи водительского удостоверения, ДД.ММ.ГГГГ", 6, 1, 1},
+        {"Вид сообщения", "Городское, пригородное, междугородное или международное", 7, 0, 2},
     };
     for (int i = 0; i < WaybillDetails::Count; ++i) {
         const Detail &d = details[i];
-        auto *field = textEdit(group, QStringLiteral("Detail") + WaybillDetails::name(i));
+        const QString name = QStringLiteral("Detail") + WaybillDetails::name(i);
+        QLineEdit *field = nullptr;
+        QWidget *placed = nullptr;
+        if (i == WaybillDetails::VidSoobsheniya) {
+            placed = DetailSoobshenie = soobshenieBox(group, name);
+            field = DetailSoobshenie->lineEdit();
+        } else {
+            placed = field = textEdit(group, name);
+        }
         field->setMaxLength(detailMaxLength(i));
         field->setToolTip(QString::fromUtf8(d.tip));
         auto *label = new QLabel(QString::fromUtf8(d.label), group);
-        label->setBuddy(field);
         field->setAccessibleName(label->text());
+        placed->setAccessibleName(label->text());
+        placed->setToolTip(field->toolTip());
+        label->setBuddy(placed);
         grid->addWidget(label, d.row, d.column * 2);
-        grid->addWidget(field, d.row, d.column * 2 + 1, 1, d.span * 2 - 1);
+        grid->addWidget(placed, d.row, d.column * 2 + 1, 1, d.span * 2 - 1);
         m_details.append(field);
     }
     m_details.at(WaybillDetails::OGRN)
         ->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), group));
     m_details.at(WaybillDetails::VidPerevozki)
         ->setPlaceholderText(QStringLiteral("перевозка для собственных нужд"));
+    m_details.at(WaybillDetails::UdostoverenieData)
+        ->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9.]*")), group));
+    m_details.at(WaybillDetails::UdostoverenieData)->setPlaceholderText(QStringLiteral("ДД.ММ.ГГГГ"));
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
     appendBelow(group);
 
     QList<QWidget *> order{BitBtn1};
     order.append(QList<QWidget *>(m_details.cbegin(), m_details.cend()));
+    order.replace(WaybillDetails::VidSoobsheniya + 1, DetailSoobshenie);
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }
@@ -270,6 +316,11 @@ int TOptions_F::detailMaxLength(int index) {
         return 30;
     case WaybillDetails::VidPerevozki:
         return 60;
+    case WaybillDetails::UdostoverenieSeriya:
+    case WaybillDetails::UdostoverenieData:
+        return 10;
+    case WaybillDetails::VidSoobsheniya:
+        return 15; // the longest of the four is 13
     default: // type and model: two lines beside the make
         return 40;
     }

@@ -6,6 +6,7 @@
 
 class CalcEdit;
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -44,8 +45,11 @@ public:
     QLineEdit *Edit8 = nullptr;     // 10 Proveril
     QPushButton *BitBtn1 = nullptr; // Ok
 
-    // The field of a waybill detail (WaybillDetails::Index).
+    // The field of a waybill detail (WaybillDetails::Index); for the kind of
+    // communication, the edit line of its list.
     QLineEdit *detailField(int index) const { return m_details.at(index); }
+    // The kind of communication: one of four, typed or chosen from the list.
+    QComboBox *DetailSoobshenie = nullptr;
     // The longest detail the printed form shows whole at a legible size.
     static int detailMaxLength(int index);
     // Fills a detail field; a longer stored value is shown whole, as above.
@@ -56,6 +60,9 @@ public:
     QCheckBox *BackupOn = nullptr;
     QLineEdit *BackupFolder = nullptr;
     QPushButton *BackupChoose = nullptr;
+    // The production calendar for new waybills, below the copies.
+    QGroupBox *CalendarGroup = nullptr;
+    QCheckBox *CalendarOn = nullptr;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -70,4 +77,5 @@ private:
     QList<QLineEdit *> m_details;
     void buildBackupGroup();
     void chooseBackupFolder();
+    void buildCalendarGroup();
 };

@@ -5,7 +5,8 @@
 namespace {
 const char *const Names[WaybillDetails::Count] = {"OGRN",        "Telefon",       "TipTS",
                                                   "ModelTS",     "Udostoverenie", "Kategoriya",
-                                                  "Medrabotnik", "Mehanik",       "VidPerevozki"};
+                                                  "Medrabotnik", "Mehanik",       "VidPerevozki",
+                                                  "UdostoverenieSeriya", "UdostoverenieData", "VidSoobsheniya"};
 } // namespace
 
 QString WaybillDetails::name(int index) {

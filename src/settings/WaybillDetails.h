@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <array>
 
 class IniFile;
@@ -8,7 +9,7 @@ class IniFile;
 // The details the printed waybill carries beside the eleven stored values:
 // the owner's registration number and telephone, the vehicle's type and
 // model, the driver's licence, the people who make the daily checks and
-// the kind of carriage. All text, kept in a section of their own so that
+// the kinds of carriage and communication. All text, kept in a section of their own so that
 // "DataM" stays as it is.
 class WaybillDetails {
 public:
@@ -22,9 +23,17 @@ public:
         Medrabotnik,
         Mehanik,
         VidPerevozki,
+        // Added by the amendment of the waybill's details.
+        UdostoverenieSeriya,
+        UdostoverenieData, // date of issue, "ДД.ММ.ГГГГ"
+        VidSoobsheniya,    // one of Soobsheniya, or empty
         Count
     };
     static inline const QString Section = QStringLiteral("Rekvizity");
+    // The kinds of communication a waybill may name.
+    static inline const QStringList Soobsheniya = {QStringLiteral("городское"), QStringLiteral("пригородное"),
+                                                   QStringLiteral("междугородное"),
+                                                   QStringLiteral("международное")};
 
     explicit WaybillDetails(IniFile *ini = nullptr) : m_ini(ini) {}
 
@@ -36,7 +45,7 @@ public:
 
     // Each value absent from the file keeps what it holds.
     void readAll();
-    // All nine, in index order, in one write of the file.
+    // All of them, in index order, in one write of the file.
     void writeAll() const;
 
 private:

@@ -37,6 +37,9 @@ struct SampleWaybill {
                                       {"Medrabotnik", "Смирнова Е.В."},
                                       {"Mehanik", "Кузнецов А.Н."},
                                       {"VidPerevozki", "перевозка для собственных нужд"},
+                                      {"VodUdostSeriya", "69 12"},
+                                      {"VodUdostData", "15.03.2021"},
+                                      {"VidSoobsheniya", "городское"},
                                       {"DateFrom", "01.12.2024"},
                                       {"DateTo", "31.12.2024"}};
 

@@ -7,8 +7,11 @@
 #include "data/TDM1.h"
 #include "forms/TOptions_F.h"
 #include "settings/BackupSettings.h"
+#include "settings/CalendarSettings.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDate>
 #include <QLineEdit>
 
 namespace {
@@ -68,6 +71,7 @@ void OptionsCommands::Options_Main_CloseExecute() {
                                  .arg(field->accessibleName(), c));
         }
     }
+    refuseDetails(*f);
     if (const QString refused = BackupSettings::refusal(m_dm.database().directory(), f->BackupFolder->text());
         !refused.isEmpty()) {
         f->BackupFolder->setFocus(Qt::OtherFocusReason);
@@ -97,7 +101,30 @@ void OptionsCommands::Options_Main_CloseExecute() {
     values.writeAll();
     details.writeAll();
     BackupSettings(&m_dm.iniFile()).write(f->BackupOn->isChecked(), f->BackupFolder->text().trimmed());
+    CalendarSettings(&m_dm.iniFile()).write(f->CalendarOn->isChecked());
     f->accept();
+}
+
+// The printed form would otherwise carry a date that is none, or a kind of
+// communication the order does not know.
+void OptionsCommands::refuseDetails(TOptions_F &f) {
+    QLineEdit *date = f.detailField(WaybillDetails::UdostoverenieData);
+    const QString dateText = date->text().trimmed();
+    if (!dateText.isEmpty() && !QDate::fromString(dateText, QStringLiteral("dd.MM.yyyy")).isValid()) {
+        date->setFocus(Qt::OtherFocusReason);
+        date->selectAll();
+        throw OrvetError(QStringLiteral("Поле «Дата выдачи»: «%1» - не дата. Введите её как ДД.ММ.ГГГГ, "
+                                        "например 15.03.2021")
+                             .arg(dateText));
+    }
+    QLineEdit *kind = f.detailField(WaybillDetails::VidSoobsheniya);
+    const QString kindText = kind->text().trimmed();
+    if (!kindText.isEmpty() && !WaybillDetails::Soobsheniya.contains(kindText)) {
+        f.DetailSoobshenie->setFocus(Qt::OtherFocusReason);
+        kind->selectAll();
+        throw OrvetError(QStringLiteral("Поле «Вид сообщения»: выберите из списка одно из четырёх: %1")
+                             .arg(WaybillDetails::Soobsheniya.join(QStringLiteral(", "))));
+    }
 }
 
 void OptionsCommands::fillBackupGroup() {
@@ -105,4 +132,5 @@ void OptionsCommands::fillBackupGroup() {
     const BackupSettings backup(&m_dm.iniFile());
     f->BackupOn->setChecked(backup.enabled());
     f->BackupFolder->setText(backup.folder());
+    f->CalendarOn->setChecked(CalendarSettings(&m_dm.iniFile()).enabled());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 class TDM1;
+class TOptions_F;
 
 // Opening the settings dialog and its Ok, which stores and writes all
 // eleven stored values, then the waybill details in their own section.
@@ -13,6 +14,7 @@ public:
 
 private:
     void fillBackupGroup();
+    static void refuseDetails(TOptions_F &f);
 
     TDM1 &m_dm;
 };

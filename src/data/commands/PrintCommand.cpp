@@ -72,7 +72,10 @@ void PrintCommand::detailValue(const QString &name, QVariant &value) const {
         {QStringLiteral("VodKategoriya"), WaybillDetails::Kategoriya},
         {QStringLiteral("Medrabotnik"), WaybillDetails::Medrabotnik},
         {QStringLiteral("Mehanik"), WaybillDetails::Mehanik},
-        {QStringLiteral("VidPerevozki"), WaybillDetails::VidPerevozki}};
+        {QStringLiteral("VidPerevozki"), WaybillDetails::VidPerevozki},
+        {QStringLiteral("VodUdostSeriya"), WaybillDetails::UdostoverenieSeriya},
+        {QStringLiteral("VodUdostData"), WaybillDetails::UdostoverenieData},
+        {QStringLiteral("VidSoobsheniya"), WaybillDetails::VidSoobsheniya}};
     const bool dateFrom = name == QLatin1String("DateFrom");
     const bool known =
         dateFrom || name == QLatin1String("DateTo") ||

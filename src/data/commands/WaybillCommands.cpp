@@ -9,13 +9,16 @@
 #include "data/commands/OkFlag.h"
 #include "data/TDM1.h"
 #include "data/waybill/MonthGenerator.h"
+#include "data/waybill/ProductionCalendar.h"
 #include "data/waybill/ReceiptSums.h"
 #include "data/waybill/WaybillNumber.h"
 #include "data/waybill/WaybillRecalc.h"
 #include "data/waybill/WaybillStore.h"
 #include "forms/TOrvet_New_F.h"
+#include "settings/CalendarSettings.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 
 // The carriage return alone, without a line feed, is how these messages
@@ -29,6 +32,14 @@ const QString WaybillCommands::NoReceiptsMessage =
 const QString WaybillCommands::WinterWarning =
     QStringLiteral("В настройках не отмечен зимний режим - проверьте !");
 const QString WaybillCommands::NewCaption = QStringLiteral("Новый Путевой лист ");
+
+QString WaybillCommands::calendarMissingMessage(int year, const QString &file) {
+    return QStringLiteral("В производственном календаре нет %1 года: праздничные дни и переносы выходных "
+                          "этого года не учтены, поездки поставлены на дни с понедельника по пятницу. "
+                          "Дни %1 года можно добавить в файл %2.")
+        .arg(year)
+        .arg(QDir::toNativeSeparators(file));
+}
 
 WaybillCommands::WaybillCommands(TDM1 &dm) : m_dm(dm) {
     ActionList &a = dm.actions();
@@ -137,6 +148,17 @@ void WaybillCommands::New_OrvetExecute() {
     const WaybillRecalc::Norm norm = readNorm();
     m.norm = norm.litresPer100;
     m.winterFactor = norm.winterFactor;
+    std::optional<ProductionCalendar> calendar;
+    if (CalendarSettings(&m_dm.iniFile()).enabled()) {
+        const QString dir = m_dm.database().directory();
+        calendar = ProductionCalendar::load(dir);
+        m.calendar = &*calendar;
+        if (!calendar->covers(year) && !m_yearsSaidMissing.contains(year)) {
+            m_yearsSaidMissing.insert(year);
+            const QString file = QDir(dir).absoluteFilePath(ProductionCalendar::FileName);
+            host.showMessage(calendarMissingMessage(year, file));
+        }
+    }
     state.daysInMonth = QDate(year, month, 1).daysInMonth();
     m_dm.random().seedFromClock();
     MonthGenerator::generate(*ed.MemoryData1, trips, state.tripTypeCount, m_dm.random(), m);

@@ -2,6 +2,7 @@
 
 #include "data/waybill/WaybillRecalc.h"
 
+#include <QSet>
 #include <QString>
 #include <optional>
 
@@ -23,6 +24,8 @@ public:
     static const QString NoReceiptsMessage;
     static const QString WinterWarning;
     static const QString NewCaption;
+    // A year the production calendar does not know, with the file that extends it.
+    static QString calendarMissingMessage(int year, const QString &file);
 
     // January to April, November and December want winter mode.
     static bool isWinterMonth(int month);
@@ -38,4 +41,5 @@ private:
     void recalculate(TOrvet_New_F &ed, TripTypeList trips);
 
     TDM1 &m_dm;
+    QSet<int> m_yearsSaidMissing; // said once a run, not at every waybill
 };

@@ -3,6 +3,7 @@
 #include "core/ControlsHold.h"
 #include "core/MemoryData.h"
 #include "core/OrvetError.h"
+#include "data/waybill/ProductionCalendar.h"
 #include "data/waybill/TripTypeList.h"
 #include "data/waybill/WaybillRecalc.h"
 
@@ -24,8 +25,9 @@ int MonthGenerator::generate(MemoryData &rows, const TripTypeList &trips, int tr
     for (int d = 1; d <= days; ++d) {
         const TripType *t = trips.draw(random, tripTypeCount);
         const QString chislo = dayText(d);
-        const int weekDay = QDate(month.year, month.month, d).dayOfWeek();
-        if (weekDay <= 5 && t) {
+        const QDate date(month.year, month.month, d);
+        const bool working = month.calendar ? month.calendar->isWorkingDay(date) : date.dayOfWeek() <= 5;
+        if (working && t) {
             const double fuel = WaybillRecalc::fuel(t->prob, month.norm, month.winterFactor);
             rows.insertRecord(
                 {t->id, chislo, t->name, t->tout, t->tin, reading, reading + t->prob, t->prob, fuel, 1});

@@ -3,6 +3,7 @@
 #include <QString>
 
 class MemoryData;
+class ProductionCalendar;
 class Random;
 class TripTypeList;
 
@@ -17,6 +18,8 @@ public:
         double startReading = 0;
         double norm = 0;         // litres per 100 km
         double winterFactor = 1; // 1.1 in winter mode
+        // With a calendar, its working days get a trip instead of Monday to Friday.
+        const ProductionCalendar *calendar = nullptr;
     };
 
     // Empties the rows, adds one per calendar day, sorts them by day and
