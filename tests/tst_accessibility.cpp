@@ -324,7 +324,8 @@ private slots:
                                                          "UpDown1", "DBGrid2",   "DBGrid3"};
         QTest::newRow("waybill editor")
             << 1 << QStringList{"Edit1",   "CalcEdit1", "CalcEdit2", "BitBtn1", "BitBtn2",   "DBGrid1",
-                                "BitBtn3", "BitBtn4",   "BitBtn5",   "BitBtn6", "CalcEdit3", "CalcEdit4"};
+                                "BitBtn3", "BitBtn4",   "BitBtn5",   "BitBtn6", "CalcEdit3", "CalcEdit4",
+                                "TankOut", "TankIn"};
         // The waybill's details after Ok.
         QTest::newRow("settings") << 2 << QStringList{"CheckBox1",     "Edit1",         "Edit2",
                                                       "Edit3",         "Edit4",         "Edit5",
@@ -334,7 +335,10 @@ private slots:
                                                       "DetailModelTS", "DetailUdostoverenie",
                                                       "DetailKategoriya", "DetailMedrabotnik",
                                                       "DetailMehanik", "DetailVidPerevozki",
-                                                      "BackupOn",      "BackupFolder",  "BackupChoose"};
+                                                      "BackupOn",      "BackupFolder",  "BackupChoose",
+                                                      "FuelZima",      "FuelZimaS",     "FuelZimaPo",
+                                                      "FuelGorod",     "FuelVozrast",   "FuelKondicioner",
+                                                      "FuelObemBaka"};
         QTest::newRow("receipt") << 3
                                  << QStringList{"DateEdit1", "CalcEdit1", "CalcEdit2", "BitBtn1", "BitBtn2"};
         QTest::newRow("trip type") << 4 << QStringList{"Edit1",     "MaskEdit1", "MaskEdit2",

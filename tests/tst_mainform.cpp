@@ -165,7 +165,7 @@ private slots:
                               "Ввести чек", "Удалить чек", "-", "Новый тип поездки", "Удалить поездку",
                               // the program's own items first, the added commands after them
                               "-", "Восстановить из резервной копии…", "Загрузить чеки из файла…",
-                              "Сводка за год…"}));
+                              "Сводка за год…", "Ведомость расхода топлива…"}));
         top[0]->menu()->actions()[0]->trigger();
         QCOMPARE(f.ran, QStringList{"New_Orvet"});
     }

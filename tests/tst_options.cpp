@@ -4,6 +4,7 @@
 #include "core/Names.h"
 #include "data/TDM1.h"
 #include "forms/TOptions_F.h"
+#include "settings/NormSurcharges.h"
 #include "settings/WaybillDetails.h"
 
 #include <QApplication>
@@ -131,6 +132,15 @@ void TestOptions::okWritesAllElevenValuesInIndexOrder() {
         QStringLiteral("[Backup]"),
         QStringLiteral("Enabled=1"),
         QStringLiteral("Folder="),
+        // The surcharges to the norm and the tank, in a section of their own too.
+        QStringLiteral("[Toplivo]"),
+        QStringLiteral("Zima="),
+        QStringLiteral("ZimaS="),
+        QStringLiteral("ZimaPo="),
+        QStringLiteral("Gorod="),
+        QStringLiteral("Vozrast="),
+        QStringLiteral("Kondicioner="),
+        QStringLiteral("ObemBaka="),
     };
     QStringList trimmed;
     for (const QString &l : lines)
@@ -347,7 +357,7 @@ void TestOptions::tabOrderAndLabels() {
     QCOMPARE(QApplication::focusWidget(), f.CheckBox1);
 
     QStringList order{QApplication::focusWidget()->objectName()};
-    for (int i = 0; i < 15 + WaybillDetails::Count; ++i) {
+    for (int i = 0; i < 15 + WaybillDetails::Count + NormSurcharges::Count; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         order.append(QApplication::focusWidget()->objectName());
     }
@@ -357,6 +367,8 @@ void TestOptions::tabOrderAndLabels() {
     for (int i = 0; i < WaybillDetails::Count; ++i)
         expected.append(f.detailField(i)->objectName());
     expected << "BackupOn" << "BackupFolder" << "BackupChoose";
+    for (int i = 0; i < NormSurcharges::Count; ++i)
+        expected.append(f.fuelField(i)->objectName());
     QCOMPARE(order, expected << "CheckBox1");
     // Opened again, it starts from the first control, not where it was left.
     f.Edit2->setFocus(Qt::TabFocusReason);
@@ -366,7 +378,8 @@ void TestOptions::tabOrderAndLabels() {
 
     // Each label names its field and stands at its left on the same row.
     QList<QLabel *> labels = f.findChildren<QLabel *>();
-    labels.removeIf([&f](QLabel *l) { return l->parent() == f.BackupGroup; }); // tested with its group
+    // The groups' labels are tested with their groups.
+    labels.removeIf([&f](QLabel *l) { return l->parent() == f.BackupGroup || l->parent() == f.FuelGroup; });
     QCOMPARE(labels.size(), 10 + WaybillDetails::Count);
     for (QLabel *l : labels) {
         QWidget *field = l->buddy();
@@ -402,7 +415,7 @@ void TestOptions::backupSettingsInTheirOwnGroupAndSection() {
     fx.writeIni(QStringLiteral("[DataM]\r\nVoditel=Петров\r\n[Backup]\r\nEnabled=0\r\nFolder=/mnt/флешка\r\n"));
     TOptions_F &f = fx.form;
     for (QWidget *w : f.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-        if (w != f.BackupGroup)
+        if (w != f.BackupGroup && w != f.FuelGroup)
             QVERIFY2(w->geometry().bottom() < f.BackupGroup->y(), qPrintable(w->objectName()));
     QVERIFY(f.BackupGroup->geometry().bottom() < f.height());
     ScriptedDialogHost host;

@@ -6,6 +6,7 @@
 #include "data/waybill/EditorState.h"
 #include "data/waybill/Random.h"
 #include "settings/IniFile.h"
+#include "settings/NormSurcharges.h"
 #include "settings/StoredValues.h"
 #include "settings/WaybillDetails.h"
 
@@ -18,6 +19,7 @@ class BackupCommands;
 class DayEditCommand;
 class ImportCommand;
 class YearSummaryCommand;
+class FuelStatementCommand;
 class OptionsCommands;
 class PrintCommand;
 class ReferenceCommands;
@@ -48,16 +50,21 @@ public:
     Table &Chesks() { return *m_chesks; }       // fuel receipts
     Table &LPoezd() { return *m_lpoezd; }       // trip types
     QList<Table *> tables() const { return {m_orvet.get(), m_orvetSost.get(), m_chesks.get(), m_lpoezd.get()}; }
+    // The fuel in the tank of each waybill, beside the four (TankTable).
+    Table &OrvetBak() { return *m_orvetBak; }
 
     IniFile &iniFile() { return m_ini; }
     StoredValues &FS1() { return m_values; }
     // The waybill's further details, in their own section of the settings file.
     WaybillDetails &details() { return m_details; }
+    // The surcharges to the fuel norm, in their own section too.
+    NormSurcharges &surcharges() { return m_surcharges; }
     EditorState &editorState() { return m_editor; }
     Random &random() { return m_random; }
     PrintCommand &printCommand() { return *m_printCommand; }
     BackupCommands &backupCommands() { return *m_backupCommands; }
     YearSummaryCommand &yearSummaryCommand() { return *m_yearSummaryCommand; }
+    FuelStatementCommand &fuelStatementCommand() { return *m_fuelStatementCommand; }
 
     ActionList &actions() { return m_actions; }
     QAction *action(const QString &name) const { return m_actions.action(name); }
@@ -108,9 +115,12 @@ private:
 
     Database m_db;
     std::unique_ptr<Table> m_orvet, m_orvetSost, m_chesks, m_lpoezd;
+    std::unique_ptr<Table> m_orvetBak;
+    void openTank();
     IniFile m_ini;
     StoredValues m_values;
     WaybillDetails m_details;
+    NormSurcharges m_surcharges;
     EditorState m_editor;
     ActionList m_actions;
     Random m_random;
@@ -123,6 +133,7 @@ private:
     std::unique_ptr<BackupCommands> m_backupCommands;
     std::unique_ptr<ImportCommand> m_importCommand;
     std::unique_ptr<YearSummaryCommand> m_yearSummaryCommand;
+    std::unique_ptr<FuelStatementCommand> m_fuelStatementCommand;
     std::unique_ptr<TableFileCheck> m_check;
     QDate m_periodFrom, m_periodTo;
     QStringList m_changedOutside; // until the tables are opened again

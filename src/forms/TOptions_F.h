@@ -57,6 +57,11 @@ public:
     QLineEdit *BackupFolder = nullptr;
     QPushButton *BackupChoose = nullptr;
 
+    // The surcharges to the fuel norm and the tank's volume, below the
+    // copies, by NormSurcharges::Index.
+    QGroupBox *FuelGroup = nullptr;
+    QLineEdit *fuelField(int index) const { return m_fuel.at(index); }
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
@@ -70,4 +75,6 @@ private:
     QList<QLineEdit *> m_details;
     void buildBackupGroup();
     void chooseBackupFolder();
+    void buildFuelGroup();
+    QList<QLineEdit *> m_fuel;
 };

@@ -45,12 +45,16 @@ TOrvet_New_F::TOrvet_New_F(QWidget *parent) : DesktopDialog(parent) {
     root->setSpacing(2);
     root->addWidget(buildHeader());
     root->addWidget(buildDays(), 1);
-    root->addWidget(buildTotals());
+    auto *bottom = new QHBoxLayout;
+    bottom->setSpacing(4);
+    bottom->addWidget(buildTotals(), 1);
+    bottom->addWidget(buildTank());
+    root->addLayout(bottom);
 
     // Header first (number, year, readings, month), then the buttons beside
     // it, the days with their commands, and the totals.
     TabOrder::chain({Edit1, Edit3, CalcEdit1, CalcEdit2, Edit2, BitBtn1, BitBtn2, DBGrid1, BitBtn3, BitBtn4,
-                     BitBtn5, BitBtn6, CalcEdit3, CalcEdit4});
+                     BitBtn5, BitBtn6, CalcEdit3, CalcEdit4, TankOut, TankIn});
 
     // Enter is Ok whatever has the focus: the one default button, made so
     // once it belongs to the dialog, and no other button takes that role
@@ -267,6 +271,27 @@ QWidget *TOrvet_New_F::buildTotals() {
     grid->addLayout(receipts, 1, 2);
     grid->setColumnStretch(3, 1);
     return GroupBox3;
+}
+
+// Litres left in the tank when the car leaves and when it comes back; the
+// fitting aims at the fuel the tank gave besides what was bought.
+QGroupBox *TOrvet_New_F::buildTank() {
+    TankGroup = new QGroupBox(QStringLiteral("Топливо в баке"));
+    TankGroup->setObjectName(QStringLiteral("TankGroup"));
+    TankGroup->setFixedHeight(FontScale::y(TotalsHeight));
+    TankOut = numberBox(QStringLiteral("TankOut"));
+    TankIn = numberBox(QStringLiteral("TankIn"));
+    TankOut->setFixedWidth(FontScale::x(80));
+    TankIn->setFixedWidth(FontScale::x(80));
+    auto *grid = new QGridLayout(TankGroup);
+    grid->setContentsMargins(8, 0, 8, 4);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(1);
+    grid->addWidget(caption(QStringLiteral("Остаток при выезде"), TankOut), 0, 0);
+    grid->addWidget(caption(QStringLiteral("при возвращении"), TankIn), 0, 1);
+    grid->addWidget(TankOut, 1, 0);
+    grid->addWidget(TankIn, 1, 1);
+    return TankGroup;
 }
 
 int TOrvet_New_F::year() const {

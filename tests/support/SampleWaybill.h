@@ -38,7 +38,10 @@ struct SampleWaybill {
                                       {"Mehanik", "Кузнецов А.Н."},
                                       {"VidPerevozki", "перевозка для собственных нужд"},
                                       {"DateFrom", "01.12.2024"},
-                                      {"DateTo", "31.12.2024"}};
+                                      {"DateTo", "31.12.2024"},
+                                      {"BakVyezd", "12,5"},
+                                      {"BakVozvrat", "8"},
+                                      {"NormaOsnovanie", "Норма 8,7 л/100 км; надбавки: зимняя 10 % — 9,57 л/100 км"}};
 
     SampleWaybill() {
         const QStringList trips = {"Администрация района", "Налоговая инспекция", "Банк, отделение № 8603",

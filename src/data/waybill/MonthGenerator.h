@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <vector>
 
 class MemoryData;
 class Random;
@@ -17,6 +18,7 @@ public:
         double startReading = 0;
         double norm = 0;         // litres per 100 km
         double winterFactor = 1; // 1.1 in winter mode
+        std::vector<double> dayNorms = {}; // with surcharges: each day's norm (WaybillRecalc::Norm)
     };
 
     // Empties the rows, adds one per calendar day, sorts them by day and
