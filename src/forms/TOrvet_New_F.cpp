@@ -26,6 +26,7 @@ constexpr int HeaderHeight = 93;
 constexpr int RightColumnWidth = 83;
 constexpr int StripHeight = 41;
 constexpr int TotalsHeight = 68;
+constexpr int TankHeight = 46;
 
 QLabel *caption(const QString &text, QWidget *buddy) {
     auto *l = new QLabel(text);
@@ -45,11 +46,9 @@ TOrvet_New_F::TOrvet_New_F(QWidget *parent) : DesktopDialog(parent) {
     root->setSpacing(2);
     root->addWidget(buildHeader());
     root->addWidget(buildDays(), 1);
-    auto *bottom = new QHBoxLayout;
-    bottom->setSpacing(4);
-    bottom->addWidget(buildTotals(), 1);
-    bottom->addWidget(buildTank());
-    root->addLayout(bottom);
+    root->addWidget(buildTotals());
+    // Below the totals, which keep their width: side by side they would not fit.
+    root->addWidget(buildTank());
 
     // Header first (number, year, readings, month), then the buttons beside
     // it, the days with their commands, and the totals.
@@ -278,19 +277,19 @@ QWidget *TOrvet_New_F::buildTotals() {
 QGroupBox *TOrvet_New_F::buildTank() {
     TankGroup = new QGroupBox(QStringLiteral("Топливо в баке"));
     TankGroup->setObjectName(QStringLiteral("TankGroup"));
-    TankGroup->setFixedHeight(FontScale::y(TotalsHeight));
+    TankGroup->setFixedHeight(FontScale::y(TankHeight));
     TankOut = numberBox(QStringLiteral("TankOut"));
     TankIn = numberBox(QStringLiteral("TankIn"));
-    TankOut->setFixedWidth(FontScale::x(80));
-    TankIn->setFixedWidth(FontScale::x(80));
-    auto *grid = new QGridLayout(TankGroup);
-    grid->setContentsMargins(8, 0, 8, 4);
-    grid->setHorizontalSpacing(8);
-    grid->setVerticalSpacing(1);
-    grid->addWidget(caption(QStringLiteral("Остаток при выезде"), TankOut), 0, 0);
-    grid->addWidget(caption(QStringLiteral("при возвращении"), TankIn), 0, 1);
-    grid->addWidget(TankOut, 1, 0);
-    grid->addWidget(TankIn, 1, 1);
+    TankOut->setFixedWidth(FontScale::x(90));
+    TankIn->setFixedWidth(FontScale::x(90));
+    auto *row = new QHBoxLayout(TankGroup);
+    row->setContentsMargins(8, 0, 8, 4);
+    row->setSpacing(8);
+    row->addWidget(caption(QStringLiteral("Остаток при выезде"), TankOut));
+    row->addWidget(TankOut);
+    row->addWidget(caption(QStringLiteral("при возвращении"), TankIn));
+    row->addWidget(TankIn);
+    row->addStretch(1);
     return TankGroup;
 }
 
