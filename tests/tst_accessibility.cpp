@@ -324,7 +324,8 @@ private slots:
                                                          "UpDown1", "DBGrid2",   "DBGrid3"};
         QTest::newRow("waybill editor")
             << 1 << QStringList{"Edit1",   "CalcEdit1", "CalcEdit2", "BitBtn1", "BitBtn2",   "DBGrid1",
-                                "BitBtn3", "BitBtn4",   "BitBtn5",   "BitBtn6", "CalcEdit3", "CalcEdit4"};
+                                "BitBtn3", "BitBtn4",   "BitBtn5",   "BitBtn6", "CalcEdit3", "CalcEdit4",
+                                "TankOut", "TankIn"};
         // The waybill's details after Ok.
         QTest::newRow("settings") << 2 << QStringList{"CheckBox1",     "Edit1",         "Edit2",
                                                       "Edit3",         "Edit4",         "Edit5",
@@ -337,7 +338,10 @@ private slots:
                                                       "DetailUdostoverenieSeriya", "DetailUdostoverenieData",
                                                       "DetailVidSoobsheniya",
                                                       "BackupOn",      "BackupFolder",  "BackupChoose",
-                                                      "CalendarOn"};
+                                                      "CalendarOn",
+                                                      "FuelZima",      "FuelZimaS",     "FuelZimaPo",
+                                                      "FuelGorod",     "FuelVozrast",   "FuelKondicioner",
+                                                      "FuelObemBaka"};
         QTest::newRow("receipt") << 3
                                  << QStringList{"DateEdit1", "CalcEdit1", "CalcEdit2", "BitBtn1", "BitBtn2"};
         QTest::newRow("trip type") << 4 << QStringList{"Edit1",     "MaskEdit1", "MaskEdit2",

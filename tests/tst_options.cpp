@@ -4,6 +4,7 @@
 #include "core/Names.h"
 #include "data/TDM1.h"
 #include "forms/TOptions_F.h"
+#include "settings/NormSurcharges.h"
 #include "settings/WaybillDetails.h"
 
 #include <QApplication>
@@ -143,6 +144,15 @@ void TestOptions::okWritesAllElevenValuesInIndexOrder() {
         // The production calendar, off until the user turns it on.
         QStringLiteral("[Kalendar]"),
         QStringLiteral("Prazdniki=0"),
+        // The surcharges to the norm and the tank, in a section of their own too.
+        QStringLiteral("[Toplivo]"),
+        QStringLiteral("Zima="),
+        QStringLiteral("ZimaS="),
+        QStringLiteral("ZimaPo="),
+        QStringLiteral("Gorod="),
+        QStringLiteral("Vozrast="),
+        QStringLiteral("Kondicioner="),
+        QStringLiteral("ObemBaka="),
     };
     QStringList trimmed;
     for (const QString &l : lines)
@@ -359,7 +369,7 @@ void TestOptions::tabOrderAndLabels() {
     QCOMPARE(QApplication::focusWidget(), f.CheckBox1);
 
     QStringList order{QApplication::focusWidget()->objectName()};
-    for (int i = 0; i < 16 + WaybillDetails::Count; ++i) {
+    for (int i = 0; i < 16 + WaybillDetails::Count + NormSurcharges::Count; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         order.append(QApplication::focusWidget()->objectName());
     }
@@ -370,6 +380,8 @@ void TestOptions::tabOrderAndLabels() {
         expected.append(i == WaybillDetails::VidSoobsheniya ? f.DetailSoobshenie->objectName()
                                                             : f.detailField(i)->objectName());
     expected << "BackupOn" << "BackupFolder" << "BackupChoose" << "CalendarOn";
+    for (int i = 0; i < NormSurcharges::Count; ++i)
+        expected.append(f.fuelField(i)->objectName());
     QCOMPARE(order, expected << "CheckBox1");
     // Opened again, it starts from the first control, not where it was left.
     f.Edit2->setFocus(Qt::TabFocusReason);
@@ -379,7 +391,8 @@ void TestOptions::tabOrderAndLabels() {
 
     // Each label names its field and stands at its left on the same row.
     QList<QLabel *> labels = f.findChildren<QLabel *>();
-    labels.removeIf([&f](QLabel *l) { return l->parent() == f.BackupGroup; }); // tested with its group
+    // The groups' labels are tested with their groups.
+    labels.removeIf([&f](QLabel *l) { return l->parent() == f.BackupGroup || l->parent() == f.FuelGroup; });
     QCOMPARE(labels.size(), 10 + WaybillDetails::Count);
     for (QLabel *l : labels) {
         QWidget *field = l->buddy();
@@ -415,7 +428,7 @@ void TestOptions::backupSettingsInTheirOwnGroupAndSection() {
     fx.writeIni(QStringLiteral("[DataM]\r\nVoditel=Петров\r\n[Backup]\r\nEnabled=0\r\nFolder=/mnt/флешка\r\n"));
     TOptions_F &f = fx.form;
     for (QWidget *w : f.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-        if (w != f.BackupGroup && w != f.CalendarGroup)
+        if (w != f.BackupGroup && w != f.CalendarGroup && w != f.FuelGroup)
             QVERIFY2(w->geometry().bottom() < f.BackupGroup->y(), qPrintable(w->objectName()));
     QVERIFY(f.BackupGroup->geometry().bottom() < f.height());
     ScriptedDialogHost host;

@@ -245,6 +245,7 @@ void TMainForm::buildMenu() {
     work->addAction(m_dm->action(Actions::Year_Summary));
     work->addAction(m_dm->action(Actions::Orvet_Print_Days));
     work->addAction(m_dm->action(Actions::Orvet_Journal));
+    work->addAction(m_dm->action(Actions::Fuel_Statement));
     // A top-level item shows text only, so it gets an action of its own.
     QAction *options = menuBar()->addAction(m_dm->action(Actions::Options_Main)->text());
     connect(options, &QAction::triggered, this, [this] { m_dm->execute(Actions::Options_Main); });

@@ -30,6 +30,7 @@ inline const QString Import_chesk = QStringLiteral("Import_chesk");
 inline const QString Year_Summary = QStringLiteral("Year_Summary");
 inline const QString Orvet_Print_Days = QStringLiteral("Orvet_Print_Days");
 inline const QString Orvet_Journal = QStringLiteral("Orvet_Journal");
+inline const QString Fuel_Statement = QStringLiteral("Fuel_Statement");
 } // namespace Actions
 
 // The fields of the four tables (a name two tables share is written once).
@@ -60,6 +61,9 @@ inline const QString LITRS = QStringLiteral("LITRS");
 inline const QString NAME = QStringLiteral("NAME");
 inline const QString TOUT = QStringLiteral("TOUT");
 inline const QString TIN = QStringLiteral("TIN");
+// Fuel in the tank, by waybill (IDJOIN as in the day rows)
+inline const QString OSTVYEZD = QStringLiteral("OSTVYEZD"); // at departure, litres
+inline const QString OSTVOZVR = QStringLiteral("OSTVOZVR"); // at return, litres
 } // namespace Fields
 
 // The fields of the editor's in-memory day rows, in their order.
@@ -76,6 +80,8 @@ inline const QString Orvet = QStringLiteral("Orvet.db");
 inline const QString OrvetSost = QStringLiteral("OrvetSost.db");
 inline const QString Chesks = QStringLiteral("Chesks.db");
 inline const QString LPoezd = QStringLiteral("LPoezd.db");
+// Added beside the four: the fuel in the tank of each waybill.
+inline const QString OrvetBak = QStringLiteral("OrvetBak.db");
 } // namespace TableFiles
 
 // The program's image list of 32 by 32 pictures, by index.

@@ -7,6 +7,7 @@
 #include "data/backup/TableRestore.h"
 #include "data/commands/BackupCommands.h"
 #include "data/commands/DayEditCommand.h"
+#include "data/commands/FuelStatementCommand.h"
 #include "data/commands/ImportCommand.h"
 #include "data/commands/OptionsCommands.h"
 #include "data/commands/PrintCommand.h"
@@ -18,13 +19,14 @@
 #include "data/commands/JournalCommand.h"
 #include "data/table/SuperJournal.h"
 #include "data/table/TableFileCheck.h"
+#include "data/waybill/TankTable.h"
 
 #include <QTimer>
 #include <utility>
 
 TDM1::TDM1(const QString &directory, const QString &iniPath, QObject *parent)
     : QObject(parent), m_db(directory), m_ini(iniPath.isEmpty() ? IniFile::defaultPath() : iniPath),
-      m_values(&m_ini), m_details(&m_ini), m_actions(this) {
+      m_values(&m_ini), m_details(&m_ini), m_surcharges(&m_ini), m_actions(this) {
     setObjectName(QStringLiteral("DM1"));
     m_ini.removeLeftovers(); // a write killed in the last run
     m_orvet = std::make_unique<Table>(m_db, TableFiles::Orvet, QStringLiteral("Orvet"), waybillFields());
@@ -34,6 +36,9 @@ TDM1::TDM1(const QString &directory, const QString &iniPath, QObject *parent)
     m_lpoezd = std::make_unique<Table>(m_db, TableFiles::LPoezd, QStringLiteral("LPoezd"), tripTypeFields());
     m_orvetSost->setCreateIndexes({Fields::IDJOIN});
     m_chesks->setCreateIndexes({Fields::DATE});
+    m_orvetBak =
+        std::make_unique<Table>(m_db, TableFiles::OrvetBak, QStringLiteral("OrvetBak"), TankTable::fields());
+    m_orvetBak->setCreateIndexes({Fields::IDJOIN});
     createActions();
     m_referenceCommands = std::make_unique<ReferenceCommands>(*this);
     m_optionsCommands = std::make_unique<OptionsCommands>(*this);
@@ -46,6 +51,7 @@ TDM1::TDM1(const QString &directory, const QString &iniPath, QObject *parent)
     m_yearSummaryCommand = std::make_unique<YearSummaryCommand>(*this);
     m_dailyPrintCommand = std::make_unique<DailyPrintCommand>(*this);
     m_journalCommand = std::make_unique<JournalCommand>(*this);
+    m_fuelStatementCommand = std::make_unique<FuelStatementCommand>(*this);
     ErrorBoundary::guarded([this] { DataModuleCreate(); });
 }
 
@@ -103,11 +109,13 @@ void TDM1::DataModuleCreate() {
     PrintCommand::installDefaultTemplate(m_db.directory(), YearSummaryCommand::TemplateFile);
     PrintCommand::installDefaultTemplate(m_db.directory(), DailyPrintCommand::TemplateFile);
     PrintCommand::installDefaultTemplate(m_db.directory(), JournalCommand::TemplateFile);
+    PrintCommand::installDefaultTemplate(m_db.directory(), FuelStatementCommand::TemplateFile);
 }
 
 void TDM1::readSettings() {
     m_values.readAll();
     m_details.readAll();
+    m_surcharges.readAll();
 }
 
 void TDM1::openTables() {
@@ -133,6 +141,8 @@ void TDM1::openTables() {
             t->close();
             m_db.release(t->fileName());
             m_check->remember(all);
+            // A command that needs no broken table still finds the tank.
+            ErrorBoundary::guarded([this] { openTank(); });
             throw;
         }
     }
@@ -140,6 +150,8 @@ void TDM1::openTables() {
     // does not bring the look-over back at every start.
     if (lookedOver)
         m_check->remember(all);
+    // After the four: the waybills' file stays the connection's main one.
+    openTank();
     // Opening rolled back whatever a crash left; a super-journal it left
     // that no journal names would otherwise stay for good.
     SuperJournal::removeStale(m_db, m_orvet->fileName());
@@ -166,9 +178,25 @@ void TDM1::refuseWriteAfterOutsideChange() {
                              .arg(m_changedOutside.join(QStringLiteral(", "))));
 }
 
+// The tank's table is made when missing, also beside tables of an older
+// version. One that does not open is closed: storing and deleting a
+// waybill then fail (nothing is written) rather than lose its tank.
+void TDM1::openTank() {
+    try {
+        if (!m_orvetBak->exists())
+            m_orvetBak->create();
+        m_orvetBak->open();
+    } catch (const OrvetError &) {
+        m_orvetBak->close();
+        m_db.release(m_orvetBak->fileName());
+        throw;
+    }
+}
+
 void TDM1::closeTables() {
     for (Table *t : tables())
         t->close();
+    m_orvetBak->close();
     m_db.close();
 }
 
@@ -238,5 +266,7 @@ void TDM1::createActions() {
     m_actions.add(Actions::Orvet_Print_Days, orvet, QStringLiteral("Путевые листы по дням…"), Image::Print,
                   later);
     m_actions.add(Actions::Orvet_Journal, orvet, QStringLiteral("Журнал путевых листов…"), Image::Print,
+                  later);
+    m_actions.add(Actions::Fuel_Statement, orvet, QStringLiteral("Ведомость расхода топлива…"), Image::Print,
                   later);
 }

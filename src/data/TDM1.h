@@ -6,6 +6,7 @@
 #include "data/waybill/EditorState.h"
 #include "data/waybill/Random.h"
 #include "settings/IniFile.h"
+#include "settings/NormSurcharges.h"
 #include "settings/StoredValues.h"
 #include "settings/WaybillDetails.h"
 
@@ -20,6 +21,7 @@ class ImportCommand;
 class YearSummaryCommand;
 class DailyPrintCommand;
 class JournalCommand;
+class FuelStatementCommand;
 class OptionsCommands;
 class PrintCommand;
 class ReferenceCommands;
@@ -50,11 +52,15 @@ public:
     Table &Chesks() { return *m_chesks; }       // fuel receipts
     Table &LPoezd() { return *m_lpoezd; }       // trip types
     QList<Table *> tables() const { return {m_orvet.get(), m_orvetSost.get(), m_chesks.get(), m_lpoezd.get()}; }
+    // The fuel in the tank of each waybill, beside the four (TankTable).
+    Table &OrvetBak() { return *m_orvetBak; }
 
     IniFile &iniFile() { return m_ini; }
     StoredValues &FS1() { return m_values; }
     // The waybill's further details, in their own section of the settings file.
     WaybillDetails &details() { return m_details; }
+    // The surcharges to the fuel norm, in their own section too.
+    NormSurcharges &surcharges() { return m_surcharges; }
     EditorState &editorState() { return m_editor; }
     Random &random() { return m_random; }
     PrintCommand &printCommand() { return *m_printCommand; }
@@ -62,6 +68,7 @@ public:
     YearSummaryCommand &yearSummaryCommand() { return *m_yearSummaryCommand; }
     DailyPrintCommand &dailyPrintCommand() { return *m_dailyPrintCommand; }
     JournalCommand &journalCommand() { return *m_journalCommand; }
+    FuelStatementCommand &fuelStatementCommand() { return *m_fuelStatementCommand; }
 
     ActionList &actions() { return m_actions; }
     QAction *action(const QString &name) const { return m_actions.action(name); }
@@ -112,9 +119,12 @@ private:
 
     Database m_db;
     std::unique_ptr<Table> m_orvet, m_orvetSost, m_chesks, m_lpoezd;
+    std::unique_ptr<Table> m_orvetBak;
+    void openTank();
     IniFile m_ini;
     StoredValues m_values;
     WaybillDetails m_details;
+    NormSurcharges m_surcharges;
     EditorState m_editor;
     ActionList m_actions;
     Random m_random;
@@ -129,6 +139,7 @@ private:
     std::unique_ptr<YearSummaryCommand> m_yearSummaryCommand;
     std::unique_ptr<DailyPrintCommand> m_dailyPrintCommand;
     std::unique_ptr<JournalCommand> m_journalCommand;
+    std::unique_ptr<FuelStatementCommand> m_fuelStatementCommand;
     std::unique_ptr<TableFileCheck> m_check;
     QDate m_periodFrom, m_periodTo;
     QStringList m_changedOutside; // until the tables are opened again

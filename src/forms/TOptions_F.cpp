@@ -6,6 +6,7 @@
 #include "core/DialogHost.h"
 #include "forms/DesignedGeometry.h"
 #include "report/FileDialogTexts.h"
+#include "settings/NormSurcharges.h"
 #include "settings/WaybillDetails.h"
 
 #include <QAction>
@@ -22,6 +23,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 constexpr int RowHeight = 21;
@@ -59,6 +61,7 @@ TOptions_F::TOptions_F(QWidget *parent) : DesktopDialog(parent) {
     buildDetailsGroup();
     buildBackupGroup();
     buildCalendarGroup();
+    buildFuelGroup();
 }
 
 void TOptions_F::setOkCommand(QAction *ok) {
@@ -167,6 +170,53 @@ void TOptions_F::buildCalendarGroup() {
     layout->addWidget(CalendarOn);
     appendBelow(CalendarGroup);
     TabOrder::chain({BackupChoose, CalendarOn});
+}
+
+// The surcharges as percents, the winter period as day and month, and the
+// tank's volume; empty is "not set". The texts are checked at Ok.
+void TOptions_F::buildFuelGroup() {
+    FuelGroup = new QGroupBox(QStringLiteral("Надбавки к норме расхода и бак"), this);
+    FuelGroup->setObjectName(QStringLiteral("FuelGroup"));
+    struct Field {
+        const char *label;
+        const char *accessible;
+        int row, column;
+    };
+    static const Field fields[NormSurcharges::Count] = {
+        {"Зимняя, %", "Зимняя надбавка, %", 0, 0},
+        {"с", "Начало зимнего периода", 0, 1},
+        {"по", "Конец зимнего периода", 0, 2},
+        {"Город, %", "Надбавка за работу в городе, %", 1, 0},
+        {"Возраст, %", "Надбавка за возраст или пробег, %", 1, 1},
+        {"Кондиционер, %", "Надбавка за кондиционер, %", 1, 2},
+        {"Бак, л", "Объём бака, л", 2, 0}};
+    auto *grid = new QGridLayout(FuelGroup);
+    const auto number = new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,4}([.,][0-9]{0,2})?")), FuelGroup);
+    const auto day =
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,2}\\.?[0-9]{0,2}")), FuelGroup);
+    for (int i = 0; i < NormSurcharges::Count; ++i) {
+        const Field &f = fields[i];
+        auto *field = textEdit(FuelGroup, QStringLiteral("Fuel") + NormSurcharges::name(i));
+        field->setAccessibleName(QString::fromUtf8(f.accessible));
+        const bool date = i == NormSurcharges::ZimaS || i == NormSurcharges::ZimaPo;
+        field->setValidator(date ? day : number);
+        // A hint, not a placeholder: a grey 01.11 would read as a period set.
+        if (date)
+            field->setToolTip(
+                QStringLiteral("День и месяц, например 01.11 и 31.03; пусто — без периода зимы"));
+        field->setMaximumWidth(FontScale::x(60));
+        auto *label = new QLabel(QString::fromUtf8(f.label), FuelGroup);
+        label->setBuddy(field);
+        grid->addWidget(label, f.row, f.column * 2);
+        grid->addWidget(field, f.row, f.column * 2 + 1);
+        m_fuel.append(field);
+    }
+    grid->setColumnStretch(6, 1);
+    appendBelow(FuelGroup);
+    QWidget *before = CalendarOn;
+    for (QLineEdit *field : std::as_const(m_fuel))
+        QWidget::setTabOrder(std::exchange(before, field), field);
 }
 
 void TOptions_F::chooseBackupFolder() {

@@ -64,6 +64,11 @@ public:
     QGroupBox *CalendarGroup = nullptr;
     QCheckBox *CalendarOn = nullptr;
 
+    // The surcharges to the fuel norm and the tank's volume, below the
+    // copies, by NormSurcharges::Index.
+    QGroupBox *FuelGroup = nullptr;
+    QLineEdit *fuelField(int index) const { return m_fuel.at(index); }
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
@@ -78,4 +83,6 @@ private:
     void buildBackupGroup();
     void chooseBackupFolder();
     void buildCalendarGroup();
+    void buildFuelGroup();
+    QList<QLineEdit *> m_fuel;
 };

@@ -26,6 +26,7 @@ constexpr int HeaderHeight = 93;
 constexpr int RightColumnWidth = 83;
 constexpr int StripHeight = 41;
 constexpr int TotalsHeight = 68;
+constexpr int TankHeight = 46;
 
 QLabel *caption(const QString &text, QWidget *buddy) {
     auto *l = new QLabel(text);
@@ -46,11 +47,13 @@ TOrvet_New_F::TOrvet_New_F(QWidget *parent) : DesktopDialog(parent) {
     root->addWidget(buildHeader());
     root->addWidget(buildDays(), 1);
     root->addWidget(buildTotals());
+    // Below the totals, which keep their width: side by side they would not fit.
+    root->addWidget(buildTank());
 
     // Header first (number, year, readings, month), then the buttons beside
     // it, the days with their commands, and the totals.
     TabOrder::chain({Edit1, Edit3, CalcEdit1, CalcEdit2, Edit2, BitBtn1, BitBtn2, DBGrid1, BitBtn3, BitBtn4,
-                     BitBtn5, BitBtn6, CalcEdit3, CalcEdit4});
+                     BitBtn5, BitBtn6, CalcEdit3, CalcEdit4, TankOut, TankIn});
 
     // Enter is Ok whatever has the focus: the one default button, made so
     // once it belongs to the dialog, and no other button takes that role
@@ -267,6 +270,27 @@ QWidget *TOrvet_New_F::buildTotals() {
     grid->addLayout(receipts, 1, 2);
     grid->setColumnStretch(3, 1);
     return GroupBox3;
+}
+
+// Litres left in the tank when the car leaves and when it comes back; the
+// fitting aims at the fuel the tank gave besides what was bought.
+QGroupBox *TOrvet_New_F::buildTank() {
+    TankGroup = new QGroupBox(QStringLiteral("Топливо в баке"));
+    TankGroup->setObjectName(QStringLiteral("TankGroup"));
+    TankGroup->setFixedHeight(FontScale::y(TankHeight));
+    TankOut = numberBox(QStringLiteral("TankOut"));
+    TankIn = numberBox(QStringLiteral("TankIn"));
+    TankOut->setFixedWidth(FontScale::x(90));
+    TankIn->setFixedWidth(FontScale::x(90));
+    auto *row = new QHBoxLayout(TankGroup);
+    row->setContentsMargins(8, 0, 8, 4);
+    row->setSpacing(8);
+    row->addWidget(caption(QStringLiteral("Остаток при выезде"), TankOut));
+    row->addWidget(TankOut);
+    row->addWidget(caption(QStringLiteral("при возвращении"), TankIn));
+    row->addWidget(TankIn);
+    row->addStretch(1);
+    return TankGroup;
 }
 
 int TOrvet_New_F::year() const {

@@ -68,6 +68,11 @@ public:
     CalcEdit *CalcEdit4 = nullptr;  // fuel used
     QLabel *Label9 = nullptr;       // litres of the receipts
 
+    // Beside the totals, in a group of their own: the fuel in the tank.
+    QGroupBox *TankGroup = nullptr; // "Топливо в баке"
+    CalcEdit *TankOut = nullptr;    // at departure, litres
+    CalcEdit *TankIn = nullptr;     // at return, litres
+
 signals:
     void okClicked();
 
@@ -81,6 +86,7 @@ private:
     QWidget *buildHeader();
     QWidget *buildDays();
     QWidget *buildTotals();
+    QGroupBox *buildTank();
     QPushButton *commandButton(const QString &name, int width);
     static void follow(QPushButton *button, QAction *command);
     static CalcEdit *numberBox(const QString &name);

@@ -203,9 +203,10 @@ def enter_after_click_on_command_button(d, program, data, month):
     weekday = last.weekday() < 5
     w = program.new_waybill()
     _, _, _, height = d.client(w)
-    # The command strip sits above the totals; its first button marks the
-    # current day (the last of the month) a day off, the second a working day.
-    d.click(w, 20 if weekday else 250, height - 100)
+    # The command strip sits above the totals and the tank; its first button
+    # marks the current day (the last of the month) a day off, the second a
+    # working day.
+    d.click(w, 20 if weekday else 250, height - 148)
     d.keys("Return")
     d.gone(w, "Enter to close the editor after a click on a command button")
     check(count(data, "Orvet") == before + 1, "Enter after a click on a command button did not store the waybill")

@@ -51,8 +51,10 @@ void Program::setPeriod(int year, int month) {
 }
 
 namespace {
-void confirmEditor(ScriptedDialogHost &host) {
-    host.expectDialog([](QDialog *d) {
+void confirmEditor(ScriptedDialogHost &host, const std::function<void(TOrvet_New_F &)> &edit = {}) {
+    host.expectDialog([edit](QDialog *d) {
+        if (edit)
+            edit(*static_cast<TOrvet_New_F *>(d));
         static_cast<TOrvet_New_F *>(d)->BitBtn1Click();
         return int(QDialog::Accepted);
     });
@@ -69,6 +71,13 @@ QString takeErrors(ScriptedDialogHost &host) {
 QString Program::storeNew(int year, int month) {
     setPeriod(year, month);
     confirmEditor(host);
+    dm.execute(Actions::New_Orvet);
+    return takeErrors(host);
+}
+
+QString Program::storeNew(int year, int month, const std::function<void(TOrvet_New_F &)> &edit) {
+    setPeriod(year, month);
+    confirmEditor(host, edit);
     dm.execute(Actions::New_Orvet);
     return takeErrors(host);
 }

@@ -55,6 +55,9 @@ public:
     // The commands on the stored waybills, the editor confirmed with Ok and
     // the deletion too; each gives the message it ended with, empty when none.
     QString storeNew(int year, int month);
+    // The same, with `edit` run on the editor before its Ok, as a user
+    // types a remainder and recalculates, say.
+    QString storeNew(int year, int month, const std::function<void(TOrvet_New_F &)> &edit);
     QString replaceLast();
     QString deleteLast();
     // Every waybill and day row as they are on disk, read by a connection

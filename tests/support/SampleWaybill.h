@@ -41,7 +41,10 @@ struct SampleWaybill {
                                       {"VodUdostData", "15.03.2021"},
                                       {"VidSoobsheniya", "городское"},
                                       {"DateFrom", "01.12.2024"},
-                                      {"DateTo", "31.12.2024"}};
+                                      {"DateTo", "31.12.2024"},
+                                      {"BakVyezd", "12,5"},
+                                      {"BakVozvrat", "8"},
+                                      {"NormaOsnovanie", "Норма 8,7 л/100 км; надбавки: зимняя 10 % — 9,57 л/100 км"}};
 
     SampleWaybill() {
         const QStringList trips = {"Администрация района", "Налоговая инспекция", "Банк, отделение № 8603",

@@ -9,6 +9,7 @@
 #include "core/NumberText.h"
 #include "core/OrvetError.h"
 #include "data/TDM1.h"
+#include "data/commands/WaybillCommands.h"
 #include "data/waybill/TripTypeList.h"
 #include "data/waybill/WaybillRecalc.h"
 #include "forms/TOrvet_New_Day_N_F.h"
@@ -44,8 +45,10 @@ void DayEditCommand::New_Orvet_Day_EditExecute() {
     f->setWindowTitle(TOrvet_New_Day_N_F::Caption);
     // The norm as it stands while the user types: a norm that is not a
     // number fails there, as it always has.
-    f->setFuelRule([this](double distance) {
-        return WaybillRecalc::fuel(distance, m_dm.FS1().norm(), m_dm.FS1().winterFactor());
+    const int day = rows.asString(M::Chislo).toInt();
+    f->setFuelRule([this, editor, day](double distance) {
+        return WaybillRecalc::fuelOn(distance, WaybillCommands::normOf(m_dm, editor->year(), editor->month()),
+                                     day);
     });
     fillTrips(*f);
     f->CheckBox1->setChecked(rows.asInteger(M::Change) == 1);

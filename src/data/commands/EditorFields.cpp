@@ -28,6 +28,8 @@ WaybillHeader EditorFields::read(const TOrvet_New_F &editor) {
     h.startReading = editor.CalcEdit1->value();
     h.endReading = editor.CalcEdit2->value();
     h.fuel = editor.CalcEdit4->value();
+    h.tank.departure = editor.TankOut->value();
+    h.tank.arrival = editor.TankIn->value();
     return h;
 }
 
@@ -40,4 +42,6 @@ void EditorFields::show(TOrvet_New_F &editor, const WaybillHeader &header, const
     editor.Label9->setText(NumberText::general(totals.receiptLitres));
     editor.CalcEdit1->setValue(header.startReading);
     editor.CalcEdit2->setValue(editor.CalcEdit3->value() + header.startReading);
+    editor.TankOut->setValue(header.tank.departure);
+    editor.TankIn->setValue(header.tank.arrival);
 }

@@ -43,6 +43,8 @@ void OptionsCommands::Options_MainExecute() {
     f->CheckBox1->setChecked(winter);
     f->CalcEdit2->setValue(start);
     fillBackupGroup();
+    for (int i = 0; i < NormSurcharges::Count; ++i)
+        f->fuelField(i)->setText(m_dm.surcharges().text(i));
     DialogHost::instance().execDialog(f);
 }
 
@@ -60,6 +62,14 @@ void OptionsCommands::Options_Main_CloseExecute() {
     for (int i = 0; i < WaybillDetails::Count; ++i)
         fields.append(f->detailField(i));
     fields.append(f->BackupFolder);
+    // The surcharges are checked before anything is held or written.
+    NormSurcharges surcharges;
+    for (int i = 0; i < NormSurcharges::Count; ++i)
+        surcharges.setText(i, f->fuelField(i)->text().trimmed());
+    if (const QString refused = surcharges.refusal(); !refused.isEmpty()) {
+        f->fuelField(NormSurcharges::Zima)->setFocus(Qt::OtherFocusReason);
+        throw OrvetError(refused);
+    }
     f->CalcEdit1->checkTyped();
     f->CalcEdit2->checkTyped();
     for (QLineEdit *field : std::as_const(fields)) {
@@ -102,6 +112,9 @@ void OptionsCommands::Options_Main_CloseExecute() {
     details.writeAll();
     BackupSettings(&m_dm.iniFile()).write(f->BackupOn->isChecked(), f->BackupFolder->text().trimmed());
     CalendarSettings(&m_dm.iniFile()).write(f->CalendarOn->isChecked());
+    for (int i = 0; i < NormSurcharges::Count; ++i)
+        m_dm.surcharges().setText(i, surcharges.text(i));
+    m_dm.surcharges().writeAll();
     f->accept();
 }
 

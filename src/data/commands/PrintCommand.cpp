@@ -3,6 +3,7 @@
 #include "core/Names.h"
 #include "core/NumberText.h"
 #include "core/SaveLeftovers.h"
+#include "data/waybill/TankTable.h"
 #include "data/waybill/WaybillStore.h"
 #include "data/TDM1.h"
 
@@ -58,6 +59,24 @@ void PrintCommand::FR1GetValue(const QString &name, QVariant &value) const {
     } else {
         detailValue(name, value);
     }
+    if (!value.isValid())
+        fuelValue(name, value);
+}
+
+// Like the details: a template that declares one of these names itself
+// keeps printing its own.
+void PrintCommand::fuelValue(const QString &name, QVariant &value) const {
+    const bool departure = name == QLatin1String("BakVyezd"), basis = name == QLatin1String("NormaOsnovanie");
+    if (!(departure || basis || name == QLatin1String("BakVozvrat")) || m_fr1.definesVariable(name))
+        return;
+    if (basis) {
+        const StoredValues &v = m_dm.FS1();
+        const QDate date = m_dm.Orvet().asDate(Fields::DATE);
+        value = m_dm.surcharges().basis(v.norm(), date.year(), date.month(), v.flag(StoredValues::Winter));
+        return;
+    }
+    const TankLevels tank = TankTable::read(m_dm.OrvetBak(), m_dm.Orvet().value(Fields::ID).toLongLong());
+    value = NumberText::general(departure ? tank.departure : tank.arrival);
 }
 
 // A template written before these names were answered may declare a

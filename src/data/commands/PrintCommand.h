@@ -32,6 +32,8 @@ public:
 
 private:
     void detailValue(const QString &name, QVariant &value) const;
+    // The fuel in the tank and the basis of the norm, for the printed waybill.
+    void fuelValue(const QString &name, QVariant &value) const;
 
     TDM1 &m_dm;
     ReportEngine m_fr1;

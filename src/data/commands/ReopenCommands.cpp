@@ -12,6 +12,7 @@
 #include "data/commands/OkFlag.h"
 #include "data/commands/WaybillCommands.h"
 #include "data/waybill/ReceiptSums.h"
+#include "data/waybill/TankTable.h"
 #include "data/waybill/WaybillRecalc.h"
 #include "data/waybill/WaybillStore.h"
 #include "forms/TOrvet_New_F.h"
@@ -73,6 +74,7 @@ WaybillHeader ReopenCommands::readStored() {
     h.yearText = waybills.asString(Fields::YEAR);
     h.year = NumberText::integer(h.yearText);
     state.daysInMonth = date.daysInMonth();
+    h.tank = TankTable::read(m_dm.OrvetBak(), waybills.value(Fields::ID).toLongLong());
     return h;
 }
 
@@ -134,6 +136,6 @@ void ReopenCommands::New_Orvet_DelExecute() {
     // Rows and header go together or not at all; the list then stands on
     // the waybill after the deleted one (or the new last one).
     Transaction transaction(m_dm.database());
-    WaybillStore(m_dm.database(), m_dm.Orvet(), m_dm.OrvetSost()).remove(id);
+    WaybillStore(m_dm.database(), m_dm.Orvet(), m_dm.OrvetSost(), &m_dm.OrvetBak()).remove(id);
     transaction.commit();
 }

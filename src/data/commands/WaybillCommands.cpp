@@ -11,6 +11,7 @@
 #include "data/waybill/MonthGenerator.h"
 #include "data/waybill/ProductionCalendar.h"
 #include "data/waybill/ReceiptSums.h"
+#include "data/waybill/TankTable.h"
 #include "data/waybill/WaybillNumber.h"
 #include "data/waybill/WaybillRecalc.h"
 #include "data/waybill/WaybillStore.h"
@@ -56,7 +57,15 @@ bool WaybillCommands::isWinterMonth(int month) {
 }
 
 WaybillRecalc::Norm WaybillCommands::readNorm() const {
-    return {m_dm.FS1().norm(), m_dm.FS1().winterFactor()};
+    const TOrvet_New_F &ed = editor();
+    return normOf(m_dm, ed.year(), ed.month());
+}
+
+WaybillRecalc::Norm WaybillCommands::normOf(TDM1 &dm, int year, int month) {
+    const StoredValues &v = dm.FS1();
+    WaybillRecalc::Norm norm{v.norm(), v.winterFactor(), {}};
+    norm.dayNorms = dm.surcharges().dayNorms(norm.litresPer100, year, month, v.flag(StoredValues::Winter));
+    return norm;
 }
 
 void WaybillCommands::recalculate(TOrvet_New_F &ed, TripTypeList trips) {
@@ -65,7 +74,10 @@ void WaybillCommands::recalculate(TOrvet_New_F &ed, TripTypeList trips) {
     const EditorState &state = m_dm.editorState();
     const double litres = ReceiptSums::CheskSummL(m_dm.Chesks(), header.year, header.month, state.daysInMonth);
     WaybillRecalc recalc(*ed.MemoryData1, state, std::move(trips), m_dm.random());
-    const WaybillTotals totals = recalc.recalculate(litres, norm);
+    // The month uses what was bought and what the tank gave; the label
+    // still shows the receipts alone.
+    WaybillTotals totals = recalc.recalculate(header.tank.used(litres), norm);
+    totals.receiptLitres = litres;
     header.startReading = state.startReading;
     EditorFields::show(ed, header, totals);
 }
@@ -92,8 +104,8 @@ qint64 WaybillCommands::store(TDM1 &dm, TOrvet_New_F &editor, std::optional<qint
     const WaybillHeader header = EditorFields::read(editor);
     const double rubles =
         ReceiptSums::CheskSumRUB(dm.Chesks(), header.year, header.month, dm.editorState().daysInMonth);
-    return WaybillStore(dm.database(), dm.Orvet(), dm.OrvetSost()).store(header, *editor.MemoryData1, rubles,
-                                                                         replaceId);
+    return WaybillStore(dm.database(), dm.Orvet(), dm.OrvetSost(), &dm.OrvetBak())
+        .store(header, *editor.MemoryData1, rubles, replaceId);
 }
 
 void WaybillCommands::New_OrvetExecute() {
@@ -115,12 +127,18 @@ void WaybillCommands::New_OrvetExecute() {
 
     // The month before continues into this one: its number and end reading.
     QString number = QStringLiteral("01");
+    TankLevels tank;
     {
         Table &waybills = m_dm.Orvet();
         const ControlsHold<Table> hold(waybills);
         if (waybills.locate(Fields::DATE, from.addMonths(-1))) {
             state.startReading = waybills.asFloat(Fields::PROBE);
             number = WaybillNumber::next(waybills.asString(Fields::NUMBL));
+            // The tank starts with what the last month left in it; until
+            // the clerk enters the month's remainder it stays as it was.
+            const qint64 previous = waybills.value(Fields::ID).toLongLong();
+            tank.departure = TankTable::read(m_dm.OrvetBak(), previous).arrival;
+            tank.arrival = tank.departure;
         } else {
             state.startReading = m_dm.FS1().number(StoredValues::StartoviyProbeg);
         }
@@ -137,8 +155,11 @@ void WaybillCommands::New_OrvetExecute() {
     header.yearText = QString::number(year);
     header.month = month;
     header.startReading = state.startReading;
+    header.tank = tank;
     EditorFields::show(ed, header, WaybillTotals());
-    if (isWinterMonth(month) && !m_dm.FS1().flag(StoredValues::Winter))
+    // A winter period set with the surcharges decides winter by itself.
+    if (isWinterMonth(month) && !m_dm.FS1().flag(StoredValues::Winter) &&
+        !m_dm.surcharges().hasWinterPeriod())
         host.showMessage(WinterWarning);
 
     MonthGenerator::Month m;
@@ -159,6 +180,7 @@ void WaybillCommands::New_OrvetExecute() {
             host.showMessage(calendarMissingMessage(year, file));
         }
     }
+    m.dayNorms = norm.dayNorms;
     state.daysInMonth = QDate(year, month, 1).daysInMonth();
     m_dm.random().seedFromClock();
     MonthGenerator::generate(*ed.MemoryData1, trips, state.tripTypeCount, m_dm.random(), m);

@@ -34,6 +34,10 @@ public:
     // the header and rubles of the month as they stand now, and the rows.
     static qint64 store(TDM1 &dm, TOrvet_New_F &editor, std::optional<qint64> replaceId = std::nullopt);
 
+    // The norm of a month: the stored norm and winter mode, and each day's
+    // norm when surcharges are set.
+    static WaybillRecalc::Norm normOf(TDM1 &dm, int year, int month);
+
 private:
     TOrvet_New_F &editor() const;
     WaybillRecalc::Norm readNorm() const;

@@ -22,13 +22,14 @@ int MonthGenerator::generate(MemoryData &rows, const TripTypeList &trips, int tr
     rows.clear();
     const int days = first.daysInMonth();
     double reading = month.startReading;
+    const WaybillRecalc::Norm norm{month.norm, month.winterFactor, month.dayNorms};
     for (int d = 1; d <= days; ++d) {
         const TripType *t = trips.draw(random, tripTypeCount);
         const QString chislo = dayText(d);
         const QDate date(month.year, month.month, d);
         const bool working = month.calendar ? month.calendar->isWorkingDay(date) : date.dayOfWeek() <= 5;
         if (working && t) {
-            const double fuel = WaybillRecalc::fuel(t->prob, month.norm, month.winterFactor);
+            const double fuel = WaybillRecalc::fuelOn(t->prob, norm, d);
             rows.insertRecord(
                 {t->id, chislo, t->name, t->tout, t->tin, reading, reading + t->prob, t->prob, fuel, 1});
             reading += t->prob;

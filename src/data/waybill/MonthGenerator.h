@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <vector>
 
 class MemoryData;
 class ProductionCalendar;
@@ -20,6 +21,7 @@ public:
         double winterFactor = 1; // 1.1 in winter mode
         // With a calendar, its working days get a trip instead of Monday to Friday.
         const ProductionCalendar *calendar = nullptr;
+        std::vector<double> dayNorms = {}; // with surcharges: each day's norm (WaybillRecalc::Norm)
     };
 
     // Empties the rows, adds one per calendar day, sorts them by day and

@@ -7,6 +7,7 @@
 #include "data/waybill/EditorState.h"
 #include "data/waybill/Random.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -33,6 +34,37 @@ double WaybillRecalc::fuel(double distance, double norm, double winterFactor) {
     if (!std::isfinite(litres))
         throw OrvetError(QStringLiteral("Invalid floating point operation"));
     return toPrinted(litres);
+}
+
+double WaybillRecalc::fuelOn(double distance, const Norm &norm, int day) {
+    if (norm.dayNorms.empty() || day < 1 || day > int(norm.dayNorms.size()))
+        return fuel(distance, norm);
+    return fuel(distance, norm.dayNorms[size_t(day - 1)], 1.0);
+}
+
+WaybillRecalc::Norm WaybillRecalc::monthNorm(const Norm &norm, const MemoryData &rows) {
+    if (norm.dayNorms.empty())
+        return norm;
+    double sum = 0, all = 0;
+    int count = 0;
+    for (size_t d = 0; d < norm.dayNorms.size(); ++d)
+        all += norm.dayNorms[d];
+    for (int r = 0, n = rows.recordCount(); r < n; ++r) {
+        const int day = rows.stringAt(r, M::Chislo).toInt();
+        if (rows.integerAt(r, M::ID) >= 0 && day >= 1 && day <= int(norm.dayNorms.size())) {
+            sum += norm.dayNorms[size_t(day - 1)];
+            ++count;
+        }
+    }
+    Norm month;
+    month.litresPer100 = count > 0 ? sum / count : all / double(norm.dayNorms.size());
+    // Every day alike (a month wholly inside or outside winter): that norm
+    // itself, not a mean that may differ from it in the last bit.
+    if (std::all_of(norm.dayNorms.cbegin(), norm.dayNorms.cend(),
+                    [&norm](double v) { return v == norm.dayNorms.front(); }))
+        month.litresPer100 = norm.dayNorms.front();
+    month.winterFactor = 1.0;
+    return month;
 }
 
 double WaybillRecalc::toPrinted(double litres) {
@@ -134,7 +166,7 @@ WaybillRecalc::StepResult WaybillRecalc::OrvetReplace(int days, Direction direct
     }
     const double prob = m_rows.asFloat(M::Prob);
     m_rows.setValue(M::ProbIN, m_rows.asFloat(M::ProbOut) + prob);
-    m_rows.setValue(M::Rashod, fuel(prob, norm));
+    m_rows.setValue(M::Rashod, fuelOn(prob, norm, m_rows.asString(M::Chislo).toInt()));
     OrvetRecalkProb();
     return StepResult::Changed;
 }
@@ -169,7 +201,7 @@ double WaybillRecalc::targetDistance(double litres, const Norm &norm) {
 }
 
 WaybillTotals WaybillRecalc::recalculate(double receiptLitres, const Norm &norm) {
-    const double target = targetDistance(receiptLitres, norm);
+    const double target = targetDistance(receiptLitres, monthNorm(norm, m_rows));
     const ControlsHold<MemoryData> hold(m_rows);
     fit(target, norm);
     WaybillTotals totals;
@@ -211,7 +243,7 @@ bool WaybillRecalc::markWorkingDay(const Norm &norm) {
     m_rows.setValue(M::VROUT, t->tout);
     m_rows.setValue(M::VRIN, t->tin);
     // A working day never shows a distance without its fuel.
-    m_rows.setValue(M::Rashod, fuel(t->prob, norm));
+    m_rows.setValue(M::Rashod, fuelOn(t->prob, norm, m_rows.asString(M::Chislo).toInt()));
     m_rows.setValue(M::Change, 1);
     return true;
 }

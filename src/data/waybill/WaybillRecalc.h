@@ -3,6 +3,8 @@
 #include "data/waybill/TripTypeList.h"
 #include "data/waybill/WaybillValues.h"
 
+#include <vector>
+
 class MemoryData;
 class Random;
 struct EditorState;
@@ -30,6 +32,10 @@ public:
     struct Norm {
         double litresPer100 = 0;
         double winterFactor = 1.0;
+        // With surcharges set: the norm of each day of the month (index 0
+        // is day 1), surcharges included, in litres per 100 km. Empty: every
+        // day has litresPer100 x winterFactor, computed as it always was.
+        std::vector<double> dayNorms = {};
     };
 
     WaybillRecalc(MemoryData &rows, const EditorState &state, TripTypeList trips, Random &random);
@@ -74,6 +80,12 @@ public:
     static double fuel(double distance, const Norm &norm) {
         return fuel(distance, norm.litresPer100, norm.winterFactor);
     }
+    // The fuel of a day of the month by that day's norm.
+    static double fuelOn(double distance, const Norm &norm, int day);
+    // The norm the month's target distance is computed with: with day
+    // norms, their mean over the working days of the rows (over all days
+    // when there is none) as litresPer100 and a factor of 1.
+    static Norm monthNorm(const Norm &norm, const MemoryData &rows);
 
 private:
     int chooseRow(int days);

@@ -5,6 +5,7 @@
 #include "core/Names.h"
 #include "data/table/Database.h"
 #include "data/table/Table.h"
+#include "data/waybill/TankTable.h"
 #include "data/waybill/WaybillValues.h"
 
 QString WaybillStore::dayRowsFilter(qint64 id) {
@@ -19,6 +20,8 @@ void WaybillStore::remove(qint64 id) {
         for (m_days.first(); !m_days.isEmpty(); m_days.first())
             m_days.deleteCurrent();
     }
+    if (m_tank)
+        TankTable::remove(*m_tank, id);
     const ControlsHold<Table> hold(m_headers);
     if (m_headers.locate(Fields::ID, id))
         m_headers.deleteCurrent();
@@ -47,6 +50,8 @@ qint64 WaybillStore::store(const WaybillHeader &header, const MemoryData &rows, 
                              text(r, MemoryData::VROUT), text(r, MemoryData::VRIN),
                              rows.floatAt(r, MemoryData::ProbOut), rows.floatAt(r, MemoryData::ProbIN),
                              rows.floatAt(r, MemoryData::Prob), rows.floatAt(r, MemoryData::Rashod)});
+    if (m_tank)
+        TankTable::write(*m_tank, id, header.tank);
     transaction.commit();
     return id;
 }

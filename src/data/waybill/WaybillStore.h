@@ -14,7 +14,10 @@ struct WaybillHeader;
 // written in one transaction, so a failure stores nothing.
 class WaybillStore {
 public:
-    WaybillStore(Database &db, Table &headers, Table &days) : m_db(db), m_headers(headers), m_days(days) {}
+    // `tank`, when given, is the table of the fuel in the tank, kept in step
+    // with the headers in the same transaction.
+    WaybillStore(Database &db, Table &headers, Table &days, Table *tank = nullptr)
+        : m_db(db), m_headers(headers), m_days(days), m_tank(tank) {}
 
     // When replaceId names a stored waybill, its day rows and header are
     // deleted first, in the same transaction. `rubles` is the month's
@@ -34,4 +37,5 @@ private:
     Database &m_db;
     Table &m_headers;
     Table &m_days;
+    Table *m_tank;
 };

@@ -2,6 +2,18 @@
 
 #include <QString>
 
+// The fuel in the tank when the car leaves at the start of the month and
+// when it returns at its end, litres. Both 0 (every waybill stored before
+// the tank was kept) counts the tank as empty at both ends.
+struct TankLevels {
+    double departure = 0;
+    double arrival = 0;
+    // Fuel the month used by the tank: bought, plus what the tank gave
+    // (departure - arrival). Added in this order so that an unchanged tank
+    // gives exactly the litres bought.
+    double used(double bought) const { return bought + (departure - arrival); }
+};
+
 // A waybill's header as the editor holds it and storing writes it.
 struct WaybillHeader {
     QString number;    // NUMBL, as typed
@@ -12,6 +24,7 @@ struct WaybillHeader {
     double startReading = 0;
     double endReading = 0;
     double fuel = 0; // SUMLITR: the fuel box
+    TankLevels tank; // kept in a table file of its own
 };
 
 // The month's totals the editor shows under the days.
