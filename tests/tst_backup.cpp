@@ -8,6 +8,7 @@
 #include "data/backup/BackupWriter.h"
 #include "data/backup/CopyCheck.h"
 #include "data/backup/TableRestore.h"
+#include "data/waybill/TankTable.h"
 #include "data/commands/BackupCommands.h"
 #include "data/table/Table.h"
 #include "forms/TOptions_F.h"
@@ -131,7 +132,7 @@ private slots:
             QVERIFY2(p.host.errors.isEmpty(), qPrintable(p.host.errors.join(' ')));
             const QString copy = backups(p) + QLatin1Char('/') + today;
             QCOMPARE(QDir(copy).entryList(QDir::Files, QDir::Name),
-                     (QStringList{"Chesks.db", "LPoezd.db", "Orvet.db", "Orvet.ini", "OrvetSost.db", "Orvet_Main.frf"}));
+                     (QStringList{"Chesks.db", "LPoezd.db", "Orvet.db", "Orvet.ini", "OrvetBak.db", "OrvetSost.db", "Orvet_Main.frf"}));
             QCOMPARE(counts(copy), (QList<int>{2, 2, 2, 2}));
             QCOMPARE(readAll(copy + QStringLiteral("/Orvet.ini")), readAll(p.ini()));
         }
@@ -444,6 +445,33 @@ private slots:
         Program p(dir.path());
         QVERIFY(p.host.errors.isEmpty());
         QCOMPARE(p.dm.Orvet().recordCount(), 3);
+    }
+
+    // The tank levels go into the copies the program makes and come back
+    // with them; a copy made without them leaves the present levels alone.
+    void tankLevelsGoWithTheCopies() {
+        TestDir dir;
+        Program p(dir.path());
+        addWaybills(p.dm, 2);
+        const qint64 id = p.dm.Orvet().valueAt(0, Fields::ID).toLongLong();
+        TankTable::write(p.dm.OrvetBak(), id, {10, 5});
+        copyTables(p.dm, "2026-02-10"); // the four tables only, as before the levels were kept
+        p.host.expectDialog(chooseCopy(QStringLiteral("10.02.2026")));
+        p.host.answerConfirm(true);
+        p.dm.execute(Actions::Restore_Backup);
+        QVERIFY2(p.host.errors.isEmpty(), qPrintable(p.host.errors.join(' ')));
+        QCOMPARE(TankTable::read(p.dm.OrvetBak(), id).arrival, 5.0);
+        TankTable::write(p.dm.OrvetBak(), id, {1, 1});
+        // The copy made before that restore holds the levels as they were.
+        p.host.expectDialog([](QDialog *d) {
+            qobject_cast<TRestore_F *>(d)->choose(0); // the newest first
+            return int(QDialog::Accepted);
+        });
+        p.host.answerConfirm(true);
+        p.dm.execute(Actions::Restore_Backup);
+        QVERIFY2(p.host.errors.isEmpty(), qPrintable(p.host.errors.join(' ')));
+        QCOMPARE(TankTable::read(p.dm.OrvetBak(), id).departure, 10.0);
+        QCOMPARE(TankTable::read(p.dm.OrvetBak(), id).arrival, 5.0);
     }
 
     // The way out of a table refused as damaged at start: the restore works

@@ -114,6 +114,7 @@ int BackupFolder::removeLeftovers() const {
                                                          QDir::NoDotAndDotDot);
     QStringList files = tableFiles() + OlderOthers;
     files.append(QStringLiteral("Orvet_Year.frf"));
+    files.append(TableFiles::OrvetBak); // the tank levels, copied with the tables
     for (const QString &p : parts)
         if ((OwnFolder::isLink(pathOf(p)) || OwnFolder::isFolder(pathOf(p))) &&
             OwnFolder::remove(pathOf(p), removable(files)))

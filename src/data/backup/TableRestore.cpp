@@ -11,7 +11,9 @@
 #include <cstdio>
 
 namespace {
-const QStringList TableNames{TableFiles::Orvet, TableFiles::OrvetSost, TableFiles::Chesks, TableFiles::LPoezd};
+// The four tables and the tank levels beside them.
+const QStringList TableNames{TableFiles::Orvet, TableFiles::OrvetSost, TableFiles::Chesks, TableFiles::LPoezd,
+                             TableFiles::OrvetBak};
 
 // All a stage of the program's own may hold.
 QStringList stageNames() {

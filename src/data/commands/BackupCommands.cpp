@@ -51,9 +51,15 @@ QStringList BackupCommands::otherFiles() const {
             QDir(m_dm.database().directory()).absoluteFilePath(PrintCommand::TemplateFile)};
 }
 
-QStringList BackupCommands::tableFiles() const {
+// The four tables and the tank levels beside them: a copy restored without
+// the levels would give its waybills those of the present file.
+QList<Table *> BackupCommands::copiedTables() const {
+    return m_dm.tables() << &m_dm.OrvetBak();
+}
+
+QStringList BackupCommands::tableFiles(const QList<Table *> &tables) const {
     QStringList files;
-    for (const Table *t : m_dm.tables())
+    for (const Table *t : tables)
         files.append(t->fileName());
     return files;
 }
@@ -64,7 +70,7 @@ void BackupCommands::Backup_DailyExecute() {
     m_dailyDone = true;
     // A table refused as damaged is not copied: the copy would push a good
     // one out of those kept.
-    if (!BackupSettings(&m_dm.iniFile()).enabled() || !allOpen(m_dm.tables()))
+    if (!BackupSettings(&m_dm.iniFile()).enabled() || !allOpen(copiedTables()))
         return;
     makeDaily(QDate::currentDate());
 }
@@ -83,7 +89,7 @@ void BackupCommands::makeDaily(const QDate &today) {
         if (copies.hasDaily(today))
             return;
         const QString name = BackupFolder::dailyName(today);
-        BackupWriter::write(m_dm.database(), m_dm.tables(), otherFiles(), copies.path(), name);
+        BackupWriter::write(m_dm.database(), copiedTables(), otherFiles(), copies.path(), name);
         copies.prune(today, name);
     } catch (const OrvetError &e) {
         DialogHost::instance().showError(
@@ -129,7 +135,12 @@ void BackupCommands::Restore_BackupExecute() {
 
 void BackupCommands::restoreFrom(const QString &name, const QString &shown) {
     const BackupFolder copies(folder());
-    const QList<CopyCheck::TableSpec> specs = CopyCheck::specsOf(m_dm.tables());
+    // A copy made before the tank levels were kept restores the four
+    // tables alone; the levels' file stays as it is.
+    QList<Table *> restored = m_dm.tables();
+    if (QFileInfo::exists(QDir(copies.pathOf(name)).filePath(m_dm.OrvetBak().fileName())))
+        restored << &m_dm.OrvetBak();
+    const QList<CopyCheck::TableSpec> specs = CopyCheck::specsOf(restored);
     try {
         CopyCheck::check(copies.pathOf(name), specs);
     } catch (const OrvetError &e) {
@@ -147,8 +158,8 @@ void BackupCommands::restoreFrom(const QString &name, const QString &shown) {
     while (QFileInfo::exists(copies.pathOf(BackupFolder::timedName(now))))
         now = now.addSecs(1);
     try {
-        BackupWriter::write(m_dm.database(), m_dm.tables(), otherFiles(), copies.path(),
-                            BackupFolder::timedName(now), allOpen(m_dm.tables()));
+        BackupWriter::write(m_dm.database(), copiedTables(), otherFiles(), copies.path(),
+                            BackupFolder::timedName(now), allOpen(copiedTables()));
     } catch (const OrvetError &e) {
         throw OrvetError(QStringLiteral("Не удалось сохранить нынешние таблицы в резервной копии: %1. "
                                         "Восстановление отменено, таблицы не изменены")
@@ -156,7 +167,7 @@ void BackupCommands::restoreFrom(const QString &name, const QString &shown) {
     }
 
     const TableRestore restore(m_dm.database().directory());
-    const QStringList files = tableFiles();
+    const QStringList files = tableFiles(restored);
     try {
         restore.stage(copies.pathOf(name), files);
         CopyCheck::check(restore.stagePath(), specs); // what was copied, not only what was read

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QStringList>
 #include <memory>
 
 class TDM1;
+class Table;
 class TRestore_F;
 
 // The automatic daily copy of the tables and the restore from a copy.
@@ -29,7 +31,8 @@ public:
 
 private:
     QStringList otherFiles() const; // the settings file and the template
-    QStringList tableFiles() const;
+    QList<Table *> copiedTables() const;
+    QStringList tableFiles(const QList<Table *> &tables) const;
     void restoreFrom(const QString &name, const QString &shown);
 
     TDM1 &m_dm;
