@@ -7,6 +7,7 @@
 #include "data/commands/WaybillCommands.h"
 #include "data/waybill/FuelStatement.h"
 #include "data/waybill/TankTable.h"
+#include "data/waybill/YearSummary.h"
 #include "forms/TOrvet_New_F.h"
 #include "settings/NormSurcharges.h"
 
@@ -107,6 +108,50 @@ private slots:
         QCOMPARE(p.dm.OrvetBak().recordCount(), 3);
         QCOMPARE(p.deleteLast(), QString());
         QCOMPARE(p.dm.OrvetBak().recordCount(), 2);
+    }
+
+    // A year with 5 l left in the tank at every return and winter (10 %)
+    // from 1 November to 31 March, 40 l bought each month: January used
+    // 0 + 40 - 5 = 35 l, every other month 5 + 40 - 5 = 40 l. At 10 l/100 km,
+    // 11 in winter: January 318 km, February, March, November and December
+    // 364, April to October 400.
+    void yearWithWinterFromNovember() {
+        Program p;
+        p.setNorm(10);
+        p.dm.random().pin(3);
+        p.dm.surcharges().setText(NormSurcharges::Zima, QStringLiteral("10"));
+        p.dm.surcharges().setText(NormSurcharges::ZimaS, QStringLiteral("01.11"));
+        p.dm.surcharges().setText(NormSurcharges::ZimaPo, QStringLiteral("31.03"));
+        p.addTrip(QStringLiteral("Почта"), 15);
+        p.addTrip(QStringLiteral("Администрация"), 20);
+        p.addTrip(QStringLiteral("Банк"), 25);
+        for (int month = 1; month <= 12; ++month) {
+            p.addReceipt(QDate(2025, month, 12), 40);
+            QCOMPARE(p.storeNew(2025, month, remainder(5)), QString());
+        }
+        Table &w = p.dm.Orvet();
+        QCOMPARE(w.recordCount(), 12);
+        const double km[] = {318, 364, 364, 400, 400, 400, 400, 400, 400, 400, 364, 364};
+        for (int r = 0; r < 12; ++r)
+            QVERIFY2(qAbs(distanceOf(w, r) - km[r]) <= 10,
+                     qPrintable(QStringLiteral("month %1: %2 km").arg(r + 1).arg(distanceOf(w, r))));
+        // Printed: December's basis names the winter surcharge.
+        w.setCurrentRow(11);
+        QVariant basis;
+        p.dm.printCommand().FR1GetValue(QStringLiteral("NormaOsnovanie"), basis);
+        QVERIFY2(basis.toString().contains(QStringLiteral("зимняя 10 %")), qPrintable(basis.toString()));
+        // Summarised: the statement of the year and the year's summary.
+        FuelStatementCommand &command = p.dm.fuelStatementCommand();
+        QVERIFY(command.prepare(QDate(2025, 1, 1), QDate(2025, 12, 31)).pageCount() >= 1);
+        const FuelStatement &s = *command.statement();
+        QCOMPARE(s.rows().size(), 12);
+        QCOMPARE(s.totals().bought, 480.0);
+        QCOMPARE(s.totals().used, 475.0);
+        QCOMPARE(s.totals().tankEnd, 5.0);
+        QCOMPARE(s.remarks(), QStringList());
+        const YearSummary year(w, p.dm.Chesks(), 2025);
+        QCOMPARE(year.rows().size(), 12);
+        QCOMPARE(year.totals().receiptLitres, 480.0);
     }
 
     // Worked by hand: Hs x (100 + D) / 100.
