@@ -8,7 +8,14 @@
 #include <QFile>
 #include <QSet>
 #include <freexl.h>
-#include <memory>
+#include <QElapsedTimer>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 LazyLibrary &freexl() {
@@ -119,31 +126,6 @@ private:
     bool m_valid = false;
 };
 
-struct Closer {
-    void operator()(const void *handle) const { ORVET_LAZY(freexl(), freexl_close)(handle); }
-};
-using Handle = std::unique_ptr<const void, Closer>;
-
-QVariant valueOf(const FreeXL_CellValue &cell) {
-    switch (cell.type) {
-    case FREEXL_CELL_INT:
-        return double(cell.value.int_value);
-    case FREEXL_CELL_DOUBLE:
-        return cell.value.double_value;
-    case FREEXL_CELL_DATE:
-    case FREEXL_CELL_DATETIME: {
-        const QString text = QString::fromUtf8(cell.value.text_value);
-        const QDate date = QDate::fromString(text.left(10), Qt::ISODate);
-        return date.isValid() ? QVariant(date) : QVariant(text);
-    }
-    case FREEXL_CELL_TEXT:
-    case FREEXL_CELL_SST_TEXT:
-    case FREEXL_CELL_TIME:
-        return QString::fromUtf8(cell.value.text_value);
-    default:
-        return QString();
-    }
-}
 } // namespace
 
 qint64 XlsStatement::declaredCells(const QByteArray &file) {
@@ -195,6 +177,218 @@ qint64 XlsStatement::declaredCells(const QByteArray &file) {
     return declared;
 }
 
+namespace {
+// FreeXL's functions, looked up before the child process starts.
+struct Library {
+    decltype(&::freexl_open) open = ORVET_LAZY(freexl(), freexl_open);
+    decltype(&::freexl_close) close = ORVET_LAZY(freexl(), freexl_close);
+    decltype(&::freexl_get_info) info = ORVET_LAZY(freexl(), freexl_get_info);
+    decltype(&::freexl_get_worksheet_name) sheetName = ORVET_LAZY(freexl(), freexl_get_worksheet_name);
+    decltype(&::freexl_select_active_worksheet) select = ORVET_LAZY(freexl(), freexl_select_active_worksheet);
+    decltype(&::freexl_worksheet_dimensions) dimensions = ORVET_LAZY(freexl(), freexl_worksheet_dimensions);
+    decltype(&::freexl_get_cell_value) cell = ORVET_LAZY(freexl(), freexl_get_cell_value);
+};
+
+// What the child writes: records of a tag and fixed-size fields, texts as
+// a length and their UTF-8 bytes.
+class Out {
+public:
+    explicit Out(int fd) : m_fd(fd) {}
+    ~Out() { flush(); }
+    template <typename T> void put(T v) { m_buffer.append(reinterpret_cast<const char *>(&v), sizeof v); spill(); }
+    void text(const char *t) {
+        const qint32 n = t ? qint32(qMin<size_t>(std::strlen(t), 1 << 20)) : 0;
+        put(n);
+        m_buffer.append(t, n);
+        spill();
+    }
+    void flush() {
+        for (qsizetype at = 0; at < m_buffer.size();) {
+            const ssize_t n = ::write(m_fd, m_buffer.constData() + at, size_t(m_buffer.size() - at));
+            if (n <= 0)
+                _exit(3);
+            at += n;
+        }
+        m_buffer.clear();
+    }
+
+private:
+    void spill() {
+        if (m_buffer.size() > (1 << 16))
+            flush();
+    }
+    int m_fd;
+    QByteArray m_buffer;
+};
+
+// The child's whole work: every sheet's name and non-empty cells, or the
+// library's error. Nothing of the program's own runs here.
+[[noreturn]] void readInChild(const Library &lib, const char *path, int fd) {
+    {
+        Out out(fd);
+        const void *h = nullptr;
+        const int code = lib.open(path, &h);
+        unsigned int count = 0;
+        if (code != FREEXL_OK || lib.info(h, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK) {
+            out.put('E');
+            out.put(qint32(code != FREEXL_OK ? code : FREEXL_BIFF_WORKBOOK_NOT_FOUND));
+        } else {
+            count = qMin(count, 0xFFFFu);
+            out.put('N');
+            out.put(qint32(count));
+            for (unsigned int k = 0; k < count; ++k) {
+                const char *name = nullptr;
+                lib.sheetName(h, (unsigned short)k, &name);
+                out.text(name);
+            }
+            for (unsigned int k = 0; k < count; ++k) {
+                unsigned int rows = 0;
+                unsigned short columns = 0;
+                if (lib.select(h, (unsigned short)k) != FREEXL_OK ||
+                    lib.dimensions(h, &rows, &columns) != FREEXL_OK) {
+                    out.put('E');
+                    out.put(qint32(FREEXL_BIFF_ILLEGAL_SHEET_INDEX));
+                    break;
+                }
+                out.put('S');
+                out.put(quint32(rows));
+                out.put(quint16(columns));
+                if (qint64(rows) * columns > StatementTable::MaxCells)
+                    break; // refused by the parent from the size
+                for (unsigned int r = 0; r < rows; ++r)
+                    for (unsigned short c = 0; c < columns; ++c) {
+                        FreeXL_CellValue v{};
+                        if (lib.cell(h, r, c, &v) != FREEXL_OK) {
+                            out.put('R');
+                            out.put(quint32(r));
+                            break;
+                        }
+                        if (v.type == FREEXL_CELL_NULL)
+                            continue;
+                        out.put('C');
+                        out.put(quint32(r));
+                        out.put(quint16(c));
+                        out.put(qint32(v.type));
+                        if (v.type == FREEXL_CELL_INT)
+                            out.put(double(v.value.int_value));
+                        else if (v.type == FREEXL_CELL_DOUBLE)
+                            out.put(v.value.double_value);
+                        else
+                            out.text(v.value.text_value);
+                    }
+            }
+        }
+        out.put('Z');
+        lib.close(h);
+    }
+    _exit(0);
+}
+
+// Reads what the child wrote, or says why not.
+class In {
+public:
+    In(const QByteArray &data, const QString &fileName) : m_data(data), m_fileName(fileName) {}
+    template <typename T> T get() {
+        if (m_at + qsizetype(sizeof(T)) > m_data.size())
+            notWorkbook(m_fileName, QStringLiteral("файл испорчен или обрезан"));
+        T v;
+        std::memcpy(&v, m_data.constData() + m_at, sizeof v);
+        m_at += sizeof v;
+        return v;
+    }
+    QByteArray text() {
+        const qint32 n = get<qint32>();
+        if (n < 0 || m_at + n > m_data.size())
+            notWorkbook(m_fileName, QStringLiteral("файл испорчен или обрезан"));
+        const QByteArray t = m_data.mid(m_at, n);
+        m_at += n;
+        return t;
+    }
+
+private:
+    const QByteArray &m_data;
+    QString m_fileName;
+    qsizetype m_at = 0;
+};
+
+// Runs the library in a child process: a file crafted against it can crash
+// or overrun only the child, which is given a few seconds and, outside the
+// sanitizers' builds, a bounded address space.
+QByteArray readThroughChild(const QString &path, const QString &fileName) {
+    constexpr int Seconds = 10;
+    constexpr qsizetype MaxOutput = 512 << 20;
+    const Library lib;
+    const QByteArray nativePath = QFile::encodeName(path);
+    int fds[2];
+    if (::pipe(fds) != 0)
+        notWorkbook(fileName, QStringLiteral("не удалось начать чтение"));
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        notWorkbook(fileName, QStringLiteral("не удалось начать чтение"));
+    }
+    if (child == 0) {
+        ::close(fds[0]);
+#if !defined(__SANITIZE_ADDRESS__) && !(defined(__has_feature) && __has_feature(address_sanitizer))
+        const rlimit memory{1ull << 30, 1ull << 30};
+        ::setrlimit(RLIMIT_AS, &memory);
+#endif
+        readInChild(lib, nativePath.constData(), fds[1]);
+    }
+    ::close(fds[1]);
+    QByteArray data;
+    bool overrun = false;
+    QElapsedTimer clock;
+    clock.start();
+    char buffer[1 << 16];
+    for (;;) {
+        const qint64 left = Seconds * 1000 - clock.elapsed();
+        if (left <= 0) {
+            overrun = true;
+            break;
+        }
+        pollfd p{fds[0], POLLIN, 0};
+        const int ready = ::poll(&p, 1, int(left));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready == 0)
+            overrun = true;
+        if (ready <= 0)
+            break;
+        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        data.append(buffer, n);
+        if (data.size() > MaxOutput)
+            break;
+    }
+    ::close(fds[0]);
+    ::kill(child, SIGKILL); // gone already, unless it overran
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (overrun)
+        notWorkbook(fileName, QStringLiteral("чтение книги не закончилось за %1 секунд").arg(Seconds));
+    if (data.size() > MaxOutput)
+        notWorkbook(fileName, QStringLiteral("в книге больше данных, чем в любой выписке"));
+    if (!data.endsWith('Z') || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        notWorkbook(fileName, QStringLiteral("файл испорчен или составлен со злым умыслом"));
+    return data;
+}
+
+QVariant valueOf(qint32 type, const QByteArray &text) {
+    const QString t = QString::fromUtf8(text);
+    if (type == FREEXL_CELL_DATE || type == FREEXL_CELL_DATETIME) {
+        const QDate date = QDate::fromString(t.left(10), Qt::ISODate);
+        return date.isValid() ? QVariant(date) : QVariant(t);
+    }
+    return t;
+}
+} // namespace
+
 StatementTable XlsStatement::read(const QString &path, const QString &fileName, int sheet) {
     {
         QFile file(path);
@@ -207,54 +401,66 @@ StatementTable XlsStatement::read(const QString &path, const QString &fileName, 
             notWorkbook(fileName, QStringLiteral("книга объявляет больше %1 ячеек, это не выписка по карте")
                                       .arg(MaxDeclared));
     }
-    const void *opened = nullptr;
-    const int code = ORVET_LAZY(freexl(), freexl_open)(QFile::encodeName(path).constData(), &opened);
-    const Handle handle(opened); // closed even when the opening failed
-    if (code != FREEXL_OK)
-        notWorkbook(fileName, why(code));
-    unsigned int count = 0;
-    if (ORVET_LAZY(freexl(), freexl_get_info)(opened, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK || count == 0)
-        notWorkbook(fileName, QStringLiteral("в книге нет листов"));
+    const QByteArray data = readThroughChild(path, fileName);
+    In in(data, fileName);
+    QList<StatementTable> tables;
     QStringList names;
-    for (unsigned int k = 0; k < count && k < 0xFFFF; ++k) {
-        const char *name = nullptr;
-        ORVET_LAZY(freexl(), freexl_get_worksheet_name)(opened, (unsigned short)k, &name);
-        names.append(name ? QString::fromUtf8(name) : QStringLiteral("Лист%1").arg(k + 1));
-    }
-    const auto readSheet = [&](int k) {
-        if (ORVET_LAZY(freexl(), freexl_select_active_worksheet)(opened, (unsigned short)k) != FREEXL_OK)
-            notWorkbook(fileName, QStringLiteral("не открывается лист «%1»").arg(names.at(k)));
-        unsigned int rows = 0;
-        unsigned short columns = 0;
-        ORVET_LAZY(freexl(), freexl_worksheet_dimensions)(opened, &rows, &columns);
-        // Refused by the sheet's declared size, before a cell is read.
-        if (qint64(rows) * columns > StatementTable::MaxCells)
-            StatementTable::tooManyCells(fileName, 1);
-        StatementTable table;
-        table.fileName = fileName;
-        table.sheets = names;
-        table.sheet = k;
-        for (unsigned int r = 0; r < rows; ++r) {
-            StatementRow row{int(r + 1), {}};
-            for (unsigned short c = 0; c < columns; ++c) {
-                FreeXL_CellValue cell{};
-                if (ORVET_LAZY(freexl(), freexl_get_cell_value)(opened, r, c, &cell) != FREEXL_OK)
-                    notWorkbook(fileName, QStringLiteral("строка %1: ячейка не читается").arg(r + 1));
-                const QVariant value = valueOf(cell);
-                if (value.typeId() == QMetaType::QString &&
-                    value.toString().size() > StatementTable::MaxCellLength)
-                    StatementTable::tooLongCell(fileName, row.line);
-                row.cells.append(value);
-            }
-            while (!row.cells.isEmpty() && row.cells.constLast().toString().isEmpty() &&
-                   row.cells.constLast().typeId() == QMetaType::QString)
-                row.cells.removeLast();
-            if (!row.isBlank())
-                table.rows.append(row);
-        }
-        return table;
+    StatementRow row;
+    const auto endRow = [&] {
+        if (!tables.isEmpty() && !row.isBlank())
+            tables.last().rows.append(row);
+        row = StatementRow{};
     };
-    if (sheet >= 0 && sheet < names.size())
-        return readSheet(sheet);
-    return StatementFile::firstRecognised(int(names.size()), readSheet);
+    for (char tag = in.get<char>(); tag != 'Z'; tag = in.get<char>()) {
+        if (tag == 'E') {
+            notWorkbook(fileName, why(in.get<qint32>()));
+        } else if (tag == 'N') {
+            const qint32 count = in.get<qint32>();
+            for (qint32 k = 0; k < count; ++k) {
+                const QString name = QString::fromUtf8(in.text());
+                names.append(name.isEmpty() ? QStringLiteral("Лист%1").arg(k + 1) : name);
+            }
+        } else if (tag == 'S') {
+            endRow();
+            const quint32 rows = in.get<quint32>();
+            const quint16 columns = in.get<quint16>();
+            // Refused by the sheet's declared size, before a cell is read.
+            if (qint64(rows) * columns > StatementTable::MaxCells)
+                StatementTable::tooManyCells(fileName, 1);
+            StatementTable table;
+            table.fileName = fileName;
+            table.sheet = int(tables.size());
+            tables.append(table);
+        } else if (tag == 'R') {
+            notWorkbook(fileName, QStringLiteral("строка %1: ячейка не читается").arg(in.get<quint32>() + 1));
+        } else if (tag == 'C' && !tables.isEmpty()) {
+            const int r = int(in.get<quint32>()) + 1;
+            const int c = in.get<quint16>();
+            const qint32 type = in.get<qint32>();
+            QVariant value;
+            if (type == FREEXL_CELL_INT || type == FREEXL_CELL_DOUBLE)
+                value = in.get<double>();
+            else
+                value = valueOf(type, in.text());
+            if (value.typeId() == QMetaType::QString && value.toString().size() > StatementTable::MaxCellLength)
+                StatementTable::tooLongCell(fileName, r);
+            if (r != row.line) {
+                endRow();
+                row.line = r;
+            }
+            while (row.cells.size() < c)
+                row.cells.append(QVariant(QString()));
+            row.cells.append(value);
+        } else {
+            notWorkbook(fileName, QStringLiteral("файл испорчен или обрезан"));
+        }
+    }
+    endRow();
+    if (tables.isEmpty())
+        notWorkbook(fileName, QStringLiteral("в книге нет листов"));
+    for (StatementTable &t : tables)
+        t.sheets = names.mid(0, tables.size());
+    if (sheet >= 0 && sheet < tables.size())
+        return tables.at(sheet);
+    return StatementFile::firstRecognised(int(tables.size()), [&tables](int k) { return tables.at(k); });
 }
