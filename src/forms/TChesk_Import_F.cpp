@@ -23,6 +23,14 @@ QComboBox *columnBox(QWidget *parent, const QString &name, const QString &access
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     return box;
 }
+// What the unticked items of a list stand for.
+QSet<QString> unticked(const QListWidget *list) {
+    QSet<QString> out;
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->checkState() != Qt::Checked)
+            out.insert(list->item(i)->data(Qt::UserRole).toString());
+    return out;
+}
 } // namespace
 
 TChesk_Import_F::TChesk_Import_F(QWidget *parent) : DesktopDialog(parent) {
@@ -258,11 +266,7 @@ int TChesk_Import_F::operationColumn() const {
 }
 
 QSet<QString> TChesk_Import_F::leftOutCards() const {
-    QSet<QString> out;
-    for (int i = 0; i < Cards->count(); ++i)
-        if (Cards->item(i)->checkState() != Qt::Checked)
-            out.insert(Cards->item(i)->text());
-    return out;
+    return unticked(Cards);
 }
 
 QString TChesk_Import_F::note() const {
@@ -276,6 +280,7 @@ void TChesk_Import_F::fillCards() {
     const QStringList cards = m_cardsOf ? m_cardsOf(cardColumn()) : QStringList();
     for (const QString &card : cards) {
         auto *item = new QListWidgetItem(card, Cards);
+        item->setData(Qt::UserRole, card);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Checked);
     }
@@ -303,11 +308,7 @@ void TChesk_Import_F::updateNote() {
 }
 
 QSet<QString> TChesk_Import_F::leftOutProducts() const {
-    QSet<QString> out;
-    for (int i = 0; i < Products->count(); ++i)
-        if (Products->item(i)->checkState() != Qt::Checked)
-            out.insert(Products->item(i)->data(Qt::UserRole).toString());
-    return out;
+    return unticked(Products);
 }
 
 // Each distinct product once, in the order of the file, fuel ticked. When

@@ -74,9 +74,9 @@ StatementLayout StatementLayout::guess(const StatementTable &table) {
         for (int c = 0; c < row.cells.size(); ++c) {
             const QString title = row.text(c);
             const QString role = roleOf(title);
+            const int preference = preferenceOf(title);
             for (size_t k = 0; k < std::size(Slots); ++k) {
                 // Of two alike the better one; of two as good, the first.
-                const int preference = preferenceOf(title);
                 if (role == QLatin1String(Slots[k].first) && preference > preferred[k]) {
                     layout.*Slots[k].second = c;
                     preferred[k] = preference;

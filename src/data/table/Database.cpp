@@ -84,28 +84,26 @@ void Database::release(const QString &fileName) {
         m_attached.removeAll(schema);
 }
 
-QSqlQuery Database::exec(const QString &sql, const QVariantList &binds) {
+QSqlQuery Database::compile(const QString &sql) {
     if (!m_db.isValid() || !m_db.isOpen())
         failWith(QStringLiteral("Таблицы не открыты"), QString());
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
     if (!q.prepare(sql))
         failWith(QStringLiteral("Ошибка базы данных"), q.lastError().text());
-    for (const QVariant &v : binds)
-        q.addBindValue(v);
-    if (!q.exec())
-        failWith(QStringLiteral("Ошибка базы данных"), q.lastError().text());
+    return q;
+}
+
+QSqlQuery Database::exec(const QString &sql, const QVariantList &binds) {
+    QSqlQuery q = compile(sql);
+    run(q, binds);
     return q;
 }
 
 QSqlQuery Database::prepared(const QString &sql) {
     if (!m_inTransaction)
         failWith(QStringLiteral("Запись не начата"), sql);
-    QSqlQuery q(m_db);
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        failWith(QStringLiteral("Ошибка базы данных"), q.lastError().text());
-    return q;
+    return compile(sql);
 }
 
 void Database::run(QSqlQuery &query, const QVariantList &binds) {

@@ -62,6 +62,8 @@ public:
     void unregisterTable(Table *table);
 
 private:
+    // A statement prepared on the open connection; throws on failure.
+    QSqlQuery compile(const QString &sql);
     void ensureOpen(const QString &mainFile);
     void configure(const QString &schema);
     [[noreturn]] void failWith(const QString &what, const QString &detail) const;
